@@ -1,0 +1,28 @@
+// ProgressBar1: a bar from 0 to 100 showing whatever text the program sets,
+// taken literally (a "%" in a file name is not a placeholder).
+#pragma once
+
+#include <QProgressBar>
+
+class ProgressBar final : public QProgressBar
+{
+    Q_OBJECT
+
+public:
+    explicit ProgressBar(QWidget *parent = nullptr) : QProgressBar(parent)
+    {
+        setRange(0, 100);
+        setTextVisible(true);
+        setAlignment(Qt::AlignCenter);
+    }
+
+    QString text() const override { return m_text; }
+    void setText(const QString &text)
+    {
+        m_text = text;
+        update();
+    }
+
+private:
+    QString m_text;
+};

@@ -1,0 +1,24 @@
+// How the converter is started: the command-line text users and logs know, and
+// the argument list that really starts it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct ChildCommand
+{
+    QString commandLine; // the classic quoted form, for display and tests
+    QString program;
+    QStringList arguments;
+};
+
+// Splits text into arguments the way Windows programs split their command line.
+QStringList SplitWindowsArguments(const QString &text);
+
+// ImageMagick expands printf patterns in output names; "%%" is a literal "%".
+QString ProtectFromPrintfPatterns(const QString &path);
+
+// The converter's arguments: source, "-resize" and the split size text when a size
+// was chosen, then the output path; each path exactly one argument.
+QStringList ConverterArguments(const QString &source, bool withSize, const QString &sizeText,
+                               const QString &output);

@@ -1,0 +1,64 @@
+// The error report of trapped handlers: show the error with its location and line
+// label, then go on with the next statement. A failing test goes into what it guards.
+#pragma once
+
+#include "platform/AppError.h"
+
+#include <QString>
+#include <exception>
+#include <utility>
+
+inline constexpr char SupportAddress[] = "support@vandrell.example";
+
+class ErrorReporter
+{
+public:
+    virtual ~ErrorReporter() = default;
+    // Shows the text in a box captioned "Application Error" with an exclamation icon.
+    virtual void showErrorReport(const QString &text) = 0;
+};
+
+class ErrorTrap
+{
+public:
+    ErrorTrap(ErrorReporter &reporter, QString location)
+        : m_reporter(reporter), m_location(std::move(location))
+    {
+    }
+
+    template <class Step> void run(int label, Step &&step)
+    {
+        try {
+            step();
+        } catch (const AppError &error) {
+            report(error.description(), label);
+        } catch (const std::exception &error) {
+            report(QString::fromLocal8Bit(error.what()), label);
+        }
+    }
+
+    // The condition's answer; after a reported error, true, so that the
+    // statements it guards still run.
+    template <class Condition> bool test(int label, Condition &&condition)
+    {
+        try {
+            return condition();
+        } catch (const AppError &error) {
+            report(error.description(), label);
+        } catch (const std::exception &error) {
+            report(QString::fromLocal8Bit(error.what()), label);
+        }
+        return true;
+    }
+
+    static QString reportText(const QString &description, const QString &location, int label);
+
+private:
+    void report(const QString &description, int label)
+    {
+        m_reporter.showErrorReport(reportText(description, m_location, label));
+    }
+
+    ErrorReporter &m_reporter;
+    QString m_location;
+};

@@ -1,0 +1,10 @@
+// Files and folders dropped on the list: a file is one row, a folder every file
+// of its tree.
+#pragma once
+
+#include <QStringList>
+
+class ErrorReporter;
+class RowList;
+
+void ListView1_OLEDragDrop(const QStringList &paths, RowList &rows, ErrorReporter &reporter);

@@ -1,0 +1,36 @@
+// The work queue: an ordered list of texts, each the path of a source file.
+// Appending checks nothing; nothing sorts it.
+#pragma once
+
+#include "convert/RowSource.h"
+
+#include <QAbstractListModel>
+#include <QStringList>
+
+class FileListModel final : public QAbstractListModel, public RowList
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FileListModel)
+
+public:
+    explicit FileListModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool setHeaderText(const QString &text);
+
+    // Rows numbered from 1, as the handlers count them.
+    int numberOfRows() const override { return int(m_rows.size()); }
+    QString rowText(int row) const override { return m_rows.at(row - 1); }
+    void appendRow(const QString &text) override;
+    void appendRows(const QStringList &texts);
+    void removeRowAt(int row);
+    void clear();
+    void setRowText(int row, const QString &text);
+    QStringList rows() const { return m_rows; }
+
+private:
+    QStringList m_rows;
+    QString m_header;
+};

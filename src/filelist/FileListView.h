@@ -1,0 +1,59 @@
+// ListView1: one column of paths, the list's own pointer, and a drop target for
+// files from the file manager. It turns Qt's events into the list's handlers.
+#pragma once
+
+#include "FileListHandlers.h"
+
+#include <QStringList>
+#include <QTreeView>
+#include <functional>
+
+class FileListModel;
+class QMimeData;
+
+class FileListView final : public QTreeView, public ListSurface
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FileListView)
+
+public:
+    explicit FileListView(QWidget *parent = nullptr);
+
+    void setHandlers(FileListHandlers *handlers) { m_handlers = handlers; }
+    void setDropHandler(std::function<void(const QStringList &)> handler)
+    {
+        m_dropHandler = std::move(handler);
+    }
+    // Replaces where the pointer's screen position comes from (tests).
+    void setCursorPositionSource(std::function<QPoint()> source)
+    {
+        m_cursorPosition = std::move(source);
+    }
+
+    QModelIndex indexAt(const QPoint &point) const override { return QTreeView::indexAt(point); }
+    QModelIndex selectedIndex() const override;
+    void selectIndex(const QModelIndex &index) override;
+    void ensureRowVisible(int row) override;
+    int cursorScreenY() const override;
+    void setListPointer(int code, const QString &imageFile) override;
+    int listPointer() const { return m_listPointer; }
+
+    // Local files and folders the data offers, in order; empty when it offers none.
+    static QStringList DroppedPaths(const QMimeData *data);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    FileListHandlers *m_handlers = nullptr;
+    std::function<void(const QStringList &)> m_dropHandler;
+    std::function<QPoint()> m_cursorPosition;
+    int m_listPointer = 0;
+};

@@ -1,0 +1,101 @@
+#include "Dialogs.h"
+
+#include "AppError.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+QString withLineBreaks(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+} // namespace
+
+void QtDialogs::message(QWidget *owner, const QString &text, const QString &title, Icon icon)
+{
+    QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
+                    withLineBreaks(text), QMessageBox::Ok, owner);
+    box.exec();
+}
+
+bool QtDialogs::askYesNo(QWidget *owner, const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, withLineBreaks(text),
+                    QMessageBox::Yes | QMessageBox::No, owner);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtDialogs::inputBox(QWidget *owner, const QString &prompt, const QString &title,
+                            const QString &defaultText)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(owner, title, withLineBreaks(prompt),
+                                                 QLineEdit::Normal, defaultText, &ok);
+    return ok ? answer : QString();
+}
+
+QString QtDialogs::browseForFolder(QWidget *owner, const QString &prompt,
+                                   const QString &startFolder)
+{
+    const QString start = QFileInfo(startFolder).isDir() ? startFolder : QString();
+    QString folder = QFileDialog::getExistingDirectory(owner, prompt, start);
+    if (folder.isEmpty())
+        return {};
+    folder = QDir::toNativeSeparators(folder);
+    while (folder.size() > 1 && folder.endsWith(QDir::separator()))
+        folder.chop(1);
+    return folder;
+}
+
+QString OpenFilesResult(const QStringList &paths, qsizetype bufferChars)
+{
+    if (paths.isEmpty())
+        return {};
+    if (paths.size() == 1) {
+        if (paths.first().size() > bufferChars)
+            throw AppError(ErrorNumber::SelectionTooLarge, QStringLiteral("Buffer too small"));
+        return QDir::toNativeSeparators(paths.first());
+    }
+    QString result = QDir::toNativeSeparators(QFileInfo(paths.first()).absolutePath());
+    for (const QString &path : paths) {
+        result += QChar(0);
+        result += QFileInfo(path).fileName();
+        if (result.size() > bufferChars)
+            throw AppError(ErrorNumber::SelectionTooLarge, QStringLiteral("Buffer too small"));
+    }
+    return result;
+}
+
+QString QtDialogs::openFiles(QWidget *owner, const QString &title, const QString &filter)
+{
+    // "Description|pattern|..." pairs become Qt's "Description (pattern)" filters.
+    QStringList filters;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString &description = parts.at(i);
+        filters << (description.contains(QLatin1Char('('))
+                        ? description
+                        : description + QStringLiteral(" (") + parts.at(i + 1) + QLatin1Char(')'));
+    }
+    QFileDialog dialog(owner, title);
+    dialog.setNameFilters(filters);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setObjectName(QStringLiteral("CommonDialog1"));
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return OpenFilesResult(dialog.selectedFiles(), NameBufferChars);
+}
+
+void QtDialogs::openFolder(const QString &path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}

@@ -1,0 +1,51 @@
+// Modal dialogs and shell services behind one seam, so that no test blocks on one.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+class Dialogs
+{
+public:
+    enum class Icon
+    {
+        None,
+        Exclamation
+    };
+
+    virtual ~Dialogs() = default;
+
+    virtual void message(QWidget *owner, const QString &text, const QString &title, Icon icon) = 0;
+    virtual bool askYesNo(QWidget *owner, const QString &text, const QString &title) = 0;
+    // The typed text; "" on Cancel.
+    virtual QString inputBox(QWidget *owner, const QString &prompt, const QString &title,
+                             const QString &defaultText) = 0;
+    // The chosen folder ("/" for the root, else no trailing separator); "" on Cancel.
+    virtual QString browseForFolder(QWidget *owner, const QString &prompt,
+                                    const QString &startFolder) = 0;
+    // One full path, or the folder followed by NUL-separated names; "" on Cancel.
+    // Throws AppError 20476 when the names do not fit the dialog's buffer.
+    virtual QString openFiles(QWidget *owner, const QString &title, const QString &filter) = 0;
+    virtual void openFolder(const QString &path) = 0;
+};
+
+// The real dialogs of the desktop.
+class QtDialogs final : public Dialogs
+{
+public:
+    // Names longer than this, in all, do not fit the open-file dialog's buffer.
+    static constexpr qsizetype NameBufferChars = 1024 * 1024;
+
+    void message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
+    bool askYesNo(QWidget *owner, const QString &text, const QString &title) override;
+    QString inputBox(QWidget *owner, const QString &prompt, const QString &title,
+                     const QString &defaultText) override;
+    QString browseForFolder(QWidget *owner, const QString &prompt,
+                            const QString &startFolder) override;
+    QString openFiles(QWidget *owner, const QString &title, const QString &filter) override;
+    void openFolder(const QString &path) override;
+};
+
+// Turns the dialog's list of chosen paths into the single-text result form.
+QString OpenFilesResult(const QStringList &paths, qsizetype bufferChars);

@@ -1,0 +1,33 @@
+#include "EventPump.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+namespace EventPump {
+
+void LetEventsRun()
+{
+    QCoreApplication::processEvents();
+}
+
+void LetEventsRunThrottled()
+{
+    static QElapsedTimer sinceLast;
+    if (!sinceLast.isValid() || sinceLast.elapsed() >= 15) {
+        QCoreApplication::processEvents();
+        sinceLast.start();
+    }
+}
+
+} // namespace EventPump
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace EventPump {
+void EndProgramNow()
+{
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+} // namespace EventPump

@@ -1,0 +1,384 @@
+#include "FileSystem.h"
+
+#include "AppError.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace FileSystem {
+namespace {
+
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// A path without its trailing separators, so that lstat sees a link as a link.
+QByteArray withoutTrailingSeparators(const QString &path)
+{
+    QByteArray p = encoded(path);
+    while (p.size() > 1 && p.endsWith('/'))
+        p.chop(1);
+    return p;
+}
+
+// Kernel pseudo file systems: their folders read as hidden + system.
+bool isPseudoFileSystem(const QByteArray &type)
+{
+    static const QList<QByteArray> kinds = {
+        "proc",    "sysfs",     "devtmpfs",   "devpts",      "cgroup",   "cgroup2",
+        "debugfs", "tracefs",   "securityfs", "pstore",      "bpf",      "configfs",
+        "mqueue",  "hugetlbfs", "fusectl",    "binfmt_misc", "efivarfs", "autofs"};
+    return kinds.contains(type);
+}
+
+// Device number to file-system type, read from the mount table; read again when
+// a device is not known yet (something was mounted since).
+QByteArray fileSystemTypeOf(dev_t device)
+{
+    static QHash<quint64, QByteArray> types;
+    const quint64 key = device;
+    auto it = types.constFind(key);
+    if (it != types.constEnd())
+        return *it;
+    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+    if (mounts.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = mounts.readAll().split('\n');
+        for (const QByteArray &line : lines) {
+            const QList<QByteArray> fields = line.split(' ');
+            const int dash = fields.indexOf("-");
+            if (fields.size() < 3 || dash < 0 || dash + 1 >= fields.size())
+                continue;
+            const QList<QByteArray> majorMinor = fields.at(2).split(':');
+            if (majorMinor.size() != 2)
+                continue;
+            const quint64 dev = makedev(majorMinor[0].toUInt(), majorMinor[1].toUInt());
+            types.insert(dev, fields.at(dash + 1));
+        }
+    }
+    if (!types.contains(key))
+        types.insert(key, QByteArray());
+    return types.value(key);
+}
+
+int errorNumberFor(int err)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return ErrorNumber::PermissionDenied;
+    case ENOENT:
+    case ENOTDIR:
+        return ErrorNumber::PathNotFound;
+    default:
+        return ErrorNumber::PathFileAccess;
+    }
+}
+
+bool isRegularAfterLinks(int dirFd, const char *name)
+{
+    struct stat st;
+    return fstatat(dirFd, name, &st, 0) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+int attributes(const QString &path)
+{
+    const QByteArray p = withoutTrailingSeparators(path);
+    if (p.isEmpty())
+        return -1;
+    struct stat link;
+    if (lstat(p.constData(), &link) != 0)
+        return -1;
+    struct stat target = link;
+    int value = 0;
+    if (S_ISLNK(link.st_mode)) {
+        value |= Attr::ReparsePoint;
+        if (stat(p.constData(), &target) != 0)
+            target = link;
+    }
+    if (S_ISDIR(target.st_mode))
+        value |= Attr::Directory;
+    if (S_ISREG(target.st_mode))
+        value |= Attr::Archive;
+    if (!(target.st_mode & S_IWUSR))
+        value |= Attr::ReadOnly;
+    const int slash = p.lastIndexOf('/');
+    const QByteArray name = p.mid(slash + 1);
+    if (name.startsWith('.') && name != "." && name != "..")
+        value |= Attr::Hidden;
+    if (S_ISDIR(target.st_mode) && isPseudoFileSystem(fileSystemTypeOf(target.st_dev)))
+        value |= Attr::Hidden | Attr::System;
+    return value;
+}
+
+bool isVolumeRoot(const QString &path)
+{
+    return !path.isEmpty() && path.count(QLatin1Char('/')) == path.size();
+}
+
+bool pathExists(const QString &path)
+{
+    struct stat st;
+    return !path.isEmpty() && stat(encoded(path).constData(), &st) == 0;
+}
+
+bool isExistingFile(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const int fd = open(encoded(path).constData(), O_PATH | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    close(fd);
+    return regular;
+}
+
+SubfolderListing listSubfolders(const QString &folder)
+{
+    SubfolderListing result;
+    const int dirFd = open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        result.error = errorNumberFor(errno);
+        return result;
+    }
+    DIR *dir = fdopendir(dirFd);
+    if (!dir) {
+        result.error = errorNumberFor(errno);
+        close(dirFd);
+        return result;
+    }
+    errno = 0;
+    while (const dirent *entry = readdir(dir)) {
+        const char *name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        bool isDir = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            isDir = fstatat(dirFd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (isDir)
+            result.names.append(QFile::decodeName(name));
+        errno = 0;
+    }
+    if (errno != 0)
+        result.error = errorNumberFor(errno);
+    closedir(dir);
+    return result;
+}
+
+bool wildcardMatch(const QString &pattern, const QString &name)
+{
+    if (pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
+        return true;
+    // Iterative match with one backtrack point: linear for the usual patterns.
+    qsizetype p = 0, n = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && (pattern[p] == QLatin1Char('?') ||
+                                          pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
+            ++p;
+            ++n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
+        ++p;
+    return p == pattern.size();
+}
+
+QStringList listFiles(const QString &folder, const QString &pattern)
+{
+    QStringList names;
+    const int dirFd = open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        const int number = errorNumberFor(errno);
+        if (number == ErrorNumber::PathNotFound)
+            return names; // like a search that finds nothing
+        throw AppError(number, number == ErrorNumber::PermissionDenied
+                                   ? QStringLiteral("Permission denied")
+                                   : QStringLiteral("Path/File access error"));
+    }
+    // Without search permission no entry could be opened, so none exists for us.
+    if (faccessat(dirFd, ".", X_OK, AT_EACCESS) != 0) {
+        close(dirFd);
+        return names;
+    }
+    DIR *dir = fdopendir(dirFd);
+    if (!dir) {
+        close(dirFd);
+        return names;
+    }
+    while (const dirent *entry = readdir(dir)) {
+        if (entry->d_type == DT_DIR)
+            continue;
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!wildcardMatch(pattern, name))
+            continue;
+        if (entry->d_type == DT_REG || isRegularAfterLinks(dirFd, entry->d_name))
+            names.append(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+bool deleteFile(const QString &path)
+{
+    return !path.isEmpty() && unlink(encoded(path).constData()) == 0;
+}
+
+bool forceDeleteFile(const QString &path)
+{
+    const QByteArray p = encoded(path);
+    struct stat st;
+    if (lstat(p.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        chmod(p.constData(), st.st_mode | S_IWUSR);
+    return unlink(p.constData()) == 0;
+}
+
+void writeNewFile(const QString &path, const QByteArray &bytes, int mode)
+{
+    const QByteArray p = encoded(path);
+    const int fd = open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        static_cast<mode_t>(mode));
+    if (fd < 0) {
+        const int err = errno;
+        if (err == EEXIST)
+            throw AppError(58, QStringLiteral("File already exists"));
+        throw AppError(errorNumberFor(err), QString::fromLocal8Bit(strerror(err)));
+    }
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int err = errno;
+            close(fd);
+            unlink(p.constData());
+            throw AppError(61,
+                           QStringLiteral("Disk full: ") + QString::fromLocal8Bit(strerror(err)));
+        }
+        written += n;
+    }
+    if (close(fd) != 0) {
+        unlink(p.constData());
+        throw AppError(61, QStringLiteral("Disk full"));
+    }
+}
+
+bool isSafeExecutable(const QString &path)
+{
+    struct stat st;
+    if (lstat(encoded(path).constData(), &st) != 0)
+        return false;
+    return S_ISREG(st.st_mode) && st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
+}
+
+bool isSameFile(const QString &a, const QString &b)
+{
+    struct stat sa, sb;
+    if (stat(encoded(a).constData(), &sa) != 0 || stat(encoded(b).constData(), &sb) != 0)
+        return QDir::cleanPath(a) == QDir::cleanPath(b);
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+qint64 fileSize(const QString &path)
+{
+    struct stat st;
+    if (stat(encoded(path).constData(), &st) != 0)
+        return -1;
+    return st.st_size;
+}
+
+bool copyFileReplacing(const QString &from, const QString &to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    const QFileInfo target(to);
+    QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.quorbel-XXXXXX"));
+    copy.setAutoRemove(true);
+    if (!copy.open())
+        return false;
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 n = source.read(buffer, sizeof buffer);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        if (copy.write(buffer, n) != n)
+            return false;
+    }
+    if (!copy.flush())
+        return false;
+    copy.setPermissions(source.permissions());
+    // rename() replaces the target in one step: it is never seen half-written.
+    if (rename(encoded(copy.fileName()).constData(), encoded(to).constData()) != 0)
+        return false;
+    copy.setAutoRemove(false);
+    return true;
+}
+
+QString stagingFolder()
+{
+    const QString temp = qEnvironmentVariable("TEMP");
+    if (!temp.isEmpty())
+        return temp;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        return runtime;
+    const QString folder =
+        QDir::tempPath() + QStringLiteral("/quorbel-") + QString::number(geteuid());
+    const QByteArray p = encoded(folder);
+    if (mkdir(p.constData(), 0700) != 0 && errno != EEXIST)
+        throw AppError(errorNumberFor(errno), QStringLiteral("Cannot create folder ") + folder);
+    struct stat st;
+    if (lstat(p.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid() ||
+        (st.st_mode & 077))
+        throw AppError(ErrorNumber::PermissionDenied,
+                       QStringLiteral("The folder %1 is not private to this user").arg(folder));
+    return folder;
+}
+
+QString applicationFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString desktopFolderPath()
+{
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (desktop.isEmpty())
+        throw AppError(5, QStringLiteral("Invalid procedure call or argument"));
+    return desktop + nativeSeparator();
+}
+
+QChar nativeSeparator()
+{
+    return QDir::separator();
+}
+
+} // namespace FileSystem

@@ -1,0 +1,71 @@
+// The program's only window onto the file system: attributes, listings, existence,
+// deletion, exclusive creation and the private staging folder.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace FileSystem {
+
+// Windows-style attribute bits, derived from lstat/stat and the mount table.
+namespace Attr {
+inline constexpr int ReadOnly = 1;
+inline constexpr int Hidden = 2;
+inline constexpr int System = 4;
+inline constexpr int Directory = 16;
+inline constexpr int Archive = 32;
+inline constexpr int ReparsePoint = 1024;
+} // namespace Attr
+
+// The attribute value of a path, or -1 when it cannot be read.
+int attributes(const QString &path);
+bool isVolumeRoot(const QString &path);
+
+// True when the path's modification time can be read.
+bool pathExists(const QString &path);
+
+// A regular file (after links) that opens without read or write access.
+// FIFOs, sockets and devices answer false and are never opened for reading.
+bool isExistingFile(const QString &path);
+
+struct SubfolderListing
+{
+    QStringList names;
+    int error = 0; // 0, or PermissionDenied, PathNotFound, PathFileAccess
+};
+SubfolderListing listSubfolders(const QString &folder);
+
+// Regular files (after links) whose names match a wildcard pattern, hidden ones
+// included, in the platform's listing order.
+QStringList listFiles(const QString &folder, const QString &pattern);
+bool wildcardMatch(const QString &pattern, const QString &name);
+
+bool deleteFile(const QString &path);
+// Also removes a file that is read-only for its owner.
+bool forceDeleteFile(const QString &path);
+
+// Creates a file that must not exist yet (never through a link) and writes
+// all bytes; throws AppError on any failure and leaves no partial file.
+void writeNewFile(const QString &path, const QByteArray &bytes, int mode);
+
+// A file we may start: regular, not a link, ours, not writable by group or others.
+bool isSafeExecutable(const QString &path);
+
+// True when both paths name the same existing file.
+bool isSameFile(const QString &a, const QString &b);
+qint64 fileSize(const QString &path); // -1 when missing
+
+// Byte-for-byte copy onto a path; the target is replaced only once the copy is complete.
+bool copyFileReplacing(const QString &from, const QString &to);
+
+// `TEMP` when set, else a folder private to this user (created 0700).
+// Throws AppError when the private folder exists but is not ours alone.
+QString stagingFolder();
+
+QString applicationFolder();
+// The desktop folder followed by a separator; throws AppError when unknown.
+QString desktopFolderPath();
+QChar nativeSeparator();
+
+} // namespace FileSystem

@@ -1,0 +1,51 @@
+#include "AddFolder.h"
+
+#include "FolderPicker.h"
+#include "FolderWalk.h"
+#include "convert/ConversionBatch.h"
+#include "convert/ErrorTrap.h"
+#include "convert/RowSource.h"
+#include "platform/Dialogs.h"
+#include "platform/Settings.h"
+
+namespace {
+const QString Location = QStringLiteral("in Tessiva2021/08/31.Form1.PushButton4_Click ");
+const QString Prompt = QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for "
+                                      "all txt files, doc for all doc files, etc.)");
+} // namespace
+
+void AddFolderTree(const QString &folder, const QString &pattern, RowList &rows,
+                   ErrorReporter &reporter)
+{
+    QStringList folders{folder + FileSystem::nativeSeparator()};
+    GetSubDirectories2016(folders, true, reporter);
+    ForEachFileInTree(folders, pattern, [&](const QString &path) { rows.appendRow(path); });
+}
+
+void AddAllFilesInFolder(const AddFolderServices &s)
+{
+    ErrorTrap trap(s.reporter, Location);
+    QString extension;
+    QString answer;
+    QString folder;
+    trap.run(100, [&] { extension = s.settings.extension(); });
+    trap.run(102, [&] { answer = s.dialogs.inputBox(s.owner, Prompt, s.title, extension); });
+    trap.run(104, [&] {
+        if (!answer.isEmpty())
+            s.settings.setExtension(answer);
+    });
+    if (trap.test(106, [&] { return answer.isEmpty(); }))
+        return;
+    trap.run(108, [&] { folder = s.settings.lastFolder(); });
+    trap.run(110, [&] {
+        folder =
+            BrowseForFolder(s.dialogs, s.owner, QStringLiteral("Please select folder:"), folder);
+    });
+    if (trap.test(112, [&] { return folder.isEmpty(); }))
+        return;
+    trap.run(114, [&] { s.settings.setLastFolder(folder); });
+    trap.run(116, [&] { s.setPointer(PointerCode::Busy); });
+    trap.run(118,
+             [&] { AddFolderTree(folder, QStringLiteral("*.") + answer, s.rows, s.reporter); });
+    trap.run(120, [&] { s.setPointer(PointerCode::Default); });
+}

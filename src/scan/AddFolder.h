@@ -1,0 +1,29 @@
+// "Add All PNG File(s) In Folder": every file of a folder tree whose extension
+// the user names.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class Dialogs;
+class ErrorReporter;
+class RowList;
+class Settings;
+class QWidget;
+
+struct AddFolderServices
+{
+    Dialogs &dialogs;
+    Settings &settings;
+    RowList &rows;
+    ErrorReporter &reporter;
+    QWidget *owner = nullptr;
+    QString title;
+    std::function<void(int)> setPointer;
+};
+
+void AddAllFilesInFolder(const AddFolderServices &services);
+
+// Appends to `rows` every file below `folder` that matches `pattern`.
+void AddFolderTree(const QString &folder, const QString &pattern, RowList &rows,
+                   ErrorReporter &reporter);

@@ -1,0 +1,40 @@
+#include "SampleFiles.h"
+
+#include "FolderWalk.h"
+#include "convert/PathHelpers.h"
+#include "convert/RowSource.h"
+#include "platform/Dialogs.h"
+#include "platform/Settings.h"
+
+const QString SampleQuestion = QStringLiteral(
+    "Would you like this software to open the folder where these sample files are stored (so "
+    "that you can view them before working with them)?");
+
+namespace {
+QString samplesFolder(const QString &applicationFolder)
+{
+    return applicationFolder + FileSystem::nativeSeparator() + QStringLiteral("Samples");
+}
+} // namespace
+
+void RecordSampleFiles(Settings &settings, const QString &applicationFolder)
+{
+    const QString folder = samplesFolder(applicationFolder);
+    QStringList paths;
+    for (const QString &name : ListFilesInFolder(folder, QStringLiteral("*.*")))
+        paths << folder + FileSystem::nativeSeparator() + name;
+    settings.setSnapshot(paths.join(QLatin1Char('|')));
+}
+
+void LoadSampleFiles(RowList &list, Settings &settings, Dialogs &dialogs, QWidget *owner,
+                     const QString &title, const QString &applicationFolder)
+{
+    const QString record = settings.snapshotForLoading();
+    const QStringList parts = record.isEmpty() ? QStringList() : record.split(QLatin1Char('|'));
+    for (const QString &path : parts) {
+        if (PathExists(path) && !ListContains(list, path))
+            list.appendRow(path);
+    }
+    if (dialogs.askYesNo(owner, SampleQuestion, title))
+        dialogs.openFolder(samplesFolder(applicationFolder) + FileSystem::nativeSeparator());
+}

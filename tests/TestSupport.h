@@ -1,0 +1,123 @@
+// Fakes and small helpers shared by the suites.
+#pragma once
+
+#include "convert/ErrorTrap.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QQueue>
+#include <QStringList>
+#include <functional>
+
+struct ShownMessage
+{
+    QString text;
+    QString title;
+    Dialogs::Icon icon;
+};
+
+// Dialogs that answer from queues and remember what they were shown.
+class FakeDialogs final : public Dialogs
+{
+public:
+    QList<ShownMessage> messages;
+    QQueue<bool> yesNoAnswers;
+    QQueue<QString> inputAnswers;
+    QQueue<QString> folderAnswers;
+    QQueue<QString> openFilesAnswers;
+    bool openFilesTooMany = false;
+    QStringList prompts;
+    QStringList startFolders;
+    QStringList openedFolders;
+    std::function<void()> onMessage;
+
+    void message(QWidget *, const QString &text, const QString &title, Icon icon) override
+    {
+        messages.append({text, title, icon});
+        if (onMessage)
+            onMessage();
+    }
+    bool askYesNo(QWidget *, const QString &text, const QString &title) override
+    {
+        messages.append({text, title, Icon::None});
+        return yesNoAnswers.isEmpty() ? false : yesNoAnswers.dequeue();
+    }
+    QString inputBox(QWidget *, const QString &prompt, const QString &,
+                     const QString &defaultText) override
+    {
+        prompts << prompt;
+        return inputAnswers.isEmpty() ? defaultText : inputAnswers.dequeue();
+    }
+    QString browseForFolder(QWidget *, const QString &prompt, const QString &startFolder) override
+    {
+        prompts << prompt;
+        startFolders << startFolder;
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+    }
+    QString openFiles(QWidget *, const QString &title, const QString &) override
+    {
+        prompts << title;
+        if (openFilesTooMany)
+            throw AppError(ErrorNumber::SelectionTooLarge, QStringLiteral("Buffer too small"));
+        return openFilesAnswers.isEmpty() ? QString() : openFilesAnswers.dequeue();
+    }
+    void openFolder(const QString &path) override { openedFolders << path; }
+
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const ShownMessage &m : messages)
+            all << m.text;
+        return all;
+    }
+};
+
+class FakeReporter final : public ErrorReporter
+{
+public:
+    QStringList reports;
+    void showErrorReport(const QString &text) override { reports << text; }
+};
+
+// A PNG with a transparent corner and an opaque disc.
+inline bool MakePng(const QString &path, int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setBrush(QColor(200, 40, 40));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QRect(width / 8, height / 8, width * 3 / 4, height * 3 / 4));
+    painter.end();
+    return image.save(path, "PNG");
+}
+
+inline void WriteFile(const QString &path, const QByteArray &bytes,
+                      QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(bytes);
+    file.close();
+    file.setPermissions(permissions);
+}
+
+inline QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A stand-in converter: a shell script, private to us as the runner demands.
+inline void WriteScript(const QString &path, const QByteArray &body)
+{
+    WriteFile(path, "#!/bin/sh\n" + body + "\n",
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}

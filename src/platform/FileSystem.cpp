@@ -113,7 +113,8 @@ int attributes(const QString &path)
         value |= Attr::Directory;
     if (S_ISREG(target.st_mode))
         value |= Attr::Archive;
-    if (!(target.st_mode & S_IWUSR))
+    // As on Windows, read-only speaks of files; folders never carry it.
+    if (!S_ISDIR(target.st_mode) && !(target.st_mode & S_IWUSR))
         value |= Attr::ReadOnly;
     const int slash = p.lastIndexOf('/');
     const QByteArray name = p.mid(slash + 1);

@@ -1,0 +1,383 @@
+// The folder walk, file matching, adding a folder, drops and the sample files.
+#include "TestSupport.h"
+#include "convert/RowSource.h"
+#include "filelist/FileDrops.h"
+#include "platform/FileSystem.h"
+#include "platform/Settings.h"
+#include "scan/AddFolder.h"
+#include "scan/FolderWalk.h"
+#include "scan/SampleFiles.h"
+
+#include <QHash>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+
+namespace {
+class Rows final : public RowList
+{
+public:
+    QStringList rows;
+    int numberOfRows() const override { return int(rows.size()); }
+    QString rowText(int row) const override { return rows.at(row - 1); }
+    void appendRow(const QString &text) override { rows << text; }
+};
+
+// A folder tree in memory: listing order, attribute values and listing failures.
+class FakeTree final : public WalkSystem
+{
+public:
+    QHash<QString, QStringList> children;
+    QHash<QString, int> values;
+    QHash<QString, int> failures;
+    QString root;
+    mutable QStringList listed;
+
+    void add(const QString &parent, const QString &name, int value = 16)
+    {
+        children[parent] << name;
+        values[parent + name + '/'] = value;
+    }
+    int attributes(const QString &path) const override { return values.value(path, -1); }
+    bool isVolumeRoot(const QString &path) const override { return path == root; }
+    FileSystem::SubfolderListing listSubfolders(const QString &folder) const override
+    {
+        listed << folder;
+        return {children.value(folder), failures.value(folder)};
+    }
+    void letEventsRun() const override {}
+};
+
+QStringList walk(const FakeTree &tree, QStringList start, bool recurse = true)
+{
+    FakeReporter reporter;
+    GetSubDirectories2016(start, recurse, reporter, tree);
+    return start;
+}
+} // namespace
+
+class TestScan : public QObject
+{
+    Q_OBJECT
+
+    static FakeTree sampleTree()
+    {
+        // /a holds b and c; b holds d; c holds e and f.
+        FakeTree tree;
+        tree.values["/a/"] = 16;
+        tree.add("/a/", "b");
+        tree.add("/a/", "c");
+        tree.add("/a/b/", "d");
+        tree.add("/a/c/", "e");
+        tree.add("/a/c/", "f");
+        return tree;
+    }
+
+private slots:
+    void breadthFirstOrder()
+    {
+        const FakeTree tree = sampleTree();
+        QCOMPARE(walk(tree, {"/a/"}),
+                 (QStringList{"/a/", "/a/b/", "/a/c/", "/a/b/d/", "/a/c/e/", "/a/c/f/"}));
+        QCOMPARE(walk(tree, {"/a/"}, false), (QStringList{"/a/", "/a/b/", "/a/c/"}));
+        QCOMPARE(walk(tree, {"/a/b/d/"}), QStringList{"/a/b/d/"});
+    }
+
+    void attributeRule_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("output");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("plain") << 16 << true << true;
+        QTest::newRow("hidden only") << 18 << true << true;
+        QTest::newRow("hidden system") << 22 << false << false;
+        QTest::newRow("hidden system junction") << 1046 << false << false;
+        QTest::newRow("hidden system archive") << 54 << true << true;
+    }
+    void attributeRule()
+    {
+        QFETCH(int, value);
+        QFETCH(bool, output);
+        QFETCH(bool, listed);
+        FakeTree tree;
+        tree.values["/r/"] = 16;
+        tree.add("/r/", "s", value);
+        tree.add("/r/s/", "t");
+        const QStringList result = walk(tree, {"/r/"});
+        QCOMPARE(result.contains("/r/s/"), output);
+        QCOMPARE(tree.listed.contains("/r/s/"), listed);
+        QCOMPARE(result.contains("/r/s/t/"), listed);
+    }
+
+    void volumeRootPassesAsRoot()
+    {
+        FakeTree tree;
+        tree.root = "/";
+        tree.values["/"] = 22;
+        tree.add("/", "home");
+        QCOMPARE(walk(tree, {"/"}), (QStringList{"/", "/home/"}));
+    }
+
+    void foldersThatCannotBeListed_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("dropped");
+        QTest::newRow("permission denied") << 70 << true;
+        QTest::newRow("path not found") << 76 << true;
+        QTest::newRow("other failure") << 75 << false;
+    }
+    void foldersThatCannotBeListed()
+    {
+        QFETCH(int, error);
+        QFETCH(bool, dropped);
+        FakeTree tree = sampleTree();
+        tree.failures["/a/c/"] = error;
+        QStringList expected{"/a/", "/a/b/", "/a/c/", "/a/b/d/", "/a/c/e/", "/a/c/f/"};
+        if (dropped)
+            expected.removeOne("/a/c/"); // what it listed before failing stays
+        QCOMPARE(walk(tree, {"/a/"}), expected);
+
+        FakeTree start = sampleTree();
+        start.failures["/a/"] = error;
+        QCOMPARE(walk(start, {"/a/"}).contains("/a/"), !dropped);
+    }
+
+    void entriesThatAreNoFolders()
+    {
+        FakeTree tree = sampleTree();
+        tree.values["/file.png/"] = 32;
+        QCOMPARE(walk(tree, {"/missing/", "/file.png/"}), (QStringList{"/missing/", "/file.png/"}));
+    }
+
+    void nameRules_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("259 characters") << QString(259, 'n') << true;
+        QTest::newRow("260 characters") << QString(260, 'n') << false;
+        QTest::newRow("question mark") << "a?" << false;
+        QTest::newRow("outside code page") << QString::fromUtf8("日本") << false;
+        QTest::newRow("control character") << QString("a\x01") << false;
+        QTest::newRow("latin-1") << QString::fromUtf8("Fotos März") << true;
+    }
+    void nameRules()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, taken);
+        FakeTree tree;
+        tree.values["/r/"] = 16;
+        tree.add("/r/", name);
+        tree.add("/r/" + name + "/", "below");
+        const QStringList result = walk(tree, {"/r/"});
+        QCOMPARE(result.contains("/r/" + name + "/"), taken);
+        QCOMPARE(result.contains("/r/" + name + "/below/"), taken && name.size() + 4 < 260);
+    }
+
+    void realTree()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + '/';
+        QDir().mkpath(root + "a/b");
+        QDir().mkpath(root + ".hidden/c");
+        QVERIFY(QFile::link(dir.path(), root + "loop")); // back to an ancestor
+        QStringList folders{root};
+        FakeReporter reporter;
+        GetSubDirectories2016(folders, true, reporter);
+        QVERIFY(folders.contains(root + "a/b/"));
+        QVERIFY(folders.contains(root + ".hidden/c/")); // hidden alone (18) is walked
+        int longest = 0;
+        for (const QString &f : folders)
+            longest = qMax(longest, int(f.size()));
+        // The loop is followed until the path reaches the length limit (or the
+        // kernel's limit of links in one path), then stops.
+        QVERIFY2(longest > 200 && longest < 260 + 5, qPrintable(QString::number(longest)));
+        QVERIFY(reporter.reports.isEmpty());
+    }
+
+    void attributeValues()
+    {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("plain.png"), "x");
+        WriteFile(dir.filePath(".hidden.png"), "x");
+        WriteFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner);
+        QFile::link(dir.filePath("plain.png"), dir.filePath("link.png"));
+        QCOMPARE(FileSystem::attributes(dir.filePath("plain.png")), 32);
+        QCOMPARE(FileSystem::attributes(dir.filePath(".hidden.png")), 34);
+        QCOMPARE(FileSystem::attributes(dir.filePath(".ro.png")), 35);
+        QCOMPARE(FileSystem::attributes(dir.filePath("link.png")), 32 | 1024);
+        QCOMPARE(FileSystem::attributes(dir.path()) & 16, 16);
+        QCOMPARE(FileSystem::attributes(dir.filePath("missing")), -1);
+        if (QFileInfo::exists("/proc/self"))
+            QCOMPARE(FileSystem::attributes("/proc"), 22);
+        QVERIFY(FileSystem::isVolumeRoot("/"));
+        QVERIFY(!FileSystem::isVolumeRoot(dir.path()));
+    }
+
+    void listFilesInFolder_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("png") << "*.png" << QStringList{".h.png", "a.png", "b.PNG", "link.png"};
+        QTest::newRow("all") << "*.*" << QStringList{".h.png", "README", "a.png",
+                                                     "b.PNG",  "c.jpg",  "link.png"};
+        QTest::newRow("none") << "*.gif" << QStringList{};
+    }
+    void listFilesInFolder()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QStringList, names);
+        QTemporaryDir dir;
+        for (const char *name : {"a.png", "b.PNG", "c.jpg", "README", ".h.png"})
+            WriteFile(dir.filePath(name), "x");
+        QDir().mkpath(dir.filePath("sub.png"));
+        QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo.png")).constData(), 0600) == 0);
+        QFile::link(dir.filePath("a.png"), dir.filePath("link.png"));
+        QFile::link(dir.filePath("gone"), dir.filePath("dangling.png"));
+        QStringList found = ListFilesInFolder(dir.path(), pattern);
+        found.sort();
+        QCOMPARE(found, names);
+        QCOMPARE(ListFilesInFolder(dir.path() + '/', pattern).size(), names.size());
+    }
+
+    void isExistingFile()
+    {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("a.png"), "x", QFile::WriteOwner); // not readable, still exists
+        QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600) == 0);
+        QVERIFY(IsExistingFile(dir.filePath("a.png")));
+        QVERIFY(!IsExistingFile(dir.path()));
+        QVERIFY(!IsExistingFile(dir.path() + '/'));
+        QVERIFY(!IsExistingFile(dir.filePath("missing")));
+        QVERIFY(!IsExistingFile(dir.filePath("fifo"))); // answers at once, never blocks
+    }
+
+    void addFolderTreeRules()
+    {
+        QTemporaryDir dir;
+        for (const char *name :
+             {"a.png", "b.PNG", "c.jpg", "README", "~temp.png", ".hidden.png", "sub/d.png"})
+            WriteFile(dir.filePath(name), "x");
+        WriteFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner); // 35: not exactly 34
+        FakeReporter reporter;
+        Rows png;
+        AddFolderTree(dir.path(), "*.png", png, reporter);
+        png.rows.sort();
+        QCOMPARE(png.rows, (QStringList{dir.filePath(".ro.png"), dir.filePath("a.png"),
+                                        dir.filePath("b.PNG"), dir.filePath("sub/d.png")}));
+        Rows all;
+        AddFolderTree(dir.path(), "*.*", all, reporter);
+        QCOMPARE(all.rows.size(), 6);
+        QVERIFY(all.rows.contains(dir.filePath("README")));
+        QVERIFY(all.rows.indexOf(dir.filePath("sub/d.png")) == 5); // subfolders come last
+    }
+
+    void addAllFilesInFolderDialogs()
+    {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("pics/a.png"), "x");
+        WriteFile(dir.filePath("pics/b.txt"), "x");
+        SettingsStore store(dir.filePath("s.conf"));
+        Settings settings(store);
+        FakeDialogs dialogs;
+        FakeReporter reporter;
+        Rows rows;
+        QList<int> pointers;
+        const AddFolderServices services{dialogs,
+                                         settings,
+                                         rows,
+                                         reporter,
+                                         nullptr,
+                                         "Quorbel",
+                                         [&](int code) { pointers << code; }};
+
+        dialogs.inputAnswers << ""; // Cancel
+        AddAllFilesInFolder(services);
+        QVERIFY(!store.contains("Extension"));
+
+        dialogs.inputAnswers << "txt"; // then cancel the picker
+        AddAllFilesInFolder(services);
+        QCOMPARE(settings.extension(), QStringLiteral("txt"));
+        QVERIFY(!store.contains("LastFolder"));
+        QVERIFY(rows.rows.isEmpty());
+        QVERIFY(pointers.isEmpty());
+        QVERIFY(dialogs.prompts.first().startsWith(
+            "Enter file extension to load:\r\r(* for all files"));
+
+        dialogs.inputAnswers << "png";
+        dialogs.folderAnswers << dir.filePath("pics");
+        AddAllFilesInFolder(services);
+        QCOMPARE(rows.rows, QStringList{dir.filePath("pics/a.png")});
+        QCOMPARE(settings.lastFolder(), dir.filePath("pics"));
+        QCOMPARE(pointers, (QList<int>{11, 0}));
+
+        dialogs.inputAnswers << "png";
+        dialogs.folderAnswers << dir.filePath("pics");
+        AddAllFilesInFolder(services); // twice: listed twice
+        QCOMPARE(rows.rows.size(), 2);
+        QCOMPARE(dialogs.startFolders.last(), dir.filePath("pics"));
+        QVERIFY(reporter.reports.isEmpty());
+    }
+
+    void drops()
+    {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("a.png"), "x");
+        WriteFile(dir.filePath("b.txt"), "x");
+        WriteFile(dir.filePath("pics/a.png"), "x");
+        WriteFile(dir.filePath("pics/~tmp.png"), "x");
+        WriteFile(dir.filePath("pics/.secret"), "x");
+        WriteFile(dir.filePath("pics/sub/b.png"), "x");
+        WriteFile(dir.filePath(".cfg/c.png"), "x");
+        QDir().mkpath(dir.filePath("empty"));
+        Rows rows;
+        FakeReporter reporter;
+        ListView1_OLEDragDrop({dir.filePath("a.png"), dir.filePath("pics"), dir.filePath("b.txt"),
+                               dir.filePath("empty"), dir.filePath(".cfg"), dir.filePath("gone")},
+                              rows, reporter);
+        QCOMPARE(rows.rows, (QStringList{dir.filePath("a.png"), dir.filePath("pics/a.png"),
+                                         dir.filePath("pics/sub/b.png"), dir.filePath("b.txt"),
+                                         dir.filePath(".cfg"), dir.filePath("gone")}));
+    }
+
+    void sampleFiles()
+    {
+        QTemporaryDir dir;
+        const QString app = dir.filePath("app");
+        WriteFile(app + "/Samples/a.png", "x");
+        WriteFile(app + "/Samples/b.png", "x");
+        SettingsStore store(dir.filePath("s.conf"));
+        Settings settings(store);
+        FakeDialogs dialogs;
+        Rows rows;
+
+        LoadSampleFiles(rows, settings, dialogs, nullptr, "Quorbel", app); // nothing recorded
+        QVERIFY(rows.rows.isEmpty());
+        QCOMPARE(dialogs.messages.size(), 1); // the question comes all the same
+
+        RecordSampleFiles(settings, app);
+        QStringList recorded = settings.snapshot().split('|');
+        QCOMPARE(recorded, ListFilesInFolder(app + "/Samples", "*.*")
+                               .replaceInStrings(QRegularExpression("^"), app + "/Samples/"));
+        rows.rows << (app + "/Samples/A.PNG"); // differs in case only: still added
+        LoadSampleFiles(rows, settings, dialogs, nullptr, "Quorbel", app);
+        LoadSampleFiles(rows, settings, dialogs, nullptr, "Quorbel", app);
+        QCOMPARE(rows.rows.size(), 3);
+        QVERIFY(dialogs.openedFolders.isEmpty());
+        QCOMPARE(dialogs.messages.last().text, SampleQuestion);
+        QCOMPARE(dialogs.messages.last().title, QStringLiteral("Quorbel"));
+
+        QFile::remove(app + "/Samples/a.png");
+        WriteFile(app + "/Samples/c.png", "x"); // added after recording: never loaded
+        Rows fresh;
+        dialogs.yesNoAnswers << true;
+        LoadSampleFiles(fresh, settings, dialogs, nullptr, "Quorbel", app);
+        QCOMPARE(fresh.rows, QStringList{app + "/Samples/b.png"});
+        QCOMPARE(dialogs.openedFolders, QStringList{app + "/Samples/"});
+
+        RecordSampleFiles(settings, dir.filePath("no-such-app"));
+        QCOMPARE(settings.snapshot(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScan)
+#include "tst_scan.moc"

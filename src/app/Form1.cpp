@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
@@ -468,9 +469,14 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         if (overButton) {
             if (m_pointerCode != PointerCode::Busy && m_pointerCode != PointerCode::Custom)
                 setPointer(PointerCode::Custom);
-        } else if (watched == m_frame1 || watched == m_frame2 || watched == m_frame4 ||
-                   watched == m_text1) {
+        } else if (watched == m_text1) {
             resetPointer();
+        } else if (watched == m_frame1 || watched == m_frame2 || watched == m_frame4) {
+            // Moves over an option button reach the frame too; only its own background counts.
+            const auto *frame = static_cast<QWidget *>(watched);
+            const auto *move = static_cast<QMouseEvent *>(event);
+            if (!frame->childAt(move->position().toPoint()))
+                resetPointer();
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -478,7 +484,9 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 void Form1::mouseMoveEvent(QMouseEvent *event)
 {
-    resetPointer();
+    // Moves that a child ignored arrive here as well; only the background resets.
+    if (!childAt(event->position().toPoint()))
+        resetPointer();
     QWidget::mouseMoveEvent(event);
 }
 

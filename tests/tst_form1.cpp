@@ -1,0 +1,609 @@
+// The main window offscreen: start-up, stored options, the folder picker, the
+// list's removal and row moving, adding by dialog, drops, and closing mid-batch.
+#include "TestSupport.h"
+#include "app/Form1.h"
+#include "filelist/AddFilesByDialog.h"
+#include "filelist/FileListModel.h"
+#include "filelist/FileListView.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+
+namespace {
+class FakeSurface final : public ListSurface
+{
+public:
+    explicit FakeSurface(FileListModel &model) : m_model(model) {}
+    QModelIndex selected;
+    QList<int> scrolledTo;
+    int screenY = 330;
+    int pointer = 0;
+    // Rows are 10 pixels high in this fake.
+    QModelIndex indexAt(const QPoint &p) const override { return m_model.index(p.y() / 10, 0); }
+    QModelIndex selectedIndex() const override { return selected; }
+    void selectIndex(const QModelIndex &index) override { selected = index; }
+    void ensureRowVisible(int row) override { scrolledTo << row; }
+    int cursorScreenY() const override { return screenY; }
+    void setListPointer(int code, const QString &) override { pointer = code; }
+
+private:
+    FileListModel &m_model;
+};
+
+template <class T> T *child(QWidget &w, const char *name)
+{
+    T *found = w.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+} // namespace
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_app;
+    std::unique_ptr<SettingsStore> m_store;
+    FakeDialogs m_dialogs;
+
+    std::unique_ptr<Form1> loadedWindow()
+    {
+        auto w = std::make_unique<Form1>(m_dialogs, *m_store, m_app);
+        w->Form_Load();
+        return w;
+    }
+    QString stored(const QString &key) const { return m_store->read(key, "<absent>"); }
+    QStringList reports() const
+    {
+        QStringList r;
+        for (const ShownMessage &m : m_dialogs.messages)
+            if (m.title == QLatin1String("Application Error"))
+                r << m.text;
+        return r;
+    }
+    static QString desktop()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + '/';
+    }
+
+private slots:
+    void init()
+    {
+        m_app = m_dir.filePath(QStringLiteral("app%1").arg(QRandomGenerator::global()->generate()));
+        QDir().mkpath(m_app);
+        m_store = std::make_unique<SettingsStore>(m_app + "/settings.conf");
+        m_dialogs = FakeDialogs();
+    }
+
+    void firstRun()
+    {
+        WriteFile(m_app + "/Samples/a.png", "x");
+        auto w = loadedWindow();
+        QVERIFY(reports().isEmpty());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quorbel"));
+        QCOMPARE(child<QLineEdit>(*w, "Text1")->text(), desktop());
+        QCOMPARE(child<QLineEdit>(*w, "Text2")->text(), QStringLiteral("32"));
+        QVERIFY(child<QRadioButton>(*w, "Option2")->isChecked());
+        QVERIFY(!child<QLineEdit>(*w, "Text2")->isEnabled());
+        QVERIFY(child<QRadioButton>(*w, "Option8")->isChecked());
+        QVERIFY(child<QGroupBox>(*w, "Frame4")->isEnabled());
+        QCOMPARE(stored("Text1"), desktop());
+        QCOMPARE(stored("Text2"), QStringLiteral("32"));
+        QCOMPARE(stored("Snapshot"), m_app + "/Samples/a.png");
+        QCOMPARE(w->fileList().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("PNG File(s)"));
+        QCOMPARE(w->listView().header()->sectionSize(0), 467);
+        QCOMPARE(w->size(), QSize(536, 507));
+        QCOMPARE(w->palette().color(QPalette::Window), QColor(Qt::white));
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("list") << "ListView1" << QRect(8, 8, 520, 169);
+        QTest::newRow("progress") << "ProgressBar1" << QRect(8, 471, 520, 27);
+        QTest::newRow("add files") << "PushButton1" << QRect(8, 183, 256, 27);
+        QTest::newRow("add folder") << "PushButton4" << QRect(272, 183, 256, 27);
+        QTest::newRow("start") << "PushButton2" << QRect(8, 436, 520, 27);
+        QTest::newRow("size frame") << "Frame1" << QRect(8, 250, 520, 51);
+        QTest::newRow("user size") << "Text2" << QRect(368, 17, 137, 23);
+        QTest::newRow("user-defined") << "Option7" << QRect(264, 20, 97, 17);
+        QTest::newRow("save frame") << "Frame2" << QRect(8, 307, 520, 121);
+        QTest::newRow("beside source") << "Option9" << QRect(16, 94, 241, 17);
+        QTest::newRow("folder frame") << "Frame4" << QRect(32, 34, 456, 54);
+        QTest::newRow("folder text") << "Text1" << QRect(16, 20, 378, 23);
+        QTest::newRow("browse") << "PushButton9" << QRect(400, 20, 40, 23);
+    }
+    void layout()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        Form1 w(m_dialogs, *m_store, m_app);
+        QWidget *control = w.findChild<QWidget *>(name);
+        QVERIFY(control);
+        QCOMPARE(control->geometry(), geometry);
+    }
+
+    void iconSizeRestored_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<bool>("text2Enabled");
+        QTest::addColumn<int>("reportLine"); // 0: none
+        QTest::newRow("64") << "5"
+                            << "Option5" << false << 0;
+        QTest::newRow("user-defined") << "7"
+                                      << "Option7" << true << 0;
+        QTest::newRow("fraction rounds") << "3.4"
+                                         << "Option3" << false << 0;
+        QTest::newRow("out of 1..7") << "9"
+                                     << "Option2" << false << 0;
+        QTest::newRow("not a number") << "big"
+                                      << "Option1" << false << 140;
+        QTest::newRow("overflow") << "70000"
+                                  << "Option1" << false << 140;
+    }
+    void iconSizeRestored()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, selected);
+        QFETCH(bool, text2Enabled);
+        QFETCH(int, reportLine);
+        m_store->write("Icon Size", stored);
+        m_store->write("Text2", "100");
+        auto w = loadedWindow();
+        QVERIFY(child<QRadioButton>(*w, qPrintable(selected))->isChecked());
+        QCOMPARE(child<QLineEdit>(*w, "Text2")->isEnabled(), text2Enabled);
+        QCOMPARE(child<QLineEdit>(*w, "Text2")->text(), QStringLiteral("100"));
+        const QStringList r = reports();
+        QCOMPARE(r.size(), reportLine ? 1 : 0);
+        if (reportLine)
+            QVERIFY(r.first().contains(
+                QStringLiteral("in Tessiva2021/08/31.Form1.Form_Load at line 140")));
+    }
+
+    void destinationRestored_data()
+    {
+        QTest::addColumn<QString>("option8");
+        QTest::addColumn<QString>("option9");
+        QTest::addColumn<bool>("toFolder");
+        QTest::addColumn<bool>("besideSource");
+        QTest::addColumn<int>("reportLine");
+        QTest::newRow("1") << "1"
+                           << "False" << true << false << 0;
+        QTest::newRow("-1") << "-1"
+                            << "0" << true << false << 0;
+        QTest::newRow("0") << "0"
+                           << "True" << false << true << 0;
+        QTest::newRow("false words") << "fAlSe"
+                                     << "tRuE" << false << true << 0;
+        QTest::newRow("no truth value") << "maybe"
+                                        << "False" << true << false << 182;
+    }
+    void destinationRestored()
+    {
+        QFETCH(QString, option8);
+        QFETCH(QString, option9);
+        QFETCH(bool, toFolder);
+        QFETCH(bool, besideSource);
+        QFETCH(int, reportLine);
+        m_store->write("Option8", option8);
+        m_store->write("Option9", option9);
+        auto w = loadedWindow();
+        QCOMPARE(child<QRadioButton>(*w, "Option8")->isChecked(), toFolder);
+        QCOMPARE(child<QRadioButton>(*w, "Option9")->isChecked(), besideSource);
+        QCOMPARE(child<QGroupBox>(*w, "Frame4")->isEnabled(), toFolder);
+        QCOMPARE(reports().size(), reportLine ? 1 : 0);
+        if (reportLine)
+            QVERIFY(reports().first().contains(QStringLiteral("at line %1").arg(reportLine)));
+    }
+
+    void everyChangeIsStoredAtOnce()
+    {
+        auto w = loadedWindow();
+        child<QRadioButton>(*w, "Option5")->click();
+        QCOMPARE(stored("Icon Size"), QStringLiteral("5"));
+        QVERIFY(!child<QLineEdit>(*w, "Text2")->isEnabled());
+        child<QRadioButton>(*w, "Option7")->click();
+        QCOMPARE(stored("Icon Size"), QStringLiteral("7"));
+        QVERIFY(child<QLineEdit>(*w, "Text2")->isEnabled());
+
+        child<QRadioButton>(*w, "Option9")->click();
+        QCOMPARE(stored("Option8"), QStringLiteral("False"));
+        QCOMPARE(stored("Option9"), QStringLiteral("True"));
+        QVERIFY(!child<QGroupBox>(*w, "Frame4")->isEnabled());
+        child<QRadioButton>(*w, "Option8")->click();
+        QCOMPARE(stored("Option8"), QStringLiteral("True"));
+        QCOMPARE(stored("Option9"), QStringLiteral("False"));
+        QVERIFY(child<QGroupBox>(*w, "Frame4")->isEnabled());
+
+        QLineEdit *text2 = child<QLineEdit>(*w, "Text2");
+        text2->clear();
+        QCOMPARE(stored("Text2"), QString());
+        QTest::keyClicks(text2, "1");
+        QCOMPARE(stored("Text2"), QStringLiteral("1"));
+        QTest::keyClicks(text2, "0");
+        QCOMPARE(stored("Text2"), QStringLiteral("10"));
+
+        // A fresh window restores it all.
+        auto again = loadedWindow();
+        QVERIFY(child<QRadioButton>(*again, "Option7")->isChecked());
+        QCOMPARE(child<QLineEdit>(*again, "Text2")->text(), QStringLiteral("10"));
+    }
+
+    void folderPicker_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("text1");
+        QTest::addColumn<QString>("remembered");
+        QTest::newRow("cancel") << ""
+                                << "unchanged"
+                                << "<absent>";
+        QTest::newRow("root") << "/"
+                              << "/"
+                              << "/";
+        QTest::newRow("folder") << "/tmp/Icons"
+                                << "/tmp/Icons/"
+                                << "/tmp/Icons";
+    }
+    void folderPicker()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, text1);
+        QFETCH(QString, remembered);
+        m_store->write("Text1", "unchanged");
+        m_store->write("LastFolderDot", "/start");
+        auto w = loadedWindow();
+        m_store->write("LastFolderDot", "/start");
+        m_dialogs.folderAnswers << answer;
+        w->PushButton9_Click();
+        QCOMPARE(m_dialogs.startFolders.last(), QStringLiteral("/start"));
+        QCOMPARE(m_dialogs.prompts.last(), QStringLiteral("Please select folder:"));
+        QCOMPARE(child<QLineEdit>(*w, "Text1")->text(), text1);
+        QCOMPARE(stored("LastFolderDot"), answer.isEmpty() ? QStringLiteral("/start") : remembered);
+    }
+
+    void applicationTitle_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("no space") << "Quorbel"
+                                  << "Quorbel";
+        QTest::newRow("two words") << "Quorbel Converter"
+                                   << "Quorbel";
+        QTest::newRow("long") << "Quorbel the Batch Converter of Portable Network Graphics Files"
+                              << "Quorbel the Batch Converter of Portable";
+    }
+    void applicationTitle()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        QCOMPARE(Form1::ApplicationTitleFor(name), title);
+        QVERIFY(Form1::ApplicationTitleFor(name).size() <= 40);
+    }
+
+    void emptyListSaysSo()
+    {
+        auto w = loadedWindow();
+        child<QPushButton>(*w, "PushButton2")->click();
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        QCOMPARE(m_dialogs.messages.first().text, QStringLiteral("No files added."));
+        QCOMPARE(m_dialogs.messages.first().title, QStringLiteral("Quorbel"));
+        QCOMPARE(m_dialogs.messages.first().icon, Dialogs::Icon::None);
+    }
+
+    void hoverPointer()
+    {
+        auto w = loadedWindow();
+        auto move = [](QWidget *target) {
+            QMouseEvent event(QEvent::MouseMove, QPointF(2, 2), target->mapToGlobal(QPointF(2, 2)),
+                              Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &event);
+        };
+        move(child<QPushButton>(*w, "PushButton1"));
+        QCOMPARE(w->pointerCode(), 99);
+        move(child<QRadioButton>(*w, "Option3")); // no handler: stays
+        QCOMPARE(w->pointerCode(), 99);
+        move(child<QGroupBox>(*w, "Frame1"));
+        QCOMPARE(w->pointerCode(), 0);
+        w->setPointer(11);
+        move(child<QPushButton>(*w, "PushButton2"));
+        move(child<QLineEdit>(*w, "Text1"));
+        QCOMPARE(w->pointerCode(), 11);
+    }
+
+    void progressBeyondRangeShowsFull()
+    {
+        Form1 w(m_dialogs, *m_store, m_app);
+        w.setProgressValue(150);
+        QCOMPARE(w.progressValue(), 100);
+        w.setProgressText("Processing: 100%p.png");
+        QCOMPARE(w.findChild<QProgressBar *>("ProgressBar1")->text(),
+                 QStringLiteral("Processing: 100%p.png"));
+    }
+
+    void removal_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QStringList>("rows");
+        const QStringList all{"A", "B", "C"};
+        QTest::newRow("delete") << int(Qt::Key_Delete) << 0 << false << QStringList{"A", "C"};
+        QTest::newRow("shift delete")
+            << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << false << QStringList{"A", "C"};
+        QTest::newRow("ctrl delete")
+            << int(Qt::Key_Delete) << int(Qt::ControlModifier) << false << QStringList{"A", "C"};
+        QTest::newRow("other key") << int(Qt::Key_Backspace) << 0 << false << all;
+        QTest::newRow("busy") << int(Qt::Key_Delete) << 0 << true << all;
+    }
+    void removal()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, busy);
+        QFETCH(QStringList, rows);
+        auto w = loadedWindow();
+        FileListView &view = w->listView();
+        for (const char *t : {"A", "B", "C"})
+            w->fileList().appendRow(t);
+        view.selectIndex(w->fileList().index(1));
+        if (busy)
+            w->setPointer(11);
+        QTest::keyClick(&view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(w->fileList().rows(), rows);
+        w->listHandlers().ListView1_DblClick();
+        QCOMPARE(w->fileList().numberOfRows(),
+                 busy ? 3 : int(rows.size()) - (view.selectedIndex().isValid() ? 1 : 0));
+        w->PushButton6_Click();
+        QCOMPARE(w->fileList().numberOfRows() == 0, !busy);
+    }
+
+    void removalOnEmptyListDoesNothing()
+    {
+        auto w = loadedWindow();
+        QTest::keyClick(&w->listView(), Qt::Key_Delete);
+        w->listHandlers().ListView1_DblClick();
+        QCOMPARE(w->fileList().numberOfRows(), 0);
+        QVERIFY(reports().isEmpty());
+    }
+
+    void rowMoving_data()
+    {
+        QTest::addColumn<QStringList>("start");
+        QTest::addColumn<QList<int>>("path"); // rows the pointer passes, from 1
+        QTest::addColumn<QStringList>("result");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("one by one") << QStringList{"A", "B", "C", "D"} << QList<int>{2, 3, 4}
+                                    << QStringList{"B", "C", "D", "A"} << 4;
+        QTest::newRow("jump") << QStringList{"A", "B", "C", "D"} << QList<int>{4}
+                              << QStringList{"D", "B", "C", "A"} << 4;
+        QTest::newRow("equal texts")
+            << QStringList{"A", "A", "B"} << QList<int>{2} << QStringList{"A", "A", "B"} << 0;
+        QTest::newRow("and back") << QStringList{"A", "B", "C"} << QList<int>{2, 3, 2, 1}
+                                  << QStringList{"A", "B", "C"} << 1;
+    }
+    void rowMoving()
+    {
+        QFETCH(QStringList, start);
+        QFETCH(QList<int>, path);
+        QFETCH(QStringList, result);
+        QFETCH(int, selected);
+        FileListModel model;
+        model.appendRows(start);
+        FakeSurface surface(model);
+        FileListHandlers h(
+            model, surface, [] { return false; }, [] {}, m_app);
+        surface.selected = model.index(0);
+        h.ListView1_ItemClick();
+        QCOMPARE(surface.pointer, 99);
+        h.ListView1_MouseDown();
+        for (int row : path)
+            h.ListView1_MouseMove(5, (row - 1) * 10 + 5);
+        QCOMPARE(model.rows(), result);
+        if (selected)
+            QCOMPARE(surface.selected.row() + 1, selected);
+        h.ListView1_MouseUp();
+        QCOMPARE(surface.pointer, 1);
+        QVERIFY(!h.IsDraggingItem);
+        h.ListView1_MouseMove(5, 5); // after the release nothing moves
+        QCOMPARE(model.rows(), result);
+    }
+
+    void autoScroll_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("screenY");
+        QTest::addColumn<QList<int>>("scrolled");
+        QTest::newRow("up from row 3") << 4 << 3 << 304 << QList<int>{2};
+        QTest::newRow("up at row 1") << 2 << 1 << 10 << QList<int>{};
+        QTest::newRow("down") << 2 << 3 << 365 << QList<int>{4};
+        QTest::newRow("down at last row") << 3 << 4 << 900 << QList<int>{};
+        QTest::newRow("between, top") << 2 << 3 << 305 << QList<int>{};
+        QTest::newRow("between, bottom") << 2 << 3 << 364 << QList<int>{};
+        QTest::newRow("negative screen row") << 4 << 3 << -20 << QList<int>{2};
+    }
+    void autoScroll()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, screenY);
+        QFETCH(QList<int>, scrolled);
+        FileListModel model;
+        model.appendRows({"A", "B", "C", "D"});
+        FakeSurface surface(model);
+        FileListHandlers h(
+            model, surface, [] { return false; }, [] {}, m_app);
+        surface.selected = model.index(from - 1);
+        surface.screenY = screenY;
+        h.ListView1_ItemClick();
+        h.ListView1_MouseDown();
+        h.ListView1_MouseMove(5, (to - 1) * 10 + 5);
+        QCOMPARE(surface.scrolledTo, scrolled);
+    }
+
+    void movingARemovedRowDoesNothing()
+    {
+        FileListModel model;
+        model.appendRows({"A", "B", "C"});
+        FakeSurface surface(model);
+        FileListHandlers h(
+            model, surface, [] { return false; }, [] {}, m_app);
+        surface.selected = model.index(1);
+        h.ListView1_ItemClick();
+        h.ListView1_MouseDown();
+        surface.selected = model.index(1);
+        h.ListView1_KeyDown(46, 0); // removes B, the dragged row
+        h.ListView1_MouseMove(5, 5);
+        QCOMPARE(model.rows(), (QStringList{"A", "C"}));
+        model.clear();
+        h.ListView1_MouseMove(5, 5);
+        QCOMPARE(model.numberOfRows(), 0);
+    }
+
+    void addByDialog_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("rows");
+        const QChar nul(0);
+        QTest::newRow("cancel") << "" << QStringList{"/x.png"};
+        QTest::newRow("one") << "/p/a b.png" << QStringList{"/x.png", "/p/a b.png"};
+        QTest::newRow("several") << QString("/p" + QString(nul) + "c.png" + nul + "a.png" + nul +
+                                            "x.png")
+                                 << QStringList{"/x.png", "/p/c.png", "/p/a.png", "/p/x.png"};
+        QTest::newRow("root") << QString("/" + QString(nul) + "a.png" + nul + "b.png")
+                              << QStringList{"/x.png", "/a.png", "/b.png"};
+        QTest::newRow("already listed") << "/x.png" << QStringList{"/x.png", "/x.png"};
+    }
+    void addByDialog()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QStringList, rows);
+        auto w = loadedWindow();
+        w->fileList().appendRow("/x.png");
+        m_dialogs.openFilesAnswers << answer;
+        child<QPushButton>(*w, "PushButton1")->click();
+        QCOMPARE(w->fileList().rows(), rows);
+        QCOMPARE(m_dialogs.prompts.last(),
+                 QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
+        QVERIFY(m_dialogs.messages.isEmpty());
+    }
+
+    void tooManyFilesSelected()
+    {
+        auto w = loadedWindow();
+        m_dialogs.openFilesTooMany = true;
+        w->PushButton1_Click();
+        QCOMPARE(w->fileList().numberOfRows(), 0);
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        QCOMPARE(m_dialogs.messages.first().text, TooManyFilesMessage);
+        QCOMPARE(m_dialogs.messages.first().title, QStringLiteral("Quorbel"));
+        QVERIFY(TooManyFilesMessage.endsWith("Please try adding via the \"Add All\" button."));
+    }
+
+    void openFilesResultForm()
+    {
+        QCOMPARE(OpenFilesResult({"/p/a.png"}, 100), QStringLiteral("/p/a.png"));
+        QCOMPARE(OpenFilesResult({"/p/a.png", "/p/b.png"}, 100),
+                 QString("/p") + QChar(0) + "a.png" + QChar(0) + "b.png");
+        QCOMPARE(OpenFilesResult({}, 100), QString());
+        QVERIFY_THROWS_EXCEPTION(AppError, OpenFilesResult({"/p/a.png", "/p/b.png"}, 8));
+    }
+
+    void dropsAcceptOnlyFiles()
+    {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("a.png"), "x");
+        WriteFile(dir.filePath("pics/b.png"), "x");
+        auto w = loadedWindow();
+        w->show();
+        QWidget *viewport = w->listView().viewport();
+
+        QMimeData text;
+        text.setText("just text");
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton,
+                                Qt::NoModifier);
+        QApplication::sendEvent(viewport, &refused);
+        QVERIFY(!refused.isAccepted());
+
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(dir.filePath("a.png")),
+                       QUrl("https://example.org/x.png"),
+                       QUrl::fromLocalFile(dir.filePath("pics"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &drop);
+        QCOMPARE(w->fileList().rows(),
+                 (QStringList{dir.filePath("a.png"), dir.filePath("pics/b.png")}));
+    }
+
+    void skinAndPointerImage()
+    {
+        WriteFile(m_app + "/x/o.cjs", "QPushButton { font-style: italic; }");
+        WriteFile(m_app + "/HAND-M.CUR", "not a picture");
+        auto w = loadedWindow();
+        QCOMPARE(w->styleSheet(), QStringLiteral("QPushButton { font-style: italic; }"));
+        QCOMPARE(w->palette().color(QPalette::Window), w->palette().color(QPalette::Button));
+        QCOMPARE(reports().size(), 1);
+        QVERIFY(reports().first().contains("Form_Load at line 104"));
+
+        m_dialogs.messages.clear();
+        WriteFile(m_app + "/x/o.cjs", "\xff\xfe bad");
+        QFile::remove(m_app + "/HAND-M.CUR");
+        auto broken = loadedWindow();
+        QCOMPARE(reports().size(), 1);
+        QVERIFY(reports().first().contains("Form_Load at line 100"));
+        QVERIFY(broken->styleSheet().isEmpty());
+    }
+
+    void closingMidBatchPutsTheIconBack()
+    {
+        QTemporaryDir dir;
+        const QString temp = dir.filePath("temp");
+        QDir().mkpath(temp);
+        qputenv("TEMP", QFile::encodeName(temp));
+        WriteScript(temp + "/emfconvert.exe", "eval out=\\${$#}\nprintf half > \"$out\"\nsleep 30");
+        WriteFile(dir.filePath("out/a.ico"), "GOOD OLD ICON");
+        auto w = loadedWindow();
+        w->fileList().appendRow(dir.filePath("a.png"));
+        child<QLineEdit>(*w, "Text1")->setText(dir.filePath("out"));
+        bool ended = false;
+        w->setEndProgram([&] { ended = true; });
+        QElapsedTimer clock;
+        clock.start();
+        QTimer::singleShot(500, w.get(), [&] {
+            QVERIFY(w->isConverting());
+            QVERIFY(w->fileList().numberOfRows() == 1);
+            w->PushButton6_Click(); // refused while busy
+            QCOMPARE(w->fileList().numberOfRows(), 1);
+            w->close();
+        });
+        w->PushButton2_Click();
+        QVERIFY(ended);
+        QVERIFY(clock.elapsed() < 10000);
+        QCOMPARE(ReadFile(dir.filePath("out/a.ico")), QByteArray("GOOD OLD ICON"));
+        QVERIFY(!QFile::exists(temp + "/emfconvert.exe"));
+        qunsetenv("TEMP");
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"

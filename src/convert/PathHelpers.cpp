@@ -31,13 +31,19 @@ namespace {
 // One left-to-right pass: each non-overlapping doubled separator becomes one.
 QString collapseOnce(QStringView text, QChar separator)
 {
+    const QChar doubled[] = {separator, separator};
+    qsizetype at = text.indexOf(QStringView(doubled, 2));
+    if (at < 0)
+        return text.toString(); // the usual case: nothing to do
     QString result;
     result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        result += text[i];
-        if (text[i] == separator && i + 1 < text.size() && text[i + 1] == separator)
-            ++i;
+    qsizetype from = 0;
+    while (at >= 0) {
+        result += text.mid(from, at + 1 - from);
+        from = at + 2;
+        at = text.indexOf(QStringView(doubled, 2), from);
     }
+    result += text.mid(from);
     return result;
 }
 } // namespace
@@ -45,14 +51,19 @@ QString collapseOnce(QStringView text, QChar separator)
 QString CollapseBackslashes(const QString &path, PathFlavour flavour)
 {
     const QChar separator = SeparatorOf(flavour);
-    if (!path.startsWith(separator))
+    const QString doubled(2, separator);
+    if (!path.startsWith(separator)) {
+        if (!path.contains(doubled))
+            return path; // the usual case: shares the text, no copy
         return collapseOnce(path, separator);
+    }
     qsizetype k = 0;
     while (k < path.size() && path[k] == separator)
         ++k;
-    const QString lead =
-        flavour == PathFlavour::Windows ? QString(2, separator) : QString(separator);
-    return lead + collapseOnce(QStringView(path).mid(k), separator);
+    const qsizetype leadLength = flavour == PathFlavour::Windows ? 2 : 1;
+    if (k == leadLength && path.indexOf(doubled, k) < 0)
+        return path;
+    return QString(leadLength, separator) + collapseOnce(QStringView(path).mid(k), separator);
 }
 
 bool PathExists(const QString &path)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class RowSource
 {
@@ -16,4 +17,10 @@ class RowList : public RowSource
 {
 public:
     virtual void appendRow(const QString &text) = 0;
+    // The same as appending each text in turn, for lists that can take many at once.
+    virtual void appendRows(const QStringList &texts)
+    {
+        for (const QString &text : texts)
+            appendRow(text);
+    }
 };

@@ -25,6 +25,6 @@ void ListView1_OLEDragDrop(const QStringList &paths, RowList &rows, ErrorReporte
         QStringList folders{path + FileSystem::nativeSeparator()};
         GetSubDirectories2016(folders, true, reporter);
         ForEachFileInTree(folders, QStringLiteral("*.*"),
-                          [&](const QString &file) { rows.appendRow(file); });
+                          [&](const QStringList &files) { rows.appendRows(files); });
     }
 }

@@ -24,7 +24,7 @@ public:
     int numberOfRows() const override { return int(m_rows.size()); }
     QString rowText(int row) const override { return m_rows.at(row - 1); }
     void appendRow(const QString &text) override;
-    void appendRows(const QStringList &texts);
+    void appendRows(const QStringList &texts) override;
     void removeRowAt(int row);
     void clear();
     void setRowText(int row, const QString &text);

@@ -19,9 +19,15 @@
 namespace FileSystem {
 namespace {
 
+// Qt 6 takes file names on Unix as UTF-8; the direct codec is many times faster
+// than the general local 8-bit route, which matters when listing big trees.
 QByteArray encoded(const QString &path)
 {
-    return QFile::encodeName(path);
+    return path.toUtf8();
+}
+QString decoded(const char *name)
+{
+    return QString::fromUtf8(name);
 }
 
 // A path without its trailing separators, so that lstat sees a link as a link.
@@ -174,7 +180,7 @@ SubfolderListing listSubfolders(const QString &folder)
             isDir = fstatat(dirFd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
         if (isDir)
-            result.names.append(QFile::decodeName(name));
+            result.names.append(decoded(name));
         errno = 0;
     }
     if (errno != 0)
@@ -234,7 +240,7 @@ QStringList listFiles(const QString &folder, const QString &pattern)
     while (const dirent *entry = readdir(dir)) {
         if (entry->d_type == DT_DIR)
             continue;
-        const QString name = QFile::decodeName(entry->d_name);
+        const QString name = decoded(entry->d_name);
         if (!wildcardMatch(pattern, name))
             continue;
         if (entry->d_type == DT_REG || isRegularAfterLinks(dirFd, entry->d_name))

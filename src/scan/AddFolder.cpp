@@ -19,7 +19,7 @@ void AddFolderTree(const QString &folder, const QString &pattern, RowList &rows,
 {
     QStringList folders{folder + FileSystem::nativeSeparator()};
     GetSubDirectories2016(folders, true, reporter);
-    ForEachFileInTree(folders, pattern, [&](const QString &path) { rows.appendRow(path); });
+    ForEachFileInTree(folders, pattern, [&](const QStringList &paths) { rows.appendRows(paths); });
 }
 
 void AddAllFilesInFolder(const AddFolderServices &s)

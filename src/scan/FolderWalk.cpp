@@ -12,17 +12,16 @@ constexpr int HiddenSystemFolder = 22;
 constexpr int HiddenSystemJunction = 1046;
 constexpr int HiddenArchive = 34;
 
-bool isFolder(const WalkSystem &system, const QString &path)
+bool isFolderValue(int value)
 {
-    const int value = system.attributes(path);
     return value >= 0 && (value & FileSystem::Attr::Directory);
 }
 
-bool passesAttributeRule(const WalkSystem &system, const QString &folder)
+// The attribute value is read once and serves both the folder test and this rule.
+bool passesAttributeRule(const WalkSystem &system, const QString &folder, int value)
 {
     if (system.isVolumeRoot(folder))
         return true;
-    const int value = system.attributes(folder);
     return value != HiddenSystemFolder && value != HiddenSystemJunction;
 }
 } // namespace
@@ -48,12 +47,13 @@ void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &re
     // First pass: list the subfolders of every entry.
     const QStringList entries = folders;
     for (const QString &folder : entries) {
-        if (!isFolder(system, folder))
+        const int value = system.attributes(folder);
+        if (!isFolderValue(value))
             continue;
         if (folder.size() >= MaxPathChars)
             continue;
         system.letEventsRun();
-        if (!passesAttributeRule(system, folder))
+        if (!passesAttributeRule(system, folder, value))
             continue;
         const FileSystem::SubfolderListing listing = system.listSubfolders(folder);
         for (const QString &name : listing.names) {
@@ -75,9 +75,10 @@ void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &re
     // Final pass: output what passes the attribute rule.
     for (const QString &folder : std::as_const(found)) {
         trap.run(120, [&] {
-            if (isFolder(system, folder)) {
+            const int value = system.attributes(folder);
+            if (isFolderValue(value)) {
                 system.letEventsRun();
-                if (passesAttributeRule(system, folder))
+                if (passesAttributeRule(system, folder, value))
                     folders << folder;
             }
         });

@@ -39,7 +39,8 @@ bool HasUnsafeCharacters(const QString &name);
 
 // Every file below a folder, as adding a folder or dropping one lists them: the
 // folder's own files first, then level by level; names starting with "~" and
-// hidden regular files (attribute value 34) left out.
+// hidden regular files (attribute value 34) left out. `append` takes the rows
+// of one folder at a time.
 template <class Append>
 void ForEachFileInTree(const QStringList &folders, const QString &pattern, Append &&append);
 QString FileRowText(const QString &folder, const QString &name);
@@ -48,9 +49,12 @@ bool IsHiddenArchive(const QString &path);
 template <class Append>
 void ForEachFileInTree(const QStringList &folders, const QString &pattern, Append &&append)
 {
+    QStringList rows;
     for (const QString &entry : folders) {
         const QString folder = entry.left(entry.size() - 1);
         const QStringList names = ListFilesInFolder(folder, pattern);
+        rows.clear();
+        rows.reserve(names.size());
         for (const QString &name : names) {
             if (name.startsWith(QLatin1Char('~')))
                 continue;
@@ -59,7 +63,9 @@ void ForEachFileInTree(const QStringList &folders, const QString &pattern, Appen
             const QString path = FileRowText(folder, name);
             if (name.startsWith(QLatin1Char('.')) && IsHiddenArchive(path))
                 continue;
-            append(path);
+            rows << path;
         }
+        // One folder's rows at a time; nothing else runs in between.
+        append(rows);
     }
 }

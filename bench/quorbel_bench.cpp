@@ -1,0 +1,291 @@
+// Quorbel's performance figures, one "name: value" line each. Run by `make bench`.
+// QUORBEL_BENCH_FILES and QUORBEL_BENCH_RUNS shrink the work for a quick look.
+#include "app/Form1.h"
+#include "filelist/FileListModel.h"
+#include "filelist/FileListView.h"
+#include "platform/Dialogs.h"
+#include "platform/SettingsStore.h"
+#include "scan/AddFolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+// Dialogs that never block: every message is taken as read.
+class SilentDialogs final : public Dialogs
+{
+public:
+    QStringList messages;
+    void message(QWidget *, const QString &text, const QString &, Icon) override
+    {
+        messages << text;
+    }
+    bool askYesNo(QWidget *, const QString &, const QString &) override { return false; }
+    QString inputBox(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString browseForFolder(QWidget *, const QString &, const QString &) override { return {}; }
+    QString openFiles(QWidget *, const QString &, const QString &) override { return {}; }
+    void openFolder(const QString &) override {}
+};
+
+class NoReports final : public ErrorReporter
+{
+public:
+    void showErrorReport(const QString &text) override
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+};
+
+int envInt(const char *name, int fallback)
+{
+    bool ok = false;
+    const int v = qEnvironmentVariableIntValue(name, &ok);
+    return ok && v > 0 ? v : fallback;
+}
+
+double median(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.isEmpty() ? 0 : v.at(v.size() / 2);
+}
+
+void print(const char *name, double value, int decimals = 3)
+{
+    std::printf("%s: %.*f\n", name, decimals, value);
+    std::fflush(stdout);
+}
+
+void makePng(const QString &path)
+{
+    QImage image(512, 512, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setBrush(QColor(30, 120, 200));
+    p.drawEllipse(QRect(40, 40, 430, 430));
+    p.end();
+    image.save(path, "PNG");
+}
+
+void removeIcons(const QString &folder)
+{
+    for (const QString &name : QDir(folder).entryList({"*.ico"}, QDir::Files))
+        QFile::remove(folder + '/' + name);
+}
+
+struct Window
+{
+    SilentDialogs dialogs;
+    QTemporaryDir settingsDir;
+    SettingsStore store{settingsDir.filePath("bench.conf")};
+    Form1 form{dialogs, store, QCoreApplication::applicationDirPath()};
+    Window()
+    {
+        form.Form_Load();
+        form.show();
+        QCoreApplication::processEvents();
+    }
+};
+
+void benchBatch(const QString &work, int files, int runs)
+{
+    const QString sources = work + "/sources";
+    const QString out = work + "/icons";
+    QDir().mkpath(sources);
+    QDir().mkpath(out);
+    QStringList paths;
+    for (int i = 0; i < files; ++i) {
+        paths << sources + QStringLiteral("/image%1.png").arg(i);
+        makePng(paths.last());
+    }
+    Window w;
+    for (const QString &p : paths)
+        w.form.fileList().appendRow(p);
+    w.form.findChild<QLineEdit *>("Text1")->setText(out);
+    w.form.findChild<QRadioButton *>("Option3")->setChecked(true);
+
+    QList<double> batch, bare, ratios;
+    for (int run = 0; run < runs; ++run) {
+        removeIcons(out);
+        QElapsedTimer t;
+        t.start();
+        w.form.PushButton2_Click();
+        batch << t.elapsed() / 1000.0;
+        if (w.dialogs.messages.last() != QLatin1String("Done."))
+            std::fprintf(stderr, "batch: %s\n", qPrintable(w.dialogs.messages.last()));
+
+        removeIcons(out);
+        t.restart();
+        for (const QString &p : paths) {
+            QProcess convert;
+            convert.setStandardOutputFile(QProcess::nullDevice());
+            convert.setStandardErrorFile(QProcess::nullDevice());
+            convert.start(
+                QStringLiteral(QUORBEL_CONVERTER),
+                {p, "-resize", "32", out + '/' + QFileInfo(p).completeBaseName() + ".ico"});
+            convert.waitForFinished(-1);
+        }
+        bare << t.elapsed() / 1000.0;
+        ratios << batch.last() / bare.last();
+    }
+    print("batch_files", files, 0);
+    print("batch_wall_s", median(batch));
+    print("bare_loop_wall_s", median(bare));
+    print("batch_vs_bare_ratio", median(ratios));
+}
+
+void benchRows()
+{
+    Window w;
+    QStringList rows;
+    for (int i = 0; i < 100000; ++i)
+        rows << QStringLiteral("/home/user/Pictures/set%1/image%2.png").arg(i / 100).arg(i);
+    QElapsedTimer t;
+    t.start();
+    for (const QString &r : std::as_const(rows))
+        w.form.fileList().appendRow(r);
+    QCoreApplication::processEvents();
+    w.form.listView().repaint();
+    print("append_100k_rows_s", t.elapsed() / 1000.0);
+    t.restart();
+    w.form.PushButton6_Click();
+    QCoreApplication::processEvents();
+    w.form.listView().repaint();
+    print("clear_100k_rows_s", t.elapsed() / 1000.0);
+}
+
+void benchWalk(const QString &work, int runs)
+{
+    const QString root = work + "/tree";
+    for (int a = 0; a < 100; ++a) {
+        for (int b = 0; b < 50; ++b) {
+            const QString folder = b == 0 ? QStringLiteral("%1/a%2").arg(root).arg(a)
+                                          : QStringLiteral("%1/a%2/b%3").arg(root).arg(a).arg(b);
+            QDir().mkpath(folder);
+            for (int f = 0; f < 10; ++f) {
+                QFile file(folder + QStringLiteral("/file%1.png").arg(f));
+                file.open(QIODevice::WriteOnly);
+            }
+        }
+    }
+    Window w;
+    NoReports reports;
+    QList<double> walk, find, ratios;
+    int rows = 0;
+    for (int run = 0; run < runs; ++run) {
+        w.form.fileList().clear();
+        QElapsedTimer t;
+        t.start();
+        AddFolderTree(root, QStringLiteral("*.png"), w.form.fileList(), reports);
+        QCoreApplication::processEvents();
+        walk << t.elapsed() / 1000.0;
+        rows = w.form.fileList().numberOfRows();
+
+        t.restart();
+        QProcess findProcess;
+        findProcess.setStandardOutputFile(QProcess::nullDevice());
+        findProcess.start(QStringLiteral("find"), {root, "-iname", "*.png"});
+        findProcess.waitForFinished(-1);
+        find << t.elapsed() / 1000.0;
+        ratios << walk.last() / find.last();
+    }
+    print("walk_rows", rows, 0);
+    print("walk_s", median(walk));
+    print("find_s", median(find));
+    print("walk_vs_find_ratio", median(ratios));
+}
+
+void benchStartup(int runs)
+{
+    QList<double> times;
+    for (int run = 0; run < runs; ++run) {
+        QTemporaryDir config;
+        QProcess app;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", config.path());
+        env.insert("QUORBEL_QUIT_WHEN_SHOWN", "1");
+        app.setProcessEnvironment(env);
+        QElapsedTimer t;
+        t.start();
+        app.start(QStringLiteral(QUORBEL_EXECUTABLE), {});
+        app.waitForFinished(-1);
+        const QByteArray shownAfter = app.readAllStandardOutput().trimmed();
+        Q_UNUSED(shownAfter)
+        times << t.elapsed() / 1000.0;
+    }
+    print("startup_to_window_s", median(times));
+}
+
+void benchEventGap(const QString &work)
+{
+    const QString temp = work + "/gap-temp";
+    QDir().mkpath(temp);
+    qputenv("TEMP", QFile::encodeName(temp));
+    Window w;
+    for (int i = 0; i < 6; ++i) {
+        const QString p = work + QStringLiteral("/gap%1.png").arg(i);
+        makePng(p);
+        w.form.fileList().appendRow(p);
+    }
+    w.form.findChild<QLineEdit *>("Text1")->setText(work);
+    // Slow conversions: the real converter behind a pause.
+    const QString tool = temp + "/emfconvert.exe";
+    QFile script(tool);
+    script.open(QIODevice::WriteOnly);
+    script.write("#!/bin/sh\nsleep 0.4\nexec '" QUORBEL_CONVERTER "' \"$@\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QElapsedTimer sinceTick;
+    qint64 maxGap = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        maxGap = std::max(maxGap, sinceTick.elapsed());
+        sinceTick.restart();
+    });
+    sinceTick.start();
+    ticker.start();
+    w.form.PushButton2_Click();
+    ticker.stop();
+    print("max_event_gap_ms_during_batch", double(maxGap), 0);
+    qunsetenv("TEMP");
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const int files = envInt("QUORBEL_BENCH_FILES", 200);
+    const int runs = envInt("QUORBEL_BENCH_RUNS", 3);
+    QTemporaryDir work;
+    qputenv("TEMP", QFile::encodeName(work.filePath("temp")));
+    QDir().mkpath(work.filePath("temp"));
+    const QString only = qEnvironmentVariable("QUORBEL_BENCH_ONLY");
+    auto wanted = [&](const char *part) { return only.isEmpty() || only == QLatin1String(part); };
+    if (wanted("startup"))
+        benchStartup(5);
+    if (wanted("rows"))
+        benchRows();
+    if (wanted("gap"))
+        benchEventGap(work.path());
+    qputenv("TEMP", QFile::encodeName(work.filePath("temp")));
+    if (wanted("walk"))
+        benchWalk(work.path(), runs);
+    if (wanted("batch"))
+        benchBatch(work.path(), files, runs);
+    return 0;
+}

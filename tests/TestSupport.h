@@ -87,6 +87,7 @@ public:
 // A PNG with a transparent corner and an opaque disc.
 inline bool MakePng(const QString &path, int width, int height)
 {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QImage image(width, height, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);

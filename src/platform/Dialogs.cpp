@@ -4,6 +4,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -11,6 +12,22 @@
 #include <QUrl>
 
 namespace {
+// With QUORBEL_MESSAGE_LOG set, every message box's title and text is appended to
+// that file as well: end-to-end tests and support can read what a user was told.
+void logMessage(const QString &title, const QString &text)
+{
+    const QString log = qEnvironmentVariable("QUORBEL_MESSAGE_LOG");
+    if (log.isEmpty())
+        return;
+    QFile file(log);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        QString line = title + QLatin1Char('\t') + text;
+        line.replace(QLatin1String("\r\n"), QLatin1String("\\n"))
+            .replace(QLatin1Char('\r'), QLatin1String("\\n"));
+        file.write(line.toUtf8() + '\n');
+    }
+}
+
 QString withLineBreaks(QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -21,6 +38,7 @@ QString withLineBreaks(QString text)
 
 void QtDialogs::message(QWidget *owner, const QString &text, const QString &title, Icon icon)
 {
+    logMessage(title, text);
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
                     withLineBreaks(text), QMessageBox::Ok, owner);
     box.exec();
@@ -28,6 +46,7 @@ void QtDialogs::message(QWidget *owner, const QString &text, const QString &titl
 
 bool QtDialogs::askYesNo(QWidget *owner, const QString &text, const QString &title)
 {
+    logMessage(title, text);
     QMessageBox box(QMessageBox::NoIcon, title, withLineBreaks(text),
                     QMessageBox::Yes | QMessageBox::No, owner);
     return box.exec() == QMessageBox::Yes;

@@ -208,8 +208,16 @@ void benchWalk(const QString &work, int runs)
     print("walk_vs_find_ratio", median(ratios));
 }
 
+// From starting the program to its window painted, on a private X server when
+// one can be had (offscreen otherwise; the line says which).
 void benchStartup(int runs)
 {
+    QProcess xvfb;
+    QString display;
+    xvfb.start(QStringLiteral("Xvfb"),
+               {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
+    if (xvfb.waitForStarted(3000) && xvfb.waitForReadyRead(5000))
+        display = QStringLiteral(":") + QString::fromLatin1(xvfb.readLine()).trimmed();
     QList<double> times;
     for (int run = 0; run < runs; ++run) {
         QTemporaryDir config;
@@ -217,15 +225,22 @@ void benchStartup(int runs)
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", config.path());
         env.insert("QUORBEL_QUIT_WHEN_SHOWN", "1");
+        if (!display.isEmpty()) {
+            env.insert("DISPLAY", display);
+            env.insert("QT_QPA_PLATFORM", "xcb");
+        }
         app.setProcessEnvironment(env);
         QElapsedTimer t;
         t.start();
         app.start(QStringLiteral(QUORBEL_EXECUTABLE), {});
         app.waitForFinished(-1);
-        const QByteArray shownAfter = app.readAllStandardOutput().trimmed();
-        Q_UNUSED(shownAfter)
         times << t.elapsed() / 1000.0;
     }
+    if (xvfb.state() != QProcess::NotRunning) {
+        xvfb.terminate();
+        xvfb.waitForFinished(3000);
+    }
+    std::printf("startup_platform: %s\n", display.isEmpty() ? "offscreen" : "xcb");
     print("startup_to_window_s", median(times));
 }
 

@@ -71,6 +71,7 @@ void Form1::buildControls()
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     setFixedSize(px(8040), px(7605));
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setFont(arial(9));
     setMouseTracking(true);
     QPalette white = palette();
@@ -261,7 +262,8 @@ void Form1::Form_Load()
             const QPixmap image(pointerFile);
             if (image.isNull())
                 throw AppError(ErrorNumber::InvalidPicture, QStringLiteral("Invalid picture"));
-            m_customPointer = QCursor(image, 0, 0);
+            // The tip of the hand's finger.
+            m_customPointer = QCursor(image, image.width() * 3 / 8, image.height() / 16);
             m_hasCustomPointer = true;
         });
     }
@@ -500,4 +502,7 @@ void Form1::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
+    // A folder being added lets events run too: closing then also ends at once.
+    if (m_pointerCode == PointerCode::Busy)
+        m_endProgram();
 }

@@ -219,13 +219,13 @@ private slots:
         WriteScript(path("temp/emfconvert.exe"),
                     "eval out=\\${$#}\nprintf half > \"$out\"\nsleep 1\nexit 1");
         WriteFile(path("busy/out/s1.ico"), "KEEP ME");
-        for (const char *name : {"busy/s1.png", "busy/s2.png", "busy/s3.png"})
+        for (const char *name : {"busy/s1.png", "busy/s2.png", "busy/more/s3.png"})
             QVERIFY(MakePng(path(name), 32, 32));
         startApp();
-        // Files arrive by dropping them from another program.
+        // Two files and a folder arrive by dropping them from another program.
         QProcess source;
         source.start(QStringLiteral(QUORBEL_DRAGSOURCE),
-                     {path("busy/s1.png"), path("busy/s2.png"), path("busy/s3.png")});
+                     {path("busy/s1.png"), path("busy/s2.png"), path("busy/more")});
         QVERIFY(waitForWindow("^Quorbel Drag Source$"));
         const QString sourceWindow =
             xdotool({"search", "--onlyvisible", "--name", "^Quorbel Drag Source$"});

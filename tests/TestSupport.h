@@ -2,6 +2,7 @@
 #pragma once
 
 #include "convert/ErrorTrap.h"
+#include "convert/RowSource.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
 
@@ -75,6 +76,16 @@ public:
             all << m.text;
         return all;
     }
+};
+
+// A file list without a view.
+class Rows final : public RowList
+{
+public:
+    QStringList rows;
+    int numberOfRows() const override { return int(rows.size()); }
+    QString rowText(int row) const override { return rows.at(row - 1); }
+    void appendRow(const QString &text) override { rows << text; }
 };
 
 class FakeReporter final : public ErrorReporter

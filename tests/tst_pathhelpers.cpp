@@ -12,14 +12,6 @@
 #include <QtTest>
 
 namespace {
-class Rows final : public RowSource
-{
-public:
-    QStringList rows;
-    int numberOfRows() const override { return int(rows.size()); }
-    QString rowText(int row) const override { return rows.at(row - 1); }
-};
-
 // Windows-flavour examples become POSIX ones by swapping the separator.
 QString posix(QString text)
 {

@@ -14,15 +14,6 @@
 #include <sys/stat.h>
 
 namespace {
-class Rows final : public RowList
-{
-public:
-    QStringList rows;
-    int numberOfRows() const override { return int(rows.size()); }
-    QString rowText(int row) const override { return rows.at(row - 1); }
-    void appendRow(const QString &text) override { rows << text; }
-};
-
 // A folder tree in memory: listing order, attribute values and listing failures.
 class FakeTree final : public WalkSystem
 {

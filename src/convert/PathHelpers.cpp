@@ -51,7 +51,8 @@ QString collapseOnce(QStringView text, QChar separator)
 QString CollapseBackslashes(const QString &path, PathFlavour flavour)
 {
     const QChar separator = SeparatorOf(flavour);
-    const QString doubled(2, separator);
+    const QChar pair[] = {separator, separator};
+    const QStringView doubled(pair, 2);
     if (!path.startsWith(separator)) {
         if (!path.contains(doubled))
             return path; // the usual case: shares the text, no copy

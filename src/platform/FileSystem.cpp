@@ -193,6 +193,10 @@ bool wildcardMatch(const QString &pattern, const QString &name)
 {
     if (pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
         return true;
+    // The common "*.ext": a case-blind look at the end of the name.
+    if (pattern.startsWith(QLatin1Char('*')) && pattern.indexOf(QLatin1Char('*'), 1) < 0 &&
+        pattern.indexOf(QLatin1Char('?')) < 0)
+        return name.endsWith(QStringView(pattern).mid(1), Qt::CaseInsensitive);
     // Iterative match with one backtrack point: linear for the usual patterns.
     qsizetype p = 0, n = 0, starP = -1, starN = 0;
     while (n < name.size()) {

@@ -116,7 +116,12 @@ bool HasUnsafeCharacters(const QString &name)
 
 QString FileRowText(const QString &folder, const QString &name)
 {
-    return CollapseBackslashes(folder + FileSystem::nativeSeparator() + name);
+    QString path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    path += FileSystem::nativeSeparator();
+    path += name;
+    return CollapseBackslashes(path);
 }
 
 bool IsHiddenArchive(const QString &path)

@@ -414,6 +414,9 @@ QString Form1::text2() const
 
 void Form1::setPointer(int code)
 {
+    // The batch asks for the hourglass at every file; telling every child again is waste.
+    if (code == m_pointerCode && code == PointerCode::Busy)
+        return;
     m_pointerCode = code;
     if (code == PointerCode::Busy)
         setCursor(Qt::WaitCursor);
@@ -459,7 +462,7 @@ int Form1::progressValue() const
 void Form1::setProgressValue(double value)
 {
     // The bar's range ends at 100; a larger value shows a full bar.
-    m_progress->setValue(std::clamp(int(std::nearbyint(value)), 0, 100));
+    m_progress->setValueLater(std::clamp(int(std::nearbyint(value)), 0, 100));
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

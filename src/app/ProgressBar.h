@@ -17,8 +17,17 @@ public:
     }
 
     QString text() const override { return m_text; }
+    // QProgressBar repaints at once on every new value; one paint when events run is enough.
+    void setValueLater(int value)
+    {
+        setUpdatesEnabled(false);
+        setValue(value);
+        setUpdatesEnabled(true);
+    }
     void setText(const QString &text)
     {
+        if (text == m_text)
+            return;
         m_text = text;
         update();
     }

@@ -285,7 +285,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const int files = envInt("QUORBEL_BENCH_FILES", 200);
-    const int runs = envInt("QUORBEL_BENCH_RUNS", 3);
+    const int runs = envInt("QUORBEL_BENCH_RUNS", 5);
     QTemporaryDir work;
     qputenv("TEMP", QFile::encodeName(work.filePath("temp")));
     QDir().mkpath(work.filePath("temp"));

@@ -126,6 +126,7 @@ void Form1::buildControls()
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
     m_progress->setGeometry(twipsRect(120, 7060, 7800, 405));
     m_progress->setValue(0);
+    m_progress->setAutoFillBackground(true); // opaque: repaints stay inside the bar
     m_progress->setText(QStringLiteral("Progress Bar"));
 
     m_pushButton1 = button("PushButton1", QStringLiteral("Add PNG File(s)"), this,

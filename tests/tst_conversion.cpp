@@ -386,6 +386,22 @@ private slots:
                  QStringList{}); // no backups left
     }
 
+    void iconBehindALinkIsKept()
+    {
+        stageScript("eval out=\\${$#}\nprintf junk > \"$out\"\nexit 1");
+        WriteFile(path("real/keep.ico"), "LINKED ICON");
+        QDir().mkpath(path("o"));
+        QVERIFY(QFile::link(path("real/keep.ico"), path("o/keep.ico")));
+        FakeWindow window;
+        FakeReporter reporter;
+        window.rows << path("keep.png");
+        window.folder = path("o");
+        ConversionBatch batch(window, reporter);
+        batch.PushButton2_Click();
+        QCOMPARE(ReadFile(path("real/keep.ico")), QByteArray("LINKED ICON"));
+        QVERIFY(QFileInfo(path("o/keep.ico")).isSymLink());
+    }
+
     void sourceIsNeverItsOwnOutput()
     {
         stageScript("touch '" + QFile::encodeName(path("ran")) + "'");

@@ -151,10 +151,11 @@ bool ConversionBatch::convertOne(const ChildCommand &command, const QString &sou
     if (output.isEmpty() || source.isEmpty() || FileSystem::isSameFile(source, output))
         return false;
 
-    m_currentOutput = output;
+    // Through a link the converter writes the linked file: that is the one to keep.
+    m_currentOutput = FileSystem::resolvedPath(output);
     m_currentBackup.clear();
-    m_outputExisted = FileSystem::fileSize(output) >= 0;
-    if (m_outputExisted && FileSystem::isExistingFile(output)) {
+    m_outputExisted = FileSystem::fileSize(m_currentOutput) >= 0;
+    if (m_outputExisted && FileSystem::isExistingFile(m_currentOutput)) {
         // Keep the old icon's bytes aside: a failing converter leaves a broken file.
         QTemporaryFile backup(FileSystem::stagingFolder() +
                               QStringLiteral("/quorbel-backup-XXXXXX.ico"));
@@ -163,7 +164,7 @@ bool ConversionBatch::convertOne(const ChildCommand &command, const QString &sou
             return false;
         m_currentBackup = backup.fileName();
         backup.close();
-        if (!FileSystem::copyFileReplacing(output, m_currentBackup)) {
+        if (!FileSystem::copyFileReplacing(m_currentOutput, m_currentBackup)) {
             FileSystem::deleteFile(m_currentBackup);
             m_currentBackup.clear();
             return false;

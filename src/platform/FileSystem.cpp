@@ -10,6 +10,8 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -321,6 +323,14 @@ qint64 fileSize(const QString &path)
     if (stat(encoded(path).constData(), &st) != 0)
         return -1;
     return st.st_size;
+}
+
+QString resolvedPath(const QString &path)
+{
+    char resolved[PATH_MAX];
+    if (!realpath(encoded(path).constData(), resolved))
+        return path;
+    return decoded(resolved);
 }
 
 bool copyFileReplacing(const QString &from, const QString &to)

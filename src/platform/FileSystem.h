@@ -55,6 +55,8 @@ bool isSafeExecutable(const QString &path);
 // True when both paths name the same existing file.
 bool isSameFile(const QString &a, const QString &b);
 qint64 fileSize(const QString &path); // -1 when missing
+// The path with every link resolved; the path itself when it cannot be resolved.
+QString resolvedPath(const QString &path);
 
 // Byte-for-byte copy onto a path; the target is replaced only once the copy is complete.
 bool copyFileReplacing(const QString &from, const QString &to);

@@ -118,16 +118,10 @@ private slots:
         QTest::newRow("list") << "ListView1" << QRect(8, 8, 520, 169);
         QTest::newRow("progress") << "ProgressBar1" << QRect(8, 471, 520, 27);
         QTest::newRow("add files") << "PushButton1" << QRect(8, 183, 256, 27);
-        QTest::newRow("add folder") << "PushButton4" << QRect(272, 183, 256, 27);
         QTest::newRow("start") << "PushButton2" << QRect(8, 436, 520, 27);
-        QTest::newRow("size frame") << "Frame1" << QRect(8, 250, 520, 51);
         QTest::newRow("user size") << "Text2" << QRect(368, 17, 137, 23);
-        QTest::newRow("user-defined") << "Option7" << QRect(264, 20, 97, 17);
-        QTest::newRow("save frame") << "Frame2" << QRect(8, 307, 520, 121);
         QTest::newRow("beside source") << "Option9" << QRect(16, 94, 241, 17);
-        QTest::newRow("folder frame") << "Frame4" << QRect(32, 34, 456, 54);
         QTest::newRow("folder text") << "Text1" << QRect(16, 20, 378, 23);
-        QTest::newRow("browse") << "PushButton9" << QRect(400, 20, 40, 23);
     }
     void layout()
     {

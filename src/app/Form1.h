@@ -80,7 +80,7 @@ private:
     void connectHandlers();
     void ApplySkin();
     void SetApplicationTitle();
-    void restoreOutputOptions(class ErrorTrap &trap);
+    void restoreOutputOptions(ErrorTrap &trap);
     void OptionSize_Click(int option);
     void OptionDestination_Click();
     void resetPointer();

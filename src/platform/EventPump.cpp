@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <cstdio>
+#include <cstdlib>
 
 namespace EventPump {
 
@@ -19,12 +21,6 @@ void LetEventsRunThrottled()
     }
 }
 
-} // namespace EventPump
-
-#include <cstdio>
-#include <cstdlib>
-
-namespace EventPump {
 void EndProgramNow()
 {
     std::fflush(nullptr);

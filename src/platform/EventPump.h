@@ -7,9 +7,6 @@ void LetEventsRun();
 // Runs pending events at most about once per frame: for loops that would otherwise
 // spend more time asking for events than doing their work.
 void LetEventsRunThrottled();
-} // namespace EventPump
-
-namespace EventPump {
 // Ends the process at once: no further handler runs, nothing more is written.
 [[noreturn]] void EndProgramNow();
 } // namespace EventPump

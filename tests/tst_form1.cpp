@@ -568,6 +568,27 @@ private slots:
         QVERIFY(broken->styleSheet().isEmpty());
     }
 
+    void rowsGoneMidBatchAreReportedNotFatal()
+    {
+        QTemporaryDir dir;
+        qputenv("TEMP", QFile::encodeName(dir.path()));
+        WriteScript(dir.filePath("emfconvert.exe"), "sleep 0.3\nexit 1");
+        auto w = loadedWindow();
+        for (const char *name : {"/a.png", "/b.png", "/c.png"})
+            w->fileList().appendRow(name);
+        child<QRadioButton>(*w, "Option9")->click();
+        QTimer::singleShot(150, w.get(), [&] {
+            w->setPointer(0); // as when adding a folder ends in the middle of a batch
+            w->PushButton6_Click();
+        });
+        w->PushButton2_Click();
+        QCOMPARE(reports().size(), 2); // rows 2 and 3
+        QVERIFY(reports().first().contains("PushButton2_Click at line 146"));
+        QVERIFY(m_dialogs.messages.last().text.startsWith("Done."));
+        QVERIFY(!w->isConverting());
+        qunsetenv("TEMP");
+    }
+
     void closingMidBatchPutsTheIconBack()
     {
         QTemporaryDir dir;

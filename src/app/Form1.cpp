@@ -396,6 +396,9 @@ int Form1::numberOfRows() const
 }
 QString Form1::rowText(int row) const
 {
+    // Rows can go while a batch runs (a folder added meanwhile resets the pointer).
+    if (row < 1 || row > m_model->numberOfRows())
+        throw AppError(9, QStringLiteral("Subscript out of range"));
     return m_model->rowText(row);
 }
 

@@ -112,6 +112,8 @@ void ConversionBatch::PushButton2_Click()
         QString source;
         bool converted = false;
         trap.run(146, [&] { source = m_window.rowText(i); });
+        if (source.isEmpty())
+            continue; // the row is gone; the error was reported
         trap.run(148,
                  [&] { m_window.setProgressValue(double(i) / m_window.numberOfRows() * 100.0); });
         trap.run(150, [&] {

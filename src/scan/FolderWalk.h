@@ -2,6 +2,7 @@
 // wildcard, the existence test and the screen for unsafe folder names.
 #pragma once
 
+#include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 
 #include <QString>
@@ -40,7 +41,7 @@ bool HasUnsafeCharacters(const QString &name);
 // Every file below a folder, as adding a folder or dropping one lists them: the
 // folder's own files first, then level by level; names starting with "~" and
 // hidden regular files (attribute value 34) left out. `append` takes the rows
-// of one folder at a time.
+// of one folder at a time; window events run between folders now and then.
 template <class Append>
 void ForEachFileInTree(const QStringList &folders, const QString &pattern, Append &&append);
 QString FileRowText(const QString &folder, const QString &name);
@@ -65,7 +66,8 @@ void ForEachFileInTree(const QStringList &folders, const QString &pattern, Appen
                 continue;
             rows << path;
         }
-        // One folder's rows at a time; nothing else runs in between.
         append(rows);
+        // A tree of many thousand folders must not freeze the window meanwhile.
+        EventPump::LetEventsRunThrottled();
     }
 }

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 class FakeWindow final : public BatchWindow
@@ -98,6 +99,25 @@ private slots:
         QCOMPARE(ConverterToolPath(), m_temp + QStringLiteral("/emfconvert.exe"));
         QVERIFY(LoadConverterImage().startsWith("\x7f"
                                                 "ELF"));
+    }
+
+    void privateStagingFolder()
+    {
+        // Without TEMP the converter is staged in a folder of ours alone.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("TEMP");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path("runtime")));
+        QCOMPARE(ConverterToolPath(), path("runtime") + "/emfconvert.exe");
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString folder = QDir::tempPath() + "/quorbel-" + QString::number(getuid());
+        QCOMPARE(ConverterToolPath(), folder + "/emfconvert.exe");
+        QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFile::Permissions());
+        QFile(folder).setPermissions(QFile(folder).permissions() | QFile::WriteOther);
+        QVERIFY_THROWS_EXCEPTION(AppError, ConverterToolPath()); // no longer private
+        QFile(folder).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (!runtime.isEmpty())
+            qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TEMP", QFile::encodeName(m_temp));
     }
 
     void waitingText_data()

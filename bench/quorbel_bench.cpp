@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace {
 // Dialogs that never block: every message is taken as read.
@@ -84,6 +85,25 @@ void removeIcons(const QString &folder)
 {
     for (const QString &name : QDir(folder).entryList({"*.ico"}, QDir::Files))
         QFile::remove(folder + '/' + name);
+}
+
+// Runs `work` and answers the longest time the event loop went unserved meanwhile,
+// as seen by a 5 ms timer.
+qint64 MaxEventGapMs(const std::function<void()> &work)
+{
+    QElapsedTimer sinceTick;
+    qint64 maxGap = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        maxGap = std::max(maxGap, sinceTick.elapsed());
+        sinceTick.restart();
+    });
+    sinceTick.start();
+    ticker.start();
+    work();
+    QCoreApplication::processEvents();
+    return std::max(maxGap, sinceTick.elapsed());
 }
 
 struct Window
@@ -183,23 +203,10 @@ void benchWalk(const QString &work, int runs)
     }
     Window w;
     NoReports reports;
-    {
-        // How long the window goes unserved while the whole tree is added.
-        QElapsedTimer sinceTick;
-        qint64 maxGap = 0;
-        QTimer ticker;
-        ticker.setInterval(5);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            maxGap = std::max(maxGap, sinceTick.elapsed());
-            sinceTick.restart();
-        });
-        sinceTick.start();
-        ticker.start();
-        AddFolderTree(root, QStringLiteral("*.png"), w.form.fileList(), reports);
-        QCoreApplication::processEvents();
-        maxGap = std::max(maxGap, sinceTick.elapsed());
-        print("max_event_gap_ms_during_walk", double(maxGap), 0);
-    }
+    // How long the window goes unserved while the whole tree is added.
+    const qint64 walkGap = MaxEventGapMs(
+        [&] { AddFolderTree(root, QStringLiteral("*.png"), w.form.fileList(), reports); });
+    print("max_event_gap_ms_during_walk", double(walkGap), 0);
     QList<double> walk, find, ratios;
     int rows = 0;
     for (int run = 0; run < runs; ++run) {
@@ -281,19 +288,8 @@ void benchEventGap(const QString &work)
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    QElapsedTimer sinceTick;
-    qint64 maxGap = 0;
-    QTimer ticker;
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        maxGap = std::max(maxGap, sinceTick.elapsed());
-        sinceTick.restart();
-    });
-    sinceTick.start();
-    ticker.start();
-    w.form.PushButton2_Click();
-    ticker.stop();
-    print("max_event_gap_ms_during_batch", double(maxGap), 0);
+    const qint64 batchGap = MaxEventGapMs([&] { w.form.PushButton2_Click(); });
+    print("max_event_gap_ms_during_batch", double(batchGap), 0);
     qunsetenv("TEMP");
 }
 } // namespace

@@ -52,7 +52,7 @@ QFont arial(double points, bool bold = true)
 } // namespace
 
 Form1::Form1(Dialogs &dialogs, SettingsStore &store, QString applicationFolder, QWidget *parent)
-    : QWidget(parent), m_dialogs(dialogs), m_store(store), m_settings(store),
+    : QWidget(parent), m_dialogs(dialogs), m_settings(store),
       m_applicationFolder(std::move(applicationFolder)), m_batch(*this, *this)
 {
     buildControls();

@@ -87,7 +87,6 @@ private:
     void setOptionState(QRadioButton *option, bool selected);
 
     Dialogs &m_dialogs;
-    SettingsStore &m_store;
     Settings m_settings;
     QString m_applicationFolder;
     QString m_applicationTitle = QStringLiteral("Quorbel");

@@ -43,9 +43,8 @@ int RunAndWait(const ChildCommand &command, std::optional<int> windowStyle,
                ProgressDisplay *progress, const QString &caption, int startValue, int rowCount,
                RunOutcome *outcome)
 {
-    // There are no console windows to hide here; the style is kept for its range rule.
-    const int style = windowStyle && *windowStyle >= 0 && *windowStyle <= 6 ? *windowStyle : 6;
-    Q_UNUSED(style)
+    // There are no console windows to show or hide here: the style changes nothing.
+    Q_UNUSED(windowStyle)
 
     RunOutcome result;
     if (!FileSystem::isSafeExecutable(command.program)) {

@@ -50,7 +50,6 @@ int FileListView::cursorScreenY() const
 
 void FileListView::setListPointer(int code, const QString &imageFile)
 {
-    m_listPointer = code;
     if (code == ListPointer::Custom) {
         const QPixmap image(imageFile); // read afresh at every click
         viewport()->setCursor(image.isNull() ? QCursor(Qt::DragMoveCursor) : QCursor(image));

@@ -36,7 +36,6 @@ public:
     void ensureRowVisible(int row) override;
     int cursorScreenY() const override;
     void setListPointer(int code, const QString &imageFile) override;
-    int listPointer() const { return m_listPointer; }
 
     // Local files and folders the data offers, in order; empty when it offers none.
     static QStringList DroppedPaths(const QMimeData *data);
@@ -55,5 +54,4 @@ private:
     FileListHandlers *m_handlers = nullptr;
     std::function<void(const QStringList &)> m_dropHandler;
     std::function<QPoint()> m_cursorPosition;
-    int m_listPointer = 0;
 };

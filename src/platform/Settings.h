@@ -36,8 +36,6 @@ public:
     QString snapshotForLoading() const;
     void setSnapshot(const QString &record);
 
-    SettingsStore &store() const { return m_store; }
-
 private:
     SettingsStore &m_store;
 };

@@ -1,5 +1,6 @@
 // Quorbel's performance figures, one "name: value" line each. Run by `make bench`.
 // QUORBEL_BENCH_FILES and QUORBEL_BENCH_RUNS shrink the work for a quick look.
+#include "TestSupport.h"
 #include "app/Form1.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
@@ -23,34 +24,6 @@
 #include <functional>
 
 namespace {
-// Dialogs that never block: every message is taken as read.
-class SilentDialogs final : public Dialogs
-{
-public:
-    QStringList messages;
-    void message(QWidget *, const QString &text, const QString &, Icon) override
-    {
-        messages << text;
-    }
-    bool askYesNo(QWidget *, const QString &, const QString &) override { return false; }
-    QString inputBox(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    QString browseForFolder(QWidget *, const QString &, const QString &) override { return {}; }
-    QString openFiles(QWidget *, const QString &, const QString &) override { return {}; }
-    void openFolder(const QString &) override {}
-};
-
-class NoReports final : public ErrorReporter
-{
-public:
-    void showErrorReport(const QString &text) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-};
-
 int envInt(const char *name, int fallback)
 {
     bool ok = false;
@@ -108,7 +81,7 @@ qint64 MaxEventGapMs(const std::function<void()> &work)
 
 struct Window
 {
-    SilentDialogs dialogs;
+    FakeDialogs dialogs;
     QTemporaryDir settingsDir;
     SettingsStore store{settingsDir.filePath("bench.conf")};
     Form1 form{dialogs, store, QCoreApplication::applicationDirPath()};
@@ -144,8 +117,8 @@ void benchBatch(const QString &work, int files, int runs)
         t.start();
         w.form.PushButton2_Click();
         batch << t.elapsed() / 1000.0;
-        if (w.dialogs.messages.last() != QLatin1String("Done."))
-            std::fprintf(stderr, "batch: %s\n", qPrintable(w.dialogs.messages.last()));
+        if (w.dialogs.texts().last() != QLatin1String("Done."))
+            std::fprintf(stderr, "batch: %s\n", qPrintable(w.dialogs.texts().last()));
 
         removeIcons(out);
         t.restart();
@@ -202,7 +175,7 @@ void benchWalk(const QString &work, int runs)
         }
     }
     Window w;
-    NoReports reports;
+    FakeReporter reports;
     // How long the window goes unserved while the whole tree is added.
     const qint64 walkGap = MaxEventGapMs(
         [&] { AddFolderTree(root, QStringLiteral("*.png"), w.form.fileList(), reports); });

@@ -22,26 +22,6 @@
 #include <QtTest>
 
 namespace {
-class FakeSurface final : public ListSurface
-{
-public:
-    explicit FakeSurface(FileListModel &model) : m_model(model) {}
-    QModelIndex selected;
-    QList<int> scrolledTo;
-    int screenY = 330;
-    int pointer = 0;
-    // Rows are 10 pixels high in this fake.
-    QModelIndex indexAt(const QPoint &p) const override { return m_model.index(p.y() / 10, 0); }
-    QModelIndex selectedIndex() const override { return selected; }
-    void selectIndex(const QModelIndex &index) override { selected = index; }
-    void ensureRowVisible(int row) override { scrolledTo << row; }
-    int cursorScreenY() const override { return screenY; }
-    void setListPointer(int code, const QString &) override { pointer = code; }
-
-private:
-    FileListModel &m_model;
-};
-
 template <class T> T *child(QWidget &w, const char *name)
 {
     T *found = w.findChild<T *>(QLatin1String(name));
@@ -123,6 +103,7 @@ private slots:
         QTest::newRow("beside source") << "Option9" << QRect(16, 94, 241, 17);
         QTest::newRow("folder text") << "Text1" << QRect(16, 20, 378, 23);
     }
+
     void layout()
     {
         QFETCH(QString, name);
@@ -152,6 +133,7 @@ private slots:
         QTest::newRow("overflow") << "70000"
                                   << "Option1" << false << 140;
     }
+
     void iconSizeRestored()
     {
         QFETCH(QString, stored);
@@ -189,6 +171,7 @@ private slots:
         QTest::newRow("no truth value") << "maybe"
                                         << "False" << true << false << 182;
     }
+
     void destinationRestored()
     {
         QFETCH(QString, option8);
@@ -255,6 +238,7 @@ private slots:
                                 << "/tmp/Icons/"
                                 << "/tmp/Icons";
     }
+
     void folderPicker()
     {
         QFETCH(QString, answer);
@@ -283,6 +267,7 @@ private slots:
         QTest::newRow("long") << "Quorbel the Batch Converter of Portable Network Graphics Files"
                               << "Quorbel the Batch Converter of Portable";
     }
+
     void applicationTitle()
     {
         QFETCH(QString, name);
@@ -346,6 +331,7 @@ private slots:
         QTest::newRow("other key") << int(Qt::Key_Backspace) << 0 << false << all;
         QTest::newRow("busy") << int(Qt::Key_Delete) << 0 << true << all;
     }
+
     void removal()
     {
         QFETCH(int, key);
@@ -377,100 +363,6 @@ private slots:
         QVERIFY(reports().isEmpty());
     }
 
-    void rowMoving_data()
-    {
-        QTest::addColumn<QStringList>("start");
-        QTest::addColumn<QList<int>>("path"); // rows the pointer passes, from 1
-        QTest::addColumn<QStringList>("result");
-        QTest::addColumn<int>("selected");
-        QTest::newRow("one by one") << QStringList{"A", "B", "C", "D"} << QList<int>{2, 3, 4}
-                                    << QStringList{"B", "C", "D", "A"} << 4;
-        QTest::newRow("jump") << QStringList{"A", "B", "C", "D"} << QList<int>{4}
-                              << QStringList{"D", "B", "C", "A"} << 4;
-        QTest::newRow("equal texts")
-            << QStringList{"A", "A", "B"} << QList<int>{2} << QStringList{"A", "A", "B"} << 0;
-        QTest::newRow("and back") << QStringList{"A", "B", "C"} << QList<int>{2, 3, 2, 1}
-                                  << QStringList{"A", "B", "C"} << 1;
-    }
-    void rowMoving()
-    {
-        QFETCH(QStringList, start);
-        QFETCH(QList<int>, path);
-        QFETCH(QStringList, result);
-        QFETCH(int, selected);
-        FileListModel model;
-        model.appendRows(start);
-        FakeSurface surface(model);
-        FileListHandlers h(
-            model, surface, [] { return false; }, [] {}, m_app);
-        surface.selected = model.index(0);
-        h.ListView1_ItemClick();
-        QCOMPARE(surface.pointer, 99);
-        h.ListView1_MouseDown();
-        for (int row : path)
-            h.ListView1_MouseMove(5, (row - 1) * 10 + 5);
-        QCOMPARE(model.rows(), result);
-        if (selected)
-            QCOMPARE(surface.selected.row() + 1, selected);
-        h.ListView1_MouseUp();
-        QCOMPARE(surface.pointer, 1);
-        QVERIFY(!h.IsDraggingItem);
-        h.ListView1_MouseMove(5, 5); // after the release nothing moves
-        QCOMPARE(model.rows(), result);
-    }
-
-    void autoScroll_data()
-    {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<int>("screenY");
-        QTest::addColumn<QList<int>>("scrolled");
-        QTest::newRow("up from row 3") << 4 << 3 << 304 << QList<int>{2};
-        QTest::newRow("up at row 1") << 2 << 1 << 10 << QList<int>{};
-        QTest::newRow("down") << 2 << 3 << 365 << QList<int>{4};
-        QTest::newRow("down at last row") << 3 << 4 << 900 << QList<int>{};
-        QTest::newRow("between, top") << 2 << 3 << 305 << QList<int>{};
-        QTest::newRow("between, bottom") << 2 << 3 << 364 << QList<int>{};
-        QTest::newRow("negative screen row") << 4 << 3 << -20 << QList<int>{2};
-    }
-    void autoScroll()
-    {
-        QFETCH(int, from);
-        QFETCH(int, to);
-        QFETCH(int, screenY);
-        QFETCH(QList<int>, scrolled);
-        FileListModel model;
-        model.appendRows({"A", "B", "C", "D"});
-        FakeSurface surface(model);
-        FileListHandlers h(
-            model, surface, [] { return false; }, [] {}, m_app);
-        surface.selected = model.index(from - 1);
-        surface.screenY = screenY;
-        h.ListView1_ItemClick();
-        h.ListView1_MouseDown();
-        h.ListView1_MouseMove(5, (to - 1) * 10 + 5);
-        QCOMPARE(surface.scrolledTo, scrolled);
-    }
-
-    void movingARemovedRowDoesNothing()
-    {
-        FileListModel model;
-        model.appendRows({"A", "B", "C"});
-        FakeSurface surface(model);
-        FileListHandlers h(
-            model, surface, [] { return false; }, [] {}, m_app);
-        surface.selected = model.index(1);
-        h.ListView1_ItemClick();
-        h.ListView1_MouseDown();
-        surface.selected = model.index(1);
-        h.ListView1_KeyDown(46, 0); // removes B, the dragged row
-        h.ListView1_MouseMove(5, 5);
-        QCOMPARE(model.rows(), (QStringList{"A", "C"}));
-        model.clear();
-        h.ListView1_MouseMove(5, 5);
-        QCOMPARE(model.numberOfRows(), 0);
-    }
-
     void addByDialog_data()
     {
         QTest::addColumn<QString>("answer");
@@ -485,6 +377,7 @@ private slots:
                               << QStringList{"/x.png", "/a.png", "/b.png"};
         QTest::newRow("already listed") << "/x.png" << QStringList{"/x.png", "/x.png"};
     }
+
     void addByDialog()
     {
         QFETCH(QString, answer);
@@ -509,15 +402,6 @@ private slots:
         QCOMPARE(m_dialogs.messages.first().text, TooManyFilesMessage);
         QCOMPARE(m_dialogs.messages.first().title, QStringLiteral("Quorbel"));
         QVERIFY(TooManyFilesMessage.endsWith("Please try adding via the \"Add All\" button."));
-    }
-
-    void openFilesResultForm()
-    {
-        QCOMPARE(OpenFilesResult({"/p/a.png"}, 100), QStringLiteral("/p/a.png"));
-        QCOMPARE(OpenFilesResult({"/p/a.png", "/p/b.png"}, 100),
-                 QString("/p") + QChar(0) + "a.png" + QChar(0) + "b.png");
-        QCOMPARE(OpenFilesResult({}, 100), QString());
-        QVERIFY_THROWS_EXCEPTION(AppError, OpenFilesResult({"/p/a.png", "/p/b.png"}, 8));
     }
 
     void dropsAcceptOnlyFiles()

@@ -1,12 +1,8 @@
-// Path splitting and tidying in both flavours, the file procedures, and the
-// small text rules around them.
+// Path splitting and tidying in both flavours, and the file procedures.
 #include "TestSupport.h"
-#include "convert/CommandLine.h"
-#include "convert/PathHelpers.h"
-#include "convert/RowSource.h"
+#include "core/PathHelpers.h"
+#include "core/RowSource.h"
 #include "platform/FileSystem.h"
-#include "platform/Settings.h"
-#include "scan/FolderWalk.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -45,6 +41,7 @@ private slots:
                                  << "x.png"
                                  << "\\\\srv\\share\\";
     }
+
     void fileNameAndFolder()
     {
         QFETCH(QString, path);
@@ -76,6 +73,7 @@ private slots:
         QTest::newRow("empty") << ""
                                << "";
     }
+
     void stripExtension()
     {
         QFETCH(QString, name);
@@ -113,6 +111,7 @@ private slots:
                                    << "C:\\a.png"
                                    << "C:/a.png";
     }
+
     void collapseBackslashes()
     {
         QFETCH(QString, path);
@@ -171,160 +170,6 @@ private slots:
         list.rows = {QStringLiteral("/p/A.png"), QStringLiteral("/p/b.png")};
         QVERIFY(ListContains(list, QStringLiteral("/p/b.png")));
         QVERIFY(!ListContains(list, QStringLiteral("/p/a.png")));
-    }
-
-    void splitWindowsArguments_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("number") << "32" << QStringList{"32"};
-        QTest::newRow("empty") << "" << QStringList{};
-        QTest::newRow("blanks") << "  " << QStringList{};
-        QTest::newRow("two") << "32 -flip" << QStringList{"32", "-flip"};
-        QTest::newRow("quoted") << "\"a b\" c" << QStringList{"a b", "c"};
-        QTest::newRow("escaped quote") << "a\\\"b" << QStringList{"a\"b"};
-        QTest::newRow("backslashes kept") << "a\\\\b" << QStringList{"a\\\\b"};
-        QTest::newRow("even backslashes then quote") << "\"a\\\\\" b" << QStringList{"a\\", "b"};
-        QTest::newRow("empty quotes") << "\"\"" << QStringList{""};
-    }
-    void splitWindowsArguments()
-    {
-        QFETCH(QString, text);
-        QFETCH(QStringList, arguments);
-        QCOMPARE(SplitWindowsArguments(text), arguments);
-    }
-
-    void converterArguments()
-    {
-        QCOMPARE(ConverterArguments("/a b/\"q\".png", true, "32", "/o/50%off.ico"),
-                 (QStringList{"/a b/\"q\".png", "-resize", "32", "/o/50%%off.ico"}));
-        QCOMPARE(ConverterArguments("/s.png", true, "", "/o/s.ico"),
-                 (QStringList{"/s.png", "-resize", "/o/s.ico"}));
-        QCOMPARE(ConverterArguments("/s.png", false, "", "/o/x%03d.ico"),
-                 (QStringList{"/s.png", "/o/x%%03d.ico"}));
-    }
-
-    void toInt16_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value"); // -99999: an error
-        QTest::newRow("five") << "5" << 5;
-        QTest::newRow("blanks") << " 7 " << 7;
-        QTest::newRow("fraction") << "2.6" << 3;
-        QTest::newRow("half to even down") << "2.5" << 2;
-        QTest::newRow("half to even up") << "3.5" << 4;
-        QTest::newRow("negative") << "-1" << -1;
-        QTest::newRow("max") << "32767" << 32767;
-        QTest::newRow("overflow") << "32768" << -99999;
-        QTest::newRow("word") << "big" << -99999;
-        QTest::newRow("empty") << "" << -99999;
-    }
-    void toInt16()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, value);
-        if (value == -99999)
-            QVERIFY_THROWS_EXCEPTION(AppError, Settings::ToInt16(text));
-        else
-            QCOMPARE(Settings::ToInt16(text), value);
-    }
-
-    void toTruth_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value"); // 1 true, 0 false, -1 error
-        QTest::newRow("True") << "True" << 1;
-        QTest::newRow("tRUE") << "tRUE" << 1;
-        QTest::newRow("False") << "FALSE" << 0;
-        QTest::newRow("one") << "1" << 1;
-        QTest::newRow("minus one") << "-1" << 1;
-        QTest::newRow("zero") << "0" << 0;
-        QTest::newRow("word") << "yes" << -1;
-        QTest::newRow("empty") << "" << -1;
-    }
-    void toTruth()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, value);
-        if (value < 0)
-            QVERIFY_THROWS_EXCEPTION(AppError, Settings::ToTruth(text));
-        else
-            QCOMPARE(Settings::ToTruth(text), value == 1);
-    }
-
-    void unsafeNames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("unsafe");
-        QTest::newRow("plain") << "pics" << false;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("latin-1 letters") << QString::fromUtf8("Bücher é") << false;
-        QTest::newRow("question mark") << "a?b" << true;
-        QTest::newRow("control") << QString::fromUtf8("a\tb") << true;
-        QTest::newRow("delete") << QString(QChar(127)) << true;
-        QTest::newRow("euro maps to 128") << QString::fromUtf8("€") << true;
-        QTest::newRow("en dash maps to 150") << QString::fromUtf8("a–b") << true;
-        QTest::newRow("outside code page") << QString::fromUtf8("Ωmega") << true;
-        QTest::newRow("CJK") << QString::fromUtf8("写真") << true;
-    }
-    void unsafeNames()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, unsafe);
-        QCOMPARE(HasUnsafeCharacters(name), unsafe);
-    }
-
-    void wildcards_data()
-    {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("matches");
-        QTest::newRow("ext") << "*.png"
-                             << "a.png" << true;
-        QTest::newRow("ext any case") << "*.png"
-                                      << "B.PNG" << true;
-        QTest::newRow("other ext") << "*.png"
-                                   << "c.jpg" << false;
-        QTest::newRow("all") << "*.*"
-                             << "README" << true;
-        QTest::newRow("question") << "?.png"
-                                  << "a.png" << true;
-        QTest::newRow("question too short") << "?.png"
-                                            << ".png" << false;
-        QTest::newRow("double dot") << "*..png"
-                                    << "a..png" << true;
-        QTest::newRow("double dot no") << "*..png"
-                                       << "a.png" << false;
-        QTest::newRow("star in middle") << "a*z.png"
-                                        << "abcz.png" << true;
-    }
-    void wildcards()
-    {
-        QFETCH(QString, pattern);
-        QFETCH(QString, name);
-        QFETCH(bool, matches);
-        QCOMPARE(FileSystem::wildcardMatch(pattern, name), matches);
-    }
-
-    void errorTrapGoesOn()
-    {
-        FakeReporter reporter;
-        ErrorTrap trap(reporter, QStringLiteral("in Tessiva2021/08/31.Form1.Test "));
-        QStringList ran;
-        trap.run(100, [&] {
-            ran << "100";
-            throw AppError(5, QStringLiteral("Boom"));
-        });
-        trap.run(102, [&] { ran << "102"; });
-        if (trap.test(104, [&]() -> bool { throw AppError(13, QStringLiteral("Type mismatch")); }))
-            ran << "guarded";
-        QCOMPARE(ran, (QStringList{"100", "102", "guarded"}));
-        QCOMPARE(reporter.reports.size(), 2);
-        QCOMPARE(reporter.reports.first(),
-                 QStringLiteral("Boom\r\nin Tessiva2021/08/31.Form1.Test at line 100\r\n\r\n"
-                                "Please email screenshot of this message to ") +
-                     QLatin1String(SupportAddress));
-        QVERIFY(reporter.reports.last().contains(QStringLiteral("at line 104")));
     }
 };
 

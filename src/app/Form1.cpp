@@ -1,7 +1,7 @@
 #include "Form1.h"
 
 #include "ProgressBar.h"
-#include "convert/PathHelpers.h"
+#include "core/PathHelpers.h"
 #include "filelist/AddFilesByDialog.h"
 #include "filelist/FileDrops.h"
 #include "filelist/FileListModel.h"

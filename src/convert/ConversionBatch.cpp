@@ -1,7 +1,7 @@
 #include "ConversionBatch.h"
 
 #include "ConverterTool.h"
-#include "PathHelpers.h"
+#include "core/PathHelpers.h"
 #include "platform/FileSystem.h"
 
 #include <QTemporaryFile>

@@ -3,9 +3,10 @@
 #pragma once
 
 #include "CommandLine.h"
-#include "ErrorTrap.h"
-#include "RowSource.h"
 #include "RunAndWait.h"
+#include "core/ErrorTrap.h"
+#include "core/PointerCode.h"
+#include "core/RowSource.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,12 +23,6 @@ public:
     virtual void showMessage(const QString &text) = 0;
     virtual void letEventsRun() = 0;
 };
-
-namespace PointerCode {
-inline constexpr int Default = 0;
-inline constexpr int Busy = 11;
-inline constexpr int Custom = 99;
-} // namespace PointerCode
 
 class ConversionBatch
 {

@@ -1,8 +1,8 @@
 #include "AddFilesByDialog.h"
 
-#include "convert/ErrorTrap.h"
-#include "convert/PathHelpers.h"
-#include "convert/RowSource.h"
+#include "core/ErrorTrap.h"
+#include "core/PathHelpers.h"
+#include "core/RowSource.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 

@@ -1,6 +1,6 @@
 #include "FileDrops.h"
 
-#include "convert/RowSource.h"
+#include "core/RowSource.h"
 #include "platform/FileSystem.h"
 #include "scan/FolderWalk.h"
 

@@ -2,7 +2,7 @@
 // Appending checks nothing; nothing sorts it.
 #pragma once
 
-#include "convert/RowSource.h"
+#include "core/RowSource.h"
 
 #include <QAbstractListModel>
 #include <QStringList>

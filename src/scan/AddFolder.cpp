@@ -2,9 +2,9 @@
 
 #include "FolderPicker.h"
 #include "FolderWalk.h"
-#include "convert/ConversionBatch.h"
-#include "convert/ErrorTrap.h"
-#include "convert/RowSource.h"
+#include "core/ErrorTrap.h"
+#include "core/PointerCode.h"
+#include "core/RowSource.h"
 #include "platform/Dialogs.h"
 #include "platform/Settings.h"
 

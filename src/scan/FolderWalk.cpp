@@ -1,7 +1,7 @@
 #include "FolderWalk.h"
 
-#include "convert/ErrorTrap.h"
-#include "convert/PathHelpers.h"
+#include "core/ErrorTrap.h"
+#include "core/PathHelpers.h"
 #include "platform/AppError.h"
 #include "platform/EventPump.h"
 

@@ -1,8 +1,8 @@
 #include "SampleFiles.h"
 
 #include "FolderWalk.h"
-#include "convert/PathHelpers.h"
-#include "convert/RowSource.h"
+#include "core/PathHelpers.h"
+#include "core/RowSource.h"
 #include "platform/Dialogs.h"
 #include "platform/Settings.h"
 

@@ -1,7 +1,7 @@
 // The whole program as a person uses it: a real X server and window manager, real
 // pointer and key events (xdotool), real dialogs, and a second program dragging
 // files onto the list. Run through run-e2e.sh.
-#include "../TestSupport.h"
+#include "TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

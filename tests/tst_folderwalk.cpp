@@ -1,12 +1,8 @@
-// The folder walk, file matching, adding a folder, drops and the sample files.
+// The breadth-first folder walk and its rules for names and attribute values.
 #include "TestSupport.h"
-#include "convert/RowSource.h"
-#include "filelist/FileDrops.h"
+#include "core/RowSource.h"
 #include "platform/FileSystem.h"
-#include "platform/Settings.h"
-#include "scan/AddFolder.h"
 #include "scan/FolderWalk.h"
-#include "scan/SampleFiles.h"
 
 #include <QHash>
 #include <QTemporaryDir>
@@ -47,7 +43,7 @@ QStringList walk(const FakeTree &tree, QStringList start, bool recurse = true)
 }
 } // namespace
 
-class TestScan : public QObject
+class TestFolderWalk : public QObject
 {
     Q_OBJECT
 
@@ -85,6 +81,7 @@ private slots:
         QTest::newRow("hidden system junction") << 1046 << false << false;
         QTest::newRow("hidden system archive") << 54 << true << true;
     }
+
     void attributeRule()
     {
         QFETCH(int, value);
@@ -117,6 +114,7 @@ private slots:
         QTest::newRow("path not found") << 76 << true;
         QTest::newRow("other failure") << 75 << false;
     }
+
     void foldersThatCannotBeListed()
     {
         QFETCH(int, error);
@@ -151,6 +149,7 @@ private slots:
         QTest::newRow("control character") << QString("a\x01") << false;
         QTest::newRow("latin-1") << QString::fromUtf8("Fotos März") << true;
     }
+
     void nameRules()
     {
         QFETCH(QString, name);
@@ -185,25 +184,6 @@ private slots:
         QVERIFY(reporter.reports.isEmpty());
     }
 
-    void attributeValues()
-    {
-        QTemporaryDir dir;
-        WriteFile(dir.filePath("plain.png"), "x");
-        WriteFile(dir.filePath(".hidden.png"), "x");
-        WriteFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner);
-        QFile::link(dir.filePath("plain.png"), dir.filePath("link.png"));
-        QCOMPARE(FileSystem::attributes(dir.filePath("plain.png")), 32);
-        QCOMPARE(FileSystem::attributes(dir.filePath(".hidden.png")), 34);
-        QCOMPARE(FileSystem::attributes(dir.filePath(".ro.png")), 35);
-        QCOMPARE(FileSystem::attributes(dir.filePath("link.png")), 32 | 1024);
-        QCOMPARE(FileSystem::attributes(dir.path()) & 16, 16);
-        QCOMPARE(FileSystem::attributes(dir.filePath("missing")), -1);
-        if (QFileInfo::exists("/proc/self"))
-            QCOMPARE(FileSystem::attributes("/proc"), 22);
-        QVERIFY(FileSystem::isVolumeRoot("/"));
-        QVERIFY(!FileSystem::isVolumeRoot(dir.path()));
-    }
-
     void listFilesInFolder_data()
     {
         QTest::addColumn<QString>("pattern");
@@ -213,6 +193,7 @@ private slots:
                                                      "b.PNG",  "c.jpg",  "link.png"};
         QTest::newRow("none") << "*.gif" << QStringList{};
     }
+
     void listFilesInFolder()
     {
         QFETCH(QString, pattern);
@@ -242,133 +223,29 @@ private slots:
         QVERIFY(!IsExistingFile(dir.filePath("fifo"))); // answers at once, never blocks
     }
 
-    void addFolderTreeRules()
+    void unsafeNames_data()
     {
-        QTemporaryDir dir;
-        for (const char *name :
-             {"a.png", "b.PNG", "c.jpg", "README", "~temp.png", ".hidden.png", "sub/d.png"})
-            WriteFile(dir.filePath(name), "x");
-        WriteFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner); // 35: not exactly 34
-        FakeReporter reporter;
-        Rows png;
-        AddFolderTree(dir.path(), "*.png", png, reporter);
-        png.rows.sort();
-        QCOMPARE(png.rows, (QStringList{dir.filePath(".ro.png"), dir.filePath("a.png"),
-                                        dir.filePath("b.PNG"), dir.filePath("sub/d.png")}));
-        Rows all;
-        AddFolderTree(dir.path(), "*.*", all, reporter);
-        QCOMPARE(all.rows.size(), 6);
-        QVERIFY(all.rows.contains(dir.filePath("README")));
-        QVERIFY(all.rows.indexOf(dir.filePath("sub/d.png")) == 5); // subfolders come last
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("unsafe");
+        QTest::newRow("plain") << "pics" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("latin-1 letters") << QString::fromUtf8("Bücher é") << false;
+        QTest::newRow("question mark") << "a?b" << true;
+        QTest::newRow("control") << QString::fromUtf8("a\tb") << true;
+        QTest::newRow("delete") << QString(QChar(127)) << true;
+        QTest::newRow("euro maps to 128") << QString::fromUtf8("€") << true;
+        QTest::newRow("en dash maps to 150") << QString::fromUtf8("a–b") << true;
+        QTest::newRow("outside code page") << QString::fromUtf8("Ωmega") << true;
+        QTest::newRow("CJK") << QString::fromUtf8("写真") << true;
     }
 
-    void addAllFilesInFolderDialogs()
+    void unsafeNames()
     {
-        QTemporaryDir dir;
-        WriteFile(dir.filePath("pics/a.png"), "x");
-        WriteFile(dir.filePath("pics/b.txt"), "x");
-        SettingsStore store(dir.filePath("s.conf"));
-        Settings settings(store);
-        FakeDialogs dialogs;
-        FakeReporter reporter;
-        Rows rows;
-        QList<int> pointers;
-        const AddFolderServices services{dialogs,
-                                         settings,
-                                         rows,
-                                         reporter,
-                                         nullptr,
-                                         "Quorbel",
-                                         [&](int code) { pointers << code; }};
-
-        dialogs.inputAnswers << ""; // Cancel
-        AddAllFilesInFolder(services);
-        QVERIFY(!store.contains("Extension"));
-
-        dialogs.inputAnswers << "txt"; // then cancel the picker
-        AddAllFilesInFolder(services);
-        QCOMPARE(settings.extension(), QStringLiteral("txt"));
-        QVERIFY(!store.contains("LastFolder"));
-        QVERIFY(rows.rows.isEmpty());
-        QVERIFY(pointers.isEmpty());
-        QVERIFY(dialogs.prompts.first().startsWith(
-            "Enter file extension to load:\r\r(* for all files"));
-
-        dialogs.inputAnswers << "png";
-        dialogs.folderAnswers << dir.filePath("pics");
-        AddAllFilesInFolder(services);
-        QCOMPARE(rows.rows, QStringList{dir.filePath("pics/a.png")});
-        QCOMPARE(settings.lastFolder(), dir.filePath("pics"));
-        QCOMPARE(pointers, (QList<int>{11, 0}));
-
-        dialogs.inputAnswers << "png";
-        dialogs.folderAnswers << dir.filePath("pics");
-        AddAllFilesInFolder(services); // twice: listed twice
-        QCOMPARE(rows.rows.size(), 2);
-        QCOMPARE(dialogs.startFolders.last(), dir.filePath("pics"));
-        QVERIFY(reporter.reports.isEmpty());
-    }
-
-    void drops()
-    {
-        QTemporaryDir dir;
-        WriteFile(dir.filePath("a.png"), "x");
-        WriteFile(dir.filePath("b.txt"), "x");
-        WriteFile(dir.filePath("pics/a.png"), "x");
-        WriteFile(dir.filePath("pics/~tmp.png"), "x");
-        WriteFile(dir.filePath("pics/.secret"), "x");
-        WriteFile(dir.filePath("pics/sub/b.png"), "x");
-        WriteFile(dir.filePath(".cfg/c.png"), "x");
-        QDir().mkpath(dir.filePath("empty"));
-        Rows rows;
-        FakeReporter reporter;
-        ListView1_OLEDragDrop({dir.filePath("a.png"), dir.filePath("pics"), dir.filePath("b.txt"),
-                               dir.filePath("empty"), dir.filePath(".cfg"), dir.filePath("gone")},
-                              rows, reporter);
-        QCOMPARE(rows.rows, (QStringList{dir.filePath("a.png"), dir.filePath("pics/a.png"),
-                                         dir.filePath("pics/sub/b.png"), dir.filePath("b.txt"),
-                                         dir.filePath(".cfg"), dir.filePath("gone")}));
-    }
-
-    void sampleFiles()
-    {
-        QTemporaryDir dir;
-        const QString app = dir.filePath("app");
-        WriteFile(app + "/Samples/a.png", "x");
-        WriteFile(app + "/Samples/b.png", "x");
-        SettingsStore store(dir.filePath("s.conf"));
-        Settings settings(store);
-        FakeDialogs dialogs;
-        Rows rows;
-
-        LoadSampleFiles(rows, settings, dialogs, nullptr, "Quorbel", app); // nothing recorded
-        QVERIFY(rows.rows.isEmpty());
-        QCOMPARE(dialogs.messages.size(), 1); // the question comes all the same
-
-        RecordSampleFiles(settings, app);
-        QStringList recorded = settings.snapshot().split('|');
-        QCOMPARE(recorded, ListFilesInFolder(app + "/Samples", "*.*")
-                               .replaceInStrings(QRegularExpression("^"), app + "/Samples/"));
-        rows.rows << (app + "/Samples/A.PNG"); // differs in case only: still added
-        LoadSampleFiles(rows, settings, dialogs, nullptr, "Quorbel", app);
-        LoadSampleFiles(rows, settings, dialogs, nullptr, "Quorbel", app);
-        QCOMPARE(rows.rows.size(), 3);
-        QVERIFY(dialogs.openedFolders.isEmpty());
-        QCOMPARE(dialogs.messages.last().text, SampleQuestion);
-        QCOMPARE(dialogs.messages.last().title, QStringLiteral("Quorbel"));
-
-        QFile::remove(app + "/Samples/a.png");
-        WriteFile(app + "/Samples/c.png", "x"); // added after recording: never loaded
-        Rows fresh;
-        dialogs.yesNoAnswers << true;
-        LoadSampleFiles(fresh, settings, dialogs, nullptr, "Quorbel", app);
-        QCOMPARE(fresh.rows, QStringList{app + "/Samples/b.png"});
-        QCOMPARE(dialogs.openedFolders, QStringList{app + "/Samples/"});
-
-        RecordSampleFiles(settings, dir.filePath("no-such-app"));
-        QCOMPARE(settings.snapshot(), QString());
+        QFETCH(QString, name);
+        QFETCH(bool, unsafe);
+        QCOMPARE(HasUnsafeCharacters(name), unsafe);
     }
 };
 
-QTEST_GUILESS_MAIN(TestScan)
-#include "tst_scan.moc"
+QTEST_GUILESS_MAIN(TestFolderWalk)
+#include "tst_folderwalk.moc"

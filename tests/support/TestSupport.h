@@ -1,8 +1,8 @@
 // Fakes and small helpers shared by the suites.
 #pragma once
 
-#include "convert/ErrorTrap.h"
-#include "convert/RowSource.h"
+#include "core/ErrorTrap.h"
+#include "core/RowSource.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
 

@@ -1,0 +1,84 @@
+// "Add All PNG File(s) In Folder": the tree rules and the two questions.
+#include "TestSupport.h"
+#include "platform/FileSystem.h"
+#include "platform/Settings.h"
+#include "scan/AddFolder.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestAddFolder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addFolderTreeRules()
+    {
+        QTemporaryDir dir;
+        for (const char *name :
+             {"a.png", "b.PNG", "c.jpg", "README", "~temp.png", ".hidden.png", "sub/d.png"})
+            WriteFile(dir.filePath(name), "x");
+        WriteFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner); // 35: not exactly 34
+        FakeReporter reporter;
+        Rows png;
+        AddFolderTree(dir.path(), "*.png", png, reporter);
+        png.rows.sort();
+        QCOMPARE(png.rows, (QStringList{dir.filePath(".ro.png"), dir.filePath("a.png"),
+                                        dir.filePath("b.PNG"), dir.filePath("sub/d.png")}));
+        Rows all;
+        AddFolderTree(dir.path(), "*.*", all, reporter);
+        QCOMPARE(all.rows.size(), 6);
+        QVERIFY(all.rows.contains(dir.filePath("README")));
+        QVERIFY(all.rows.indexOf(dir.filePath("sub/d.png")) == 5); // subfolders come last
+    }
+
+    void addAllFilesInFolderDialogs()
+    {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("pics/a.png"), "x");
+        WriteFile(dir.filePath("pics/b.txt"), "x");
+        SettingsStore store(dir.filePath("s.conf"));
+        Settings settings(store);
+        FakeDialogs dialogs;
+        FakeReporter reporter;
+        Rows rows;
+        QList<int> pointers;
+        const AddFolderServices services{dialogs,
+                                         settings,
+                                         rows,
+                                         reporter,
+                                         nullptr,
+                                         "Quorbel",
+                                         [&](int code) { pointers << code; }};
+
+        dialogs.inputAnswers << ""; // Cancel
+        AddAllFilesInFolder(services);
+        QVERIFY(!store.contains("Extension"));
+
+        dialogs.inputAnswers << "txt"; // then cancel the picker
+        AddAllFilesInFolder(services);
+        QCOMPARE(settings.extension(), QStringLiteral("txt"));
+        QVERIFY(!store.contains("LastFolder"));
+        QVERIFY(rows.rows.isEmpty());
+        QVERIFY(pointers.isEmpty());
+        QVERIFY(dialogs.prompts.first().startsWith(
+            "Enter file extension to load:\r\r(* for all files"));
+
+        dialogs.inputAnswers << "png";
+        dialogs.folderAnswers << dir.filePath("pics");
+        AddAllFilesInFolder(services);
+        QCOMPARE(rows.rows, QStringList{dir.filePath("pics/a.png")});
+        QCOMPARE(settings.lastFolder(), dir.filePath("pics"));
+        QCOMPARE(pointers, (QList<int>{11, 0}));
+
+        dialogs.inputAnswers << "png";
+        dialogs.folderAnswers << dir.filePath("pics");
+        AddAllFilesInFolder(services); // twice: listed twice
+        QCOMPARE(rows.rows.size(), 2);
+        QCOMPARE(dialogs.startFolders.last(), dir.filePath("pics"));
+        QVERIFY(reporter.reports.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAddFolder)
+#include "tst_addfolder.moc"

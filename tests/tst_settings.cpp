@@ -1,0 +1,64 @@
+// The settings store's number and truth conversions.
+#include "platform/AppError.h"
+#include "platform/Settings.h"
+
+#include <QtTest>
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void toInt16_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value"); // -99999: an error
+        QTest::newRow("five") << "5" << 5;
+        QTest::newRow("blanks") << " 7 " << 7;
+        QTest::newRow("fraction") << "2.6" << 3;
+        QTest::newRow("half to even down") << "2.5" << 2;
+        QTest::newRow("half to even up") << "3.5" << 4;
+        QTest::newRow("negative") << "-1" << -1;
+        QTest::newRow("max") << "32767" << 32767;
+        QTest::newRow("overflow") << "32768" << -99999;
+        QTest::newRow("word") << "big" << -99999;
+        QTest::newRow("empty") << "" << -99999;
+    }
+
+    void toInt16()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        if (value == -99999)
+            QVERIFY_THROWS_EXCEPTION(AppError, Settings::ToInt16(text));
+        else
+            QCOMPARE(Settings::ToInt16(text), value);
+    }
+
+    void toTruth_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value"); // 1 true, 0 false, -1 error
+        QTest::newRow("True") << "True" << 1;
+        QTest::newRow("tRUE") << "tRUE" << 1;
+        QTest::newRow("False") << "FALSE" << 0;
+        QTest::newRow("one") << "1" << 1;
+        QTest::newRow("minus one") << "-1" << 1;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("word") << "yes" << -1;
+        QTest::newRow("empty") << "" << -1;
+    }
+
+    void toTruth()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        if (value < 0)
+            QVERIFY_THROWS_EXCEPTION(AppError, Settings::ToTruth(text));
+        else
+            QCOMPARE(Settings::ToTruth(text), value == 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"

@@ -309,9 +309,10 @@ private slots:
     void progressBeyondRangeShowsFull()
     {
         Form1 w(m_dialogs, *m_store, m_app);
-        w.setProgressValue(150);
-        QCOMPARE(w.progressValue(), 100);
-        w.setProgressText("Processing: 100%p.png");
+        BatchWindow &batch = w.batchWindow();
+        batch.setProgressValue(150);
+        QCOMPARE(batch.progressValue(), 100);
+        batch.setProgressText("Processing: 100%p.png");
         QCOMPARE(w.findChild<QProgressBar *>("ProgressBar1")->text(),
                  QStringLiteral("Processing: 100%p.png"));
     }

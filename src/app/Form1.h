@@ -2,26 +2,47 @@
 // Converting" with its progress bar. Owns every piece of state that outlives an event.
 #pragma once
 
+#include "Form1BatchWindow.h"
+#include "Form1Layout.h"
+#include "WindowPointer.h"
 #include "convert/ConversionBatch.h"
 #include "filelist/FileListHandlers.h"
 #include "platform/Settings.h"
 
-#include <QCursor>
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <memory>
 
 class Dialogs;
 class FileListModel;
-class FileListView;
-class QGroupBox;
-class QLineEdit;
-class ProgressBar;
-class QPushButton;
-class QRadioButton;
 
-class Form1 final : public QWidget, public BatchWindow, public ErrorReporter
+// The controls a user sees, by the name their handlers carry.
+struct ControlCaption
+{
+    const char *name;
+    const char *caption;
+};
+inline constexpr ControlCaption Form1Captions[] = {
+    {"PushButton1", "Add PNG File(s)"},
+    {"PushButton4", "Add All PNG File(s) In Folder"},
+    {"PushButton6", "Clear List"},
+    {"PushButton7", "Load Sample/Example Files"},
+    {"PushButton2", "Start Converting"},
+    {"Frame1", "Maximum Pixel Size (For Icon Output File)"},
+    {"Option1", "16"},
+    {"Option2", "24"},
+    {"Option3", "32"},
+    {"Option4", "48"},
+    {"Option5", "64"},
+    {"Option6", "72"},
+    {"Option7", "User-Defined:"}, // Text2 beside it holds the size
+    {"Frame2", "Save Option"},
+    {"Option8", "Save results to this folder:"}, // Text1 in Frame4 holds the folder
+    {"PushButton9", "..."},                      // picks Text1's folder
+    {"Option9", "Save results in folder of original file"},
+};
+
+class Form1 final : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Form1)
@@ -42,48 +63,28 @@ public:
     void PushButton7_Click();
     void PushButton9_Click();
 
-    int pointerCode() const { return m_pointerCode; }
+    int pointerCode() const { return m_pointer.code(); }
+    void setPointer(int code) { m_pointer.set(code); }
     bool isConverting() const { return m_batch.isConverting(); }
-    QString applicationTitle() const { return m_applicationTitle; }
     FileListModel &fileList() const { return *m_model; }
-    FileListView &listView() const { return *m_listView; }
+    FileListView &listView() const { return *m_controls.ListView1; }
     FileListHandlers &listHandlers() { return *m_listHandlers; }
+    BatchWindow &batchWindow() { return m_batchWindow; }
     // Replaces what closing mid-batch does once the batch is stopped (tests).
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
-
-    // BatchWindow
-    int numberOfRows() const override;
-    QString rowText(int row) const override;
-    bool isOptionSelected(int number) const override;
-    QString text1() const override;
-    QString text2() const override;
-    void setPointer(int code) override;
-    void showMessage(const QString &text) override;
-    void letEventsRun() override;
-    QString progressText() const override;
-    void setProgressText(const QString &text) override;
-    int progressValue() const override;
-    void setProgressValue(double value) override;
-
-    // ErrorReporter
-    void showErrorReport(const QString &text) override;
 
     static QString ApplicationTitleFor(const QString &displayName);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildControls();
     void connectHandlers();
-    void ApplySkin();
     void SetApplicationTitle();
     void restoreOutputOptions(ErrorTrap &trap);
     void OptionSize_Click(int option);
     void OptionDestination_Click();
-    void resetPointer();
     void setOptionState(QRadioButton *option, bool selected);
 
     Dialogs &m_dialogs;
@@ -93,25 +94,10 @@ private:
     QString m_lastFolderDot;
 
     FileListModel *m_model = nullptr;
-    FileListView *m_listView = nullptr;
-    ProgressBar *m_progress = nullptr;
-    QPushButton *m_pushButton1 = nullptr;
-    QPushButton *m_pushButton2 = nullptr;
-    QPushButton *m_pushButton4 = nullptr;
-    QPushButton *m_pushButton6 = nullptr;
-    QPushButton *m_pushButton7 = nullptr;
-    QPushButton *m_pushButton9 = nullptr;
-    QGroupBox *m_frame1 = nullptr;
-    QGroupBox *m_frame2 = nullptr;
-    QGroupBox *m_frame4 = nullptr;
-    QLineEdit *m_text1 = nullptr;
-    QLineEdit *m_text2 = nullptr;
-    std::array<QRadioButton *, 10> m_options{}; // 1..9
-
-    int m_pointerCode = PointerCode::Default;
-    QCursor m_customPointer;
-    bool m_hasCustomPointer = false;
-
+    WindowPointer m_pointer{*this};
+    Form1Controls m_controls;
+    DialogErrorReporter m_reporter{m_dialogs, *this};
+    Form1BatchWindow m_batchWindow;
     ConversionBatch m_batch;
     std::unique_ptr<FileListHandlers> m_listHandlers;
     std::function<void()> m_endProgram;

@@ -10,6 +10,12 @@
 
 inline constexpr char SupportAddress[] = "support@vandrell.example";
 
+// Where a trapped handler stands, as its reports name it: "Form1.PushButton2_Click".
+inline QString errorLocation(const char *handler)
+{
+    return QStringLiteral("in Tessiva2021/08/31.") + QLatin1String(handler) + QLatin1Char(' ');
+}
+
 class ErrorReporter
 {
 public:

@@ -1,0 +1,82 @@
+#include "Form1BatchWindow.h"
+
+#include "ProgressBar.h"
+#include "WindowPointer.h"
+#include "filelist/FileListModel.h"
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+#include "platform/EventPump.h"
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <cmath>
+
+int Form1BatchWindow::numberOfRows() const
+{
+    return m_model.numberOfRows();
+}
+
+QString Form1BatchWindow::rowText(int row) const
+{
+    // Rows can go while a batch runs (a folder added meanwhile resets the pointer).
+    if (row < 1 || row > m_model.numberOfRows())
+        throw AppError(9, QStringLiteral("Subscript out of range"));
+    return m_model.rowText(row);
+}
+
+bool Form1BatchWindow::isOptionSelected(int number) const
+{
+    return number >= 1 && number <= 9 && m_controls.Option[size_t(number)]->isChecked();
+}
+
+QString Form1BatchWindow::text1() const
+{
+    return m_controls.Text1->text();
+}
+
+QString Form1BatchWindow::text2() const
+{
+    return m_controls.Text2->text();
+}
+
+void Form1BatchWindow::setPointer(int code)
+{
+    m_pointer.set(code);
+}
+
+void Form1BatchWindow::showMessage(const QString &text)
+{
+    m_dialogs.message(&m_owner, text, m_messageTitle, Dialogs::Icon::None);
+}
+
+void Form1BatchWindow::letEventsRun()
+{
+    EventPump::LetEventsRun();
+}
+
+QString Form1BatchWindow::progressText() const
+{
+    return m_controls.ProgressBar1->text();
+}
+
+void Form1BatchWindow::setProgressText(const QString &text)
+{
+    m_controls.ProgressBar1->setText(text);
+}
+
+int Form1BatchWindow::progressValue() const
+{
+    return m_controls.ProgressBar1->value();
+}
+
+void Form1BatchWindow::setProgressValue(double value)
+{
+    // The bar's range ends at 100; a larger value shows a full bar.
+    m_controls.ProgressBar1->setValueLater(std::clamp(int(std::nearbyint(value)), 0, 100));
+}
+
+void DialogErrorReporter::showErrorReport(const QString &text)
+{
+    m_dialogs.message(&m_owner, text, QStringLiteral("Application Error"),
+                      Dialogs::Icon::Exclamation);
+}

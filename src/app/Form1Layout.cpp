@@ -1,0 +1,191 @@
+#include "Form1Layout.h"
+
+#include "Form1.h"
+#include "ProgressBar.h"
+#include "WindowPointer.h"
+#include "filelist/FileListModel.h"
+#include "filelist/FileListView.h"
+
+#include <QGroupBox>
+#include <QHash>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cmath>
+
+namespace {
+enum class Kind
+{
+    List,
+    Bar,
+    Button,
+    Frame,
+    Option,
+    TextBox
+};
+
+struct Placement
+{
+    Kind kind;
+    const char *name;
+    const char *parent;
+    int left, top, width, height; // twips, inside the parent
+};
+
+// In creation order, which is also the order the controls overlap in.
+constexpr Placement Layout[] = {
+    {Kind::List, "ListView1", "Form1", 120, 120, 7800, 2535},
+    {Kind::Bar, "ProgressBar1", "Form1", 120, 7060, 7800, 405},
+    {Kind::Button, "PushButton1", "Form1", 120, 2740, 3840, 405},
+    {Kind::Button, "PushButton4", "Form1", 4080, 2740, 3840, 405},
+    {Kind::Button, "PushButton2", "Form1", 120, 6540, 7800, 405},
+    {Kind::Button, "PushButton6", "Form1", 120, 3250, 3840, 405},
+    {Kind::Button, "PushButton7", "Form1", 4080, 3250, 3840, 405},
+    {Kind::Frame, "Frame1", "Form1", 120, 3750, 7800, 765},
+    {Kind::TextBox, "Text2", "Frame1", 5520, 250, 2055, 345},
+    {Kind::Option, "Option1", "Frame1", 240, 300, 600, 255},
+    {Kind::Option, "Option2", "Frame1", 840, 300, 600, 255},
+    {Kind::Option, "Option3", "Frame1", 1440, 300, 600, 255},
+    {Kind::Option, "Option4", "Frame1", 2040, 300, 600, 255},
+    {Kind::Option, "Option7", "Frame1", 3960, 300, 1455, 255},
+    {Kind::Option, "Option5", "Frame1", 2640, 300, 600, 255},
+    {Kind::Option, "Option6", "Frame1", 3240, 300, 600, 255},
+    {Kind::Frame, "Frame2", "Form1", 120, 4600, 7800, 1815},
+    {Kind::Option, "Option9", "Frame2", 240, 1410, 3615, 255},
+    {Kind::Option, "Option8", "Frame2", 240, 300, 3615, 255},
+    {Kind::Frame, "Frame4", "Frame2", 480, 510, 6840, 810},
+    {Kind::TextBox, "Text1", "Frame4", 240, 300, 5670, 345},
+    {Kind::Button, "PushButton9", "Frame4", 6000, 300, 600, 345},
+};
+
+constexpr const char *TabOrder[] = {
+    "ListView1",   "ProgressBar1", "PushButton1", "PushButton4", "PushButton2", "PushButton6",
+    "PushButton7", "Frame1",       "Text2",       "Option1",     "Option2",     "Option3",
+    "Option4",     "Option7",      "Option5",     "Option6",     "Frame2",      "Option9",
+    "Option8",     "Frame4",       "Text1",       "PushButton9"};
+
+QString captionOf(const char *name)
+{
+    for (const ControlCaption &entry : Form1Captions)
+        if (qstrcmp(entry.name, name) == 0)
+            return QString::fromUtf8(entry.caption);
+    return {};
+}
+
+QFont arial(double points, bool bold = true)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QWidget *create(const Placement &p, QWidget *parent, WindowPointer &pointer)
+{
+    QWidget *w = nullptr;
+    switch (p.kind) {
+    case Kind::List:
+        w = new FileListView(parent);
+        w->setFont(arial(9));
+        break;
+    case Kind::Bar:
+        w = new ProgressBar(parent);
+        break;
+    case Kind::Button:
+        w = new QPushButton(captionOf(p.name), parent);
+        w->setFont(arial(11.25));
+        pointer.watchButton(w);
+        break;
+    case Kind::Frame:
+        w = new QGroupBox(captionOf(p.name), parent);
+        pointer.watchFrame(w);
+        break;
+    case Kind::Option:
+        w = new QRadioButton(captionOf(p.name), parent);
+        break;
+    case Kind::TextBox:
+        w = new QLineEdit(parent);
+        pointer.watchResetter(w);
+        break;
+    }
+    w->setObjectName(QLatin1String(p.name));
+    w->setGeometry(twipsToPixels(p.left), twipsToPixels(p.top), twipsToPixels(p.width),
+                   twipsToPixels(p.height));
+    return w;
+}
+
+template <class T> T *find(const QHash<QString, QWidget *> &made, const char *name)
+{
+    return static_cast<T *>(made.value(QLatin1String(name)));
+}
+} // namespace
+
+int twipsToPixels(int twips)
+{
+    return int(std::lround(twips / 15.0));
+}
+
+QList<QRadioButton *> Form1Controls::sizeOptions() const
+{
+    return {Option[1], Option[2], Option[3], Option[4], Option[5], Option[6], Option[7]};
+}
+
+QList<QRadioButton *> Form1Controls::destinationOptions() const
+{
+    return {Option[8], Option[9]};
+}
+
+Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPointer &pointer)
+{
+    form.setFixedSize(twipsToPixels(8040), twipsToPixels(7605));
+    form.setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    form.setFont(arial(9));
+    form.setMouseTracking(true);
+    QPalette white = form.palette();
+    white.setColor(QPalette::Window, Qt::white);
+    form.setPalette(white);
+    form.setAutoFillBackground(true);
+
+    QHash<QString, QWidget *> made{{QStringLiteral("Form1"), &form}};
+    for (const Placement &p : Layout)
+        made.insert(QLatin1String(p.name), create(p, made.value(QLatin1String(p.parent)), pointer));
+
+    Form1Controls c;
+    c.ListView1 = find<FileListView>(made, "ListView1");
+    c.ProgressBar1 = find<ProgressBar>(made, "ProgressBar1");
+    c.PushButton1 = find<QPushButton>(made, "PushButton1");
+    c.PushButton2 = find<QPushButton>(made, "PushButton2");
+    c.PushButton4 = find<QPushButton>(made, "PushButton4");
+    c.PushButton6 = find<QPushButton>(made, "PushButton6");
+    c.PushButton7 = find<QPushButton>(made, "PushButton7");
+    c.PushButton9 = find<QPushButton>(made, "PushButton9");
+    c.Frame1 = find<QGroupBox>(made, "Frame1");
+    c.Frame2 = find<QGroupBox>(made, "Frame2");
+    c.Frame4 = find<QGroupBox>(made, "Frame4");
+    c.Text1 = find<QLineEdit>(made, "Text1");
+    c.Text2 = find<QLineEdit>(made, "Text2");
+    for (int n = 1; n <= 9; ++n)
+        c.Option[size_t(n)] =
+            find<QRadioButton>(made, qPrintable(QStringLiteral("Option%1").arg(n)));
+
+    c.ListView1->setModel(&model);
+    c.ListView1->setToolTip(QStringLiteral(
+        "Drag and drop files here. Double-click item to remove it. Move | line to right and "
+        "out of window to reveal full names."));
+    c.ProgressBar1->setValue(0);
+    c.ProgressBar1->setAutoFillBackground(true); // opaque: repaints stay inside the bar
+    c.ProgressBar1->setText(QStringLiteral("Progress Bar"));
+    c.ProgressBar1->setFocusPolicy(Qt::NoFocus);
+
+    c.PushButton9->setFont(form.font());
+
+    // Design-time state.
+    c.Option[2]->setChecked(true);
+    c.Option[8]->setChecked(true);
+    c.Text2->setEnabled(false);
+
+    for (size_t i = 0; i + 1 < std::size(TabOrder); ++i)
+        QWidget::setTabOrder(made.value(QLatin1String(TabOrder[i])),
+                             made.value(QLatin1String(TabOrder[i + 1])));
+    return c;
+}

@@ -7,6 +7,7 @@
 #include "filelist/FileListView.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -102,6 +103,107 @@ private slots:
         QTest::newRow("user size") << "Text2" << QRect(368, 17, 137, 23);
         QTest::newRow("beside source") << "Option9" << QRect(16, 94, 241, 17);
         QTest::newRow("folder text") << "Text1" << QRect(16, 20, 378, 23);
+    }
+
+    void pushButtonsShareOneFont_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"PushButton1", "PushButton2", "PushButton9"})
+            QTest::newRow(name) << name;
+    }
+
+    void pushButtonsShareOneFont()
+    {
+        QFETCH(QString, name);
+        Form1 w(m_dialogs, *m_store, m_app);
+        const QFont font = child<QPushButton>(w, qPrintable(name))->font();
+        QCOMPARE(font.family(), QStringLiteral("Arial"));
+        QCOMPARE(font.pointSizeF(), 11.25);
+        QVERIFY(font.bold());
+    }
+
+    void framesStandOnWhite()
+    {
+        auto w = loadedWindow();
+        const QImage shot = w->grab().toImage();
+        for (const char *name : {"Frame1", "Frame2", "Frame4"}) {
+            const QWidget *frame = child<QGroupBox>(*w, name);
+            // Just inside the bottom edge, where no control stands.
+            const QPoint inside =
+                frame->mapTo(w.get(), QPoint(frame->width() / 2, frame->height() - 4));
+            QCOMPARE(shot.pixelColor(inside * shot.devicePixelRatio()), QColor(Qt::white));
+        }
+    }
+
+    void windowHasItsIcon()
+    {
+        auto w = loadedWindow();
+        QVERIFY(!w->windowIcon().pixmap(32).isNull());
+    }
+
+    void tabStopsOnTheSelectedOption_data()
+    {
+        QTest::addColumn<QString>("iconSize");
+        QTest::addColumn<bool>("toFolder");
+        QTest::addColumn<QString>("firstStop");
+        QTest::addColumn<QString>("secondStop");
+        QTest::addColumn<int>("arrow");
+        QTest::newRow("64, beside source")
+            << "5" << false << QString("Option5") << QString("Option9") << int(Qt::Key_Up);
+        QTest::newRow("16, to folder")
+            << "1" << true << QString("Option1") << QString("Option8") << int(Qt::Key_Down);
+        QTest::newRow("72, to folder")
+            << "6" << true << QString("Option6") << QString("Option8") << int(Qt::Key_Down);
+    }
+
+    void tabStopsOnTheSelectedOption()
+    {
+        QFETCH(QString, iconSize);
+        QFETCH(bool, toFolder);
+        QFETCH(QString, firstStop);
+        QFETCH(QString, secondStop);
+        QFETCH(int, arrow);
+        m_store->write("Icon Size", iconSize);
+        m_store->write("Option8", toFolder ? "True" : "False");
+        m_store->write("Option9", toFolder ? "False" : "True");
+        auto w = loadedWindow();
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        child<QPushButton>(*w, "PushButton7")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), firstStop);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), secondStop);
+
+        // Arrows still move within a group, and Tab follows the new choice.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(arrow));
+        const QString moved = QApplication::focusWidget()->objectName();
+        QVERIFY(moved != secondStop);
+        QVERIFY(child<QRadioButton>(*w, qPrintable(moved))->isChecked());
+        child<QPushButton>(*w, "PushButton7")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), moved);
+    }
+
+    void handPointerUsesItsOwnHotSpot()
+    {
+        // A 32 px cursor whose hot spot is (5, 7).
+        QImage image(32, 32, QImage::Format_ARGB32);
+        image.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(image.save(&buffer, "ICO"));
+        bytes[2] = 2;
+        bytes[10] = 5;
+        bytes[12] = 7;
+        WriteFile(m_app + "/HAND-M.CUR", bytes);
+        auto w = loadedWindow();
+        QVERIFY(reports().isEmpty());
+        w->setPointer(99);
+        QCOMPARE(w->cursor().hotSpot(), QPoint(5, 7));
     }
 
     void layout()

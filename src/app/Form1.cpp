@@ -25,6 +25,12 @@
 #include <QRadioButton>
 #include <QScreen>
 
+// Resources of a static library are only linked when something names them.
+static void initialiseResources()
+{
+    Q_INIT_RESOURCE(app);
+}
+
 namespace {
 const QString DisplayName = QStringLiteral("Quorbel");
 const QString SelectFolderPrompt = QStringLiteral("Please select folder:");
@@ -37,6 +43,7 @@ Form1::Form1(Dialogs &dialogs, SettingsStore &store, QString applicationFolder, 
       m_batchWindow(*this, m_controls, *m_model, m_pointer, m_dialogs, m_applicationTitle),
       m_batch(m_batchWindow, m_reporter)
 {
+    initialiseResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     m_listHandlers = std::make_unique<FileListHandlers>(
@@ -60,12 +67,14 @@ void Form1::connectHandlers()
     connect(c.PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
     for (int n = OptionNumber::Size16; n <= OptionNumber::UserDefinedSize; ++n) {
         connect(c.Option[size_t(n)], &QRadioButton::toggled, this, [this, n](bool on) {
+            keepTabOnSelectedOption(m_controls.sizeOptions());
             if (on)
                 OptionSize_Click(n);
         });
     }
     for (int n : {OptionNumber::SaveToFolder, OptionNumber::SaveBesideSource}) {
         connect(c.Option[size_t(n)], &QRadioButton::toggled, this, [this](bool on) {
+            keepTabOnSelectedOption(m_controls.destinationOptions());
             if (on)
                 OptionDestination_Click();
         });

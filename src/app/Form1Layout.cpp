@@ -9,6 +9,8 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QLineEdit>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <cmath>
@@ -63,6 +65,33 @@ constexpr const char *TabOrder[] = {
     "PushButton7", "Frame1",       "Text2",       "Option1",     "Option2",     "Option3",
     "Option4",     "Option7",      "Option5",     "Option6",     "Frame2",      "Option9",
     "Option8",     "Frame4",       "Text1",       "PushButton9"};
+
+// Frames are an etched line on the window's white, as classic frames are; the
+// style's own frame shades its inside grey.
+class EtchedFrameStyle final : public QProxyStyle
+{
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element != PE_FrameGroupBox)
+            return QProxyStyle::drawPrimitive(element, option, painter, widget);
+        const auto *frame = qobject_cast<const QGroupBox *>(widget);
+        // The caption stands above the line, as the style places it.
+        const int top = frame && !frame->title().isEmpty()
+                            ? qMax(pixelMetric(PM_ExclusiveIndicatorHeight, option, widget),
+                                   option->fontMetrics.height()) +
+                                  3
+                            : 0;
+        const QRect line = option->rect.adjusted(0, top, -1, -1);
+        painter->save();
+        painter->setPen(option->palette.color(QPalette::Mid));
+        painter->drawRect(line.adjusted(0, 0, -1, -1));
+        painter->setPen(option->palette.color(QPalette::Light));
+        painter->drawRect(line.adjusted(1, 1, 0, 0));
+        painter->restore();
+    }
+};
 
 QString captionOf(const char *name)
 {
@@ -177,7 +206,10 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
     c.ProgressBar1->setText(QStringLiteral("Progress Bar"));
     c.ProgressBar1->setFocusPolicy(Qt::NoFocus);
 
-    c.PushButton9->setFont(form.font());
+    auto *frameStyle = new EtchedFrameStyle;
+    frameStyle->setParent(&form);
+    for (QGroupBox *frame : {c.Frame1, c.Frame2, c.Frame4})
+        frame->setStyle(frameStyle);
 
     // Design-time state.
     c.Option[2]->setChecked(true);
@@ -187,5 +219,13 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
     for (size_t i = 0; i + 1 < std::size(TabOrder); ++i)
         QWidget::setTabOrder(made.value(QLatin1String(TabOrder[i])),
                              made.value(QLatin1String(TabOrder[i + 1])));
+    keepTabOnSelectedOption(c.sizeOptions());
+    keepTabOnSelectedOption(c.destinationOptions());
     return c;
+}
+
+void keepTabOnSelectedOption(const QList<QRadioButton *> &group)
+{
+    for (QRadioButton *option : group)
+        option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }

@@ -41,5 +41,9 @@ struct Form1Controls
 // with the hover rules of `pointer`.
 Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPointer &pointer);
 
+// Only the selected option of a group is a tab stop, so that Tab then Space never
+// changes a setting; call again whenever the selection changes.
+void keepTabOnSelectedOption(const QList<QRadioButton *> &group);
+
 // Layout is given in twips; 15 twips are one pixel.
 int twipsToPixels(int twips);

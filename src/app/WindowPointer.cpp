@@ -16,6 +16,10 @@ enum HoverRole
     Frame
 };
 
+quint16 le16(const QByteArray &bytes, int at)
+{
+    return quint16(quint8(bytes[at]) | quint8(bytes[at + 1]) << 8);
+}
 } // namespace
 
 void WindowPointer::set(int code)
@@ -38,6 +42,15 @@ void WindowPointer::reset()
         set(PointerCode::Default);
 }
 
+std::optional<QPoint> WindowPointer::CursorHotSpot(const QByteArray &file)
+{
+    // A cursor file is an icon directory of type 2 whose entries keep the hot spot
+    // where an icon keeps its planes and bit count.
+    if (file.size() < 22 || le16(file, 0) != 0 || le16(file, 2) != 2 || le16(file, 4) < 1)
+        return std::nullopt;
+    return QPoint(le16(file, 10), le16(file, 12));
+}
+
 void WindowPointer::loadHandImage(const QString &path)
 {
     QFile file(path);
@@ -45,8 +58,12 @@ void WindowPointer::loadHandImage(const QString &path)
     QPixmap image;
     if (bytes.isEmpty() || !image.loadFromData(bytes))
         throw AppError(ErrorNumber::InvalidPicture, QStringLiteral("Invalid picture"));
-    // The tip of the hand's finger.
-    m_hand = QCursor(image, image.width() * 3 / 8, image.height() / 16);
+    // Without a hot spot of its own, the tip of the hand's finger.
+    QPoint hotSpot(image.width() * 3 / 8, image.height() / 16);
+    if (const auto own = CursorHotSpot(bytes);
+        own && own->x() < image.width() && own->y() < image.height())
+        hotSpot = *own;
+    m_hand = QCursor(image, hotSpot.x(), hotSpot.y());
     m_hasHand = true;
 }
 

@@ -34,6 +34,9 @@ public:
     // Frames reset only over their own background, not over a child.
     void watchFrame(QWidget *frame);
 
+    // The hot spot that a cursor file names for its first image, if it is one.
+    static std::optional<QPoint> CursorHotSpot(const QByteArray &file);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -303,6 +303,17 @@ private slots:
         QVERIFY(after.contains("Text2=100"));
         QVERIFY(after.contains("Option8=True"));
     }
+
+    void windowShowsItsIcon()
+    {
+        startApp();
+        QProcess xprop;
+        xprop.start(QStringLiteral("xprop"), {"-id", m_window, "_NET_WM_ICON"});
+        QVERIFY(xprop.waitForFinished());
+        const QString answer = QString::fromUtf8(xprop.readAllStandardOutput());
+        QVERIFY2(answer.contains(QLatin1String("Icon (")), qPrintable(answer));
+        closeApp();
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

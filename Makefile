@@ -2,11 +2,11 @@
 BUILD    ?= build
 PREFIX   ?= /usr/local
 JOBS     ?= 2
-PACKAGES := cmake g++ make qt6-base-dev imagemagick xvfb xauth xdotool openbox x11-utils fonts-liberation desktop-file-utils
+PACKAGES := cmake g++ make qt6-base-dev imagemagick xvfb xauth xdotool openbox x11-utils fonts-liberation desktop-file-utils clang-format
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench install clean format
+.PHONY: all deps build run test bench install clean format format-check tidy
 
 all: build
 
@@ -40,8 +40,17 @@ bench: build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+SOURCES = $$(git ls-files '*.cpp' '*.h')
+
 format:
-	clang-format -i $$(git ls-files '*.cpp' '*.h')
+	clang-format -i $(SOURCES)
+
+format-check: deps
+	clang-format --dry-run --Werror $(SOURCES)
+
+# Fault-finding checks of .clang-tidy over the program's sources (needs clang-tidy).
+tidy: build
+	clang-tidy -p $(BUILD) --quiet $$(git ls-files 'src/*.cpp')
 
 clean:
 	rm -rf $(BUILD)

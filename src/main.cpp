@@ -6,20 +6,6 @@
 
 #include <QApplication>
 #include <QStyleFactory>
-#include <QTimer>
-
-namespace {
-class QuitOnFirstPaint final : public QObject
-{
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            QTimer::singleShot(0, qApp, &QApplication::quit);
-        return QObject::eventFilter(watched, event);
-    }
-};
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -31,9 +17,5 @@ int main(int argc, char *argv[])
     window.Form_Load();
     window.centreOnScreen();
     window.show();
-    // For the start-up benchmark: leave once the window has been painted on screen.
-    QuitOnFirstPaint quitter;
-    if (qEnvironmentVariableIsSet("QUORBEL_QUIT_WHEN_SHOWN"))
-        window.installEventFilter(&quitter);
     return app.exec();
 }

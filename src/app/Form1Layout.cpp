@@ -201,6 +201,9 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
     c.ListView1->setToolTip(QStringLiteral(
         "Drag and drop files here. Double-click item to remove it. Move | line to right and "
         "out of window to reveal full names."));
+    c.Text2->setToolTip(QStringLiteral(
+        "A size such as 100 or 128x64, or a list of sizes for one icon with a square picture "
+        "for each, such as 16,24,32,48,256"));
     c.ProgressBar1->setValue(0);
     c.ProgressBar1->setAutoFillBackground(true); // opaque: repaints stay inside the bar
     c.ProgressBar1->setText(QStringLiteral("Progress Bar"));

@@ -1,0 +1,36 @@
+#include "SizeList.h"
+
+bool isSizeList(const QString &sizeText)
+{
+    return sizeText.contains(QLatin1Char(','));
+}
+
+std::optional<QList<int>> parseSizeList(const QString &sizeText)
+{
+    QList<int> sizes;
+    for (const QString &member : sizeText.split(QLatin1Char(','))) {
+        const QString digits = member.trimmed();
+        bool allDigits = !digits.isEmpty() && digits.size() <= 3;
+        for (const QChar c : digits)
+            allDigits = allDigits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        const int size = allDigits ? digits.toInt() : 0;
+        if (size < 1 || size > LargestIconSize)
+            return std::nullopt;
+        sizes << size;
+    }
+    return sizes;
+}
+
+QStringList sizeListArguments(const QList<int> &sizes)
+{
+    QStringList arguments{QStringLiteral("-background"), QStringLiteral("none"),
+                          QStringLiteral("-gravity"), QStringLiteral("center")};
+    for (const int size : sizes) {
+        const QString square = QStringLiteral("%1x%1").arg(size);
+        arguments << QStringLiteral("(") << QStringLiteral("-clone") << QStringLiteral("0")
+                  << QStringLiteral("-resize") << square << QStringLiteral("-extent") << square
+                  << QStringLiteral(")");
+    }
+    arguments << QStringLiteral("-delete") << QStringLiteral("0");
+    return arguments;
+}

@@ -27,7 +27,11 @@ ConsoleWindow::ConsoleWindow(QStringList rows, ConsoleChoices choices, int progr
 
 QString ConsoleWindow::rowText(int row) const
 {
-    return row >= 1 && row <= m_rows.size() ? m_rows.at(row - 1) : QString();
+    if (row < 1 || row > m_rows.size())
+        return {};
+    // The batch reads a row as it starts converting it; the display repeats its texts.
+    m_started = std::max(m_started, row);
+    return m_rows.at(row - 1);
 }
 
 bool ConsoleWindow::isOptionSelected(int number) const
@@ -59,10 +63,7 @@ void ConsoleWindow::setProgressText(const QString &text)
         clearLine();
         return;
     }
-    const bool started = text.startsWith(Processing);
-    if (started)
-        m_started = std::min(m_started + 1, numberOfRows());
-    draw(started);
+    draw(text.startsWith(Processing));
 }
 
 void ConsoleWindow::setProgressValue(double value)
@@ -99,9 +100,12 @@ void ConsoleWindow::draw(bool now)
         return;
     if (!now && m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < RedrawMs)
         return;
-    m_sinceDrawn.start();
     const QString line =
         ProgressLine(m_started, numberOfRows(), m_progressValue, m_progressText, m_columns);
+    if (m_lineShown && line == m_shownLine)
+        return;
+    m_sinceDrawn.start();
+    m_shownLine = line;
     Console::write(Console::Stream::Err, QStringLiteral("\r\x1b[K") + line);
     m_lineShown = true;
 }

@@ -55,8 +55,9 @@ private:
     int m_columns = 0;
     QString m_progressText;
     int m_progressValue = 0;
-    int m_started = 0;
+    mutable int m_started = 0;
     bool m_lineShown = false;
+    QString m_shownLine;
     QElapsedTimer m_sinceDrawn;
     std::optional<QString> m_summary;
 };

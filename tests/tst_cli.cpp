@@ -32,7 +32,7 @@ class TestCli : public QObject
     QString storeFile() const { return path("config/Vandrell/Quorbel.conf"); }
 
     // Only what a bare server session has: no DISPLAY, no WAYLAND_DISPLAY.
-    Run quorbel(const QStringList &arguments, const QStringList &environment = {})
+    void start(QProcess &process, const QStringList &arguments, const QStringList &environment = {})
     {
         QProcessEnvironment env;
         env.insert("PATH", "/usr/bin:/bin");
@@ -41,10 +41,15 @@ class TestCli : public QObject
         env.insert("TEMP", path("temp"));
         for (const QString &pair : environment)
             env.insert(pair.section('=', 0, 0), pair.section('=', 1));
-        QProcess process;
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(m_dir->path());
         process.start(qEnvironmentVariable("QUORBEL_APP_DIR") + "/quorbel", arguments);
+    }
+
+    Run quorbel(const QStringList &arguments, const QStringList &environment = {})
+    {
+        QProcess process;
+        start(process, arguments, environment);
         Run run;
         if (!process.waitForFinished(120000))
             return run;
@@ -170,7 +175,7 @@ private slots:
     void savedOptionsAreDefaults()
     {
         QFETCH(QString, store);
-        const QByteArray before = store.arg(path("out/")).toUtf8();
+        const QByteArray before = QString(store).replace("%1", path("out/")).toUtf8();
         if (!store.isEmpty())
             WriteFile(storeFile(), "[General]\n" + before);
         QDir().mkpath(path("home/Desktop"));
@@ -254,6 +259,25 @@ private slots:
         QCOMPARE(run.status, 2);
         QVERIFY2(run.err.contains("quorbel --convert --help"), qPrintable(run.err));
         QCOMPARE(run.err.count("quorbel: "), 1);
+    }
+
+    // Stopped while the converter has spoiled the icon: the old one is put back and
+    // nothing of the batch stays behind.
+    void stopMidBatch()
+    {
+        WriteFile(path("out/a.ico"), "old icon");
+        WriteScript(path("temp/emfconvert.exe"),
+                    "for a; do out=$a; done\nprintf broken > \"$out\"\n: > '" +
+                        QFile::encodeName(path("started")) + "'\nexec sleep 30");
+        QProcess process;
+        start(process, {"--convert", "--to", "out", "src/a.png"});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("started")), 20000);
+        process.terminate();
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 128 + 15);
+        QCOMPARE(ReadFile(path("out/a.ico")), QByteArray("old icon"));
+        QCOMPARE(QDir(path("temp")).entryList(QDir::Files), QStringList());
     }
 
     void windowStartsWithPaths()

@@ -72,6 +72,21 @@ int convert(const CliOptions &options, SettingsStore &store)
     if (options.jobs)
         qputenv("QUORBEL_JOBS", QByteArray::number(*options.jobs));
 
+    int columns = 0; // no progress line unless standard error is a terminal
+    if (Console::isTerminal(Console::Stream::Err)) {
+        columns = Console::columns(Console::Stream::Err);
+        if (columns <= 0)
+            columns = FallbackColumns;
+    }
+    // Ctrl-C mid-batch: end the converter and put back the icon it was writing.
+    ConversionBatch *running = nullptr;
+    const Console::StopRequestWatch watch([&running, columns](int signal) {
+        if (running)
+            running->abortForShutDown();
+        complain(QStringLiteral("%1stopped.").arg(columns > 0 ? QStringLiteral("\n") : QString()));
+        Console::exitNow(128 + signal);
+    });
+
     ConsoleReporter reporter;
     CollectedRows collected;
     const QString pattern = QStringLiteral("*.") + options.extension;
@@ -99,15 +114,11 @@ int convert(const CliOptions &options, SettingsStore &store)
         return ExitStatus::UsageError;
     }
 
-    int columns = 0; // no progress line unless standard error is a terminal
-    if (Console::isTerminal(Console::Stream::Err)) {
-        columns = Console::columns(Console::Stream::Err);
-        if (columns <= 0)
-            columns = FallbackColumns;
-    }
     ConsoleWindow window(collected.rows, choices, columns);
     ConversionBatch batch(window, reporter);
+    running = &batch;
     batch.PushButton2_Click();
+    running = nullptr;
     if (!window.summary())
         return ExitStatus::UsageError; // the batch refused to start and said why
     const bool allConverted =

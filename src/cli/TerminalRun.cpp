@@ -143,9 +143,7 @@ QString ChoicesFor(const CliOptions &options, const Settings &settings, ConsoleC
     if (options.toFolder) {
         choices.destinationOption = SaveToFolder;
         choices.text1 = AbsolutePath(*options.toFolder);
-    } else if (options.beside) {
-        choices.destinationOption = SaveBesideSource;
-    } else if (savedOr([&] { return settings.option9(); }, false, "Option9")) {
+    } else if (options.beside || savedOr([&] { return settings.option9(); }, false, "Option9")) {
         choices.destinationOption = SaveBesideSource;
     } else if (savedOr([&] { return settings.option8(); }, true, "Option8")) {
         choices.destinationOption = SaveToFolder;

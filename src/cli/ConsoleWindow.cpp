@@ -11,6 +11,32 @@ const QString Processing = QStringLiteral("Processing: ");
 const QString IdleText = QStringLiteral("Progress Bar");
 constexpr int BarWidth = 20;
 constexpr int RedrawMs = 100;
+
+// The progress line for `started` of `total` files; fits in `columns`.
+QString progressLine(int started, int total, int percent, const QString &text, int columns)
+{
+    const int filled = BarWidth * std::clamp(percent, 0, 100) / 100;
+    const int digits = int(QString::number(total).size());
+    QString line =
+        QStringLiteral("[%1%2] %3/%4 %5% ")
+            .arg(QString(filled, QLatin1Char('#')), QString(BarWidth - filled, QLatin1Char('.')))
+            .arg(started, digits)
+            .arg(total)
+            .arg(percent, 3);
+    QString name = text.startsWith(Processing) ? text.mid(Processing.size()) : text;
+    // A name may hold control characters; on a terminal they would act, not show.
+    for (QChar &c : name) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    }
+    // One character short of the width: a full line would wrap on some terminals.
+    const qsizetype room = columns - 1 - line.size();
+    if (room <= 0)
+        return line.left(std::max(columns - 1, 0));
+    if (name.size() > room)
+        name = QStringLiteral("...") + name.right(std::max<qsizetype>(room - 3, 0));
+    return line + name.left(room);
+}
 } // namespace
 
 QString TerminalText(QString text)
@@ -72,28 +98,6 @@ void ConsoleWindow::setProgressValue(double value)
     m_progressValue = std::clamp(int(std::nearbyint(value)), 0, 100);
 }
 
-QString ConsoleWindow::ProgressLine(int started, int total, int percent, const QString &text,
-                                    int columns)
-{
-    const int filled = BarWidth * std::clamp(percent, 0, 100) / 100;
-    const int digits = int(QString::number(total).size());
-    QString line =
-        QStringLiteral("[%1%2] %3/%4 %5% ")
-            .arg(QString(filled, QLatin1Char('#')), QString(BarWidth - filled, QLatin1Char('.')))
-            .arg(started, digits)
-            .arg(total)
-            .arg(percent, 3);
-    QString name = text.startsWith(Processing) ? text.mid(Processing.size()) : text;
-    name.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    // One character short of the width: a full line would wrap on some terminals.
-    const qsizetype room = columns - 1 - line.size();
-    if (room <= 0)
-        return line.left(std::max(columns - 1, 0));
-    if (name.size() > room)
-        name = QStringLiteral("...") + name.right(std::max<qsizetype>(room - 3, 0));
-    return line + name.left(room);
-}
-
 void ConsoleWindow::draw(bool now)
 {
     if (m_columns <= 0 || m_summary)
@@ -101,7 +105,7 @@ void ConsoleWindow::draw(bool now)
     if (!now && m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < RedrawMs)
         return;
     const QString line =
-        ProgressLine(m_started, numberOfRows(), m_progressValue, m_progressText, m_columns);
+        progressLine(m_started, numberOfRows(), m_progressValue, m_progressText, m_columns);
     if (m_lineShown && line == m_shownLine)
         return;
     m_sinceDrawn.start();

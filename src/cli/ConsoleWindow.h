@@ -42,10 +42,6 @@ public:
     // The batch's closing text ("Done." or the failure summary), once it was shown.
     const std::optional<QString> &summary() const { return m_summary; }
 
-    // The progress line for `started` of `total` files; fits in `columns`.
-    static QString ProgressLine(int started, int total, int percent, const QString &text,
-                                int columns);
-
 private:
     void draw(bool now);
     void clearLine();

@@ -1,6 +1,7 @@
 #include "TerminalRun.h"
 
 #include "CliOptions.h"
+#include "ConsoleWindow.h"
 #include "FolderFiles.h"
 #include "StartPaths.h"
 #include "core/PathHelpers.h"
@@ -52,6 +53,41 @@ QString folderWithoutTrailingSeparators(QString folder)
     while (folder.size() > 1 && folder.endsWith(FileSystem::nativeSeparator()))
         folder.chop(1);
     return folder;
+}
+
+// The window's choices for a conversion: the command line's, else the saved ones.
+// Answers an empty text, or why there is no destination.
+QString ChoicesFor(const CliOptions &options, const Settings &settings, ConsoleChoices &choices)
+{
+    if (options.size) {
+        const qsizetype button = ButtonSizes.indexOf(*options.size);
+        choices.sizeOption = button >= 0 ? int(button) + 1 : UserDefinedSize;
+        choices.text2 = *options.size;
+    } else {
+        choices.text2 = settings.text2();
+        // As the window restores it: unreadable selects "16", out of range keeps "24".
+        const int saved = savedOr([&] { return settings.iconSize(); }, 1, "Icon Size");
+        choices.sizeOption = saved >= 1 && saved <= UserDefinedSize ? saved : 2;
+    }
+
+    if (options.toFolder) {
+        choices.destinationOption = SaveToFolder;
+        choices.text1 = AbsolutePath(*options.toFolder);
+    } else if (options.beside || savedOr([&] { return settings.option9(); }, false, "Option9")) {
+        choices.destinationOption = SaveBesideSource;
+    } else if (savedOr([&] { return settings.option8(); }, true, "Option8")) {
+        choices.destinationOption = SaveToFolder;
+        QString desktop;
+        try {
+            desktop = FileSystem::desktopFolderPath();
+        } catch (const AppError &) {
+            // No desktop folder: only a saved folder can help.
+        }
+        choices.text1 = settings.text1(desktop);
+    } else {
+        return QStringLiteral("no destination is saved; give --to DIR or --beside.");
+    }
+    return {};
 }
 
 int convert(const CliOptions &options, SettingsStore &store)
@@ -126,39 +162,6 @@ int convert(const CliOptions &options, SettingsStore &store)
     return allConverted ? ExitStatus::Converted : ExitStatus::SomeFailed;
 }
 } // namespace
-
-QString ChoicesFor(const CliOptions &options, const Settings &settings, ConsoleChoices &choices)
-{
-    if (options.size) {
-        const qsizetype button = ButtonSizes.indexOf(*options.size);
-        choices.sizeOption = button >= 0 ? int(button) + 1 : UserDefinedSize;
-        choices.text2 = *options.size;
-    } else {
-        choices.text2 = settings.text2();
-        // As the window restores it: unreadable selects "16", out of range keeps "24".
-        const int saved = savedOr([&] { return settings.iconSize(); }, 1, "Icon Size");
-        choices.sizeOption = saved >= 1 && saved <= UserDefinedSize ? saved : 2;
-    }
-
-    if (options.toFolder) {
-        choices.destinationOption = SaveToFolder;
-        choices.text1 = AbsolutePath(*options.toFolder);
-    } else if (options.beside || savedOr([&] { return settings.option9(); }, false, "Option9")) {
-        choices.destinationOption = SaveBesideSource;
-    } else if (savedOr([&] { return settings.option8(); }, true, "Option8")) {
-        choices.destinationOption = SaveToFolder;
-        QString desktop;
-        try {
-            desktop = FileSystem::desktopFolderPath();
-        } catch (const AppError &) {
-            // No desktop folder: only a saved folder can help.
-        }
-        choices.text1 = settings.text1(desktop);
-    } else {
-        return QStringLiteral("no destination is saved; give --to DIR or --beside.");
-    }
-    return {};
-}
 
 int RunTerminal(const CliOptions &options, SettingsStore &store)
 {

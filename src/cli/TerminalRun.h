@@ -1,12 +1,7 @@
 // `quorbel --convert`: the window's own batch, run on a terminal without a display.
 #pragma once
 
-#include "ConsoleWindow.h"
-
-#include <QStringList>
-
 struct CliOptions;
-class Settings;
 class SettingsStore;
 
 namespace ExitStatus {
@@ -18,7 +13,3 @@ inline constexpr int UsageError = 2;
 // Help, version, a usage error or a conversion; answers the exit status. Reads the
 // saved options where the command line leaves them out; never writes the store.
 int RunTerminal(const CliOptions &options, SettingsStore &store);
-
-// The window's choices for a conversion: the command line's, else the saved ones.
-// Answers an empty error text, or why there is no destination.
-QString ChoicesFor(const CliOptions &options, const Settings &settings, ConsoleChoices &choices);

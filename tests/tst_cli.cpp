@@ -3,6 +3,7 @@
 // and the window started with paths.
 #include "TestSupport.h"
 #include "app/Form1.h"
+#include "cli/DisplayCheck.h"
 #include "cli/StartPaths.h"
 #include "filelist/FileListModel.h"
 
@@ -259,6 +260,55 @@ private slots:
         QCOMPARE(run.status, 2);
         QVERIFY2(run.err.contains("quorbel --convert --help"), qPrintable(run.err));
         QCOMPARE(run.err.count("quorbel: "), 1);
+    }
+
+    void displayRule_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("wayland");
+        QTest::addColumn<bool>("canOpen");
+        QTest::newRow("X display") << ""
+                                   << ""
+                                   << ":0"
+                                   << "" << true;
+        QTest::newRow("Wayland display") << ""
+                                         << ""
+                                         << ""
+                                         << "wayland-0" << true;
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << ""
+                                 << "" << false;
+        QTest::newRow("offscreen needs none") << ""
+                                              << "offscreen"
+                                              << ""
+                                              << "" << true;
+        QTest::newRow("vnc with options") << ""
+                                          << "vnc:size=800x600"
+                                          << ""
+                                          << "" << true;
+        QTest::newRow("xcb without DISPLAY") << ""
+                                             << "xcb"
+                                             << ""
+                                             << "wayland-0" << false;
+        QTest::newRow("a list, the second can") << ""
+                                                << "wayland;xcb"
+                                                << ":0"
+                                                << "" << true;
+        QTest::newRow("the argument before the variable") << "minimal"
+                                                          << "xcb"
+                                                          << ""
+                                                          << "" << true;
+    }
+    void displayRule()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, platform);
+        QFETCH(QString, display);
+        QFETCH(QString, wayland);
+        QTEST(CanOpenWindow({argument, platform, display, wayland}), "canOpen");
     }
 
     // Stopped while the converter has spoiled the icon: the old one is put back and

@@ -21,6 +21,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 
@@ -278,6 +279,99 @@ void benchEventGap(const QString &work)
     print("max_event_gap_ms_during_batch", double(batchGap), 0);
     qunsetenv("TEMP");
 }
+
+// The terminal road's environment: no display at all, a settings folder of its own.
+QProcessEnvironment terminalEnvironment(const QString &config, const QString &temp)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    env.insert("XDG_CONFIG_HOME", config);
+    env.insert("TEMP", temp);
+    return env;
+}
+
+// `quorbel --convert` over a folder against the one-at-a-time bare `convert` loop.
+void benchCli(const QString &work, int files, int runs)
+{
+    const QString sources = work + "/cli-sources";
+    const QString out = work + "/cli-icons";
+    const QString temp = work + "/cli-temp";
+    for (const QString &folder : {sources, out, temp})
+        QDir().mkpath(folder);
+    QStringList paths;
+    for (int i = 0; i < files; ++i) {
+        paths << sources + QStringLiteral("/image%1.png").arg(i);
+        makePng(paths.last());
+    }
+    QTemporaryDir config;
+    QList<double> cli, bare, ratios;
+    for (int run = 0; run < runs; ++run) {
+        removeIcons(out);
+        QProcess quorbel;
+        quorbel.setProcessEnvironment(terminalEnvironment(config.path(), temp));
+        QElapsedTimer t;
+        t.start();
+        quorbel.start(QStringLiteral(QUORBEL_EXECUTABLE),
+                      {"--convert", "--size", "48", "--to", out, sources});
+        quorbel.waitForFinished(-1);
+        cli << t.elapsed() / 1000.0;
+        if (quorbel.exitCode() != 0)
+            std::fprintf(stderr, "cli: %s\n", quorbel.readAllStandardError().constData());
+
+        removeIcons(out);
+        t.restart();
+        for (const QString &p : paths) {
+            QProcess convert;
+            convert.setStandardOutputFile(QProcess::nullDevice());
+            convert.setStandardErrorFile(QProcess::nullDevice());
+            convert.start(
+                QStringLiteral(QUORBEL_CONVERTER),
+                {p, "-resize", "48", out + '/' + QFileInfo(p).completeBaseName() + ".ico"});
+            convert.waitForFinished(-1);
+        }
+        bare << t.elapsed() / 1000.0;
+        ratios << cli.last() / bare.last();
+    }
+    print("cli_files", files, 0);
+    print("cli_wall_s", median(cli));
+    print("cli_bare_loop_wall_s", median(bare));
+    print("cli_vs_bare_ratio", median(ratios));
+}
+
+// From the process's start to its first converter starting, for one file. The staged
+// converter (used as found) is a script that notes the time, then runs the real one.
+void benchCliStartup(const QString &work, int runs)
+{
+    const QString temp = work + "/cli-startup-temp";
+    const QString marker = temp + "/started";
+    const QString source = work + "/cli-startup.png";
+    QDir().mkpath(temp);
+    makePng(source);
+    QTemporaryDir config;
+    QList<double> times;
+    for (int run = 0; run < runs; ++run) {
+        QFile::remove(marker);
+        WriteScript(temp + "/emfconvert.exe", "date +%s%N > '" + QFile::encodeName(marker) +
+                                                  "'\nexec '" QUORBEL_CONVERTER "' \"$@\"");
+        QProcess quorbel;
+        quorbel.setProcessEnvironment(terminalEnvironment(config.path(), temp));
+        const qint64 startNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::system_clock::now().time_since_epoch())
+                                   .count();
+        quorbel.start(QStringLiteral(QUORBEL_EXECUTABLE),
+                      {"--convert", "--size", "48", "--to", work, source});
+        quorbel.waitForFinished(-1);
+        QFile started(marker);
+        if (!started.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cli startup: the converter never started\n");
+            continue;
+        }
+        times << (started.readAll().trimmed().toLongLong() - startNs) / 1e9;
+    }
+    print("cli_startup_s", median(times));
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -301,5 +395,9 @@ int main(int argc, char *argv[])
         benchWalk(work.path(), runs);
     if (wanted("batch"))
         benchBatch(work.path(), files, runs);
+    if (wanted("cli")) {
+        benchCliStartup(work.path(), 5);
+        benchCli(work.path(), files, runs);
+    }
     return 0;
 }

@@ -1,21 +1,57 @@
-// Quorbel: batch conversion of PNG images into Windows icon files.
+// Quorbel: batch conversion of PNG images into Windows icon files. With --convert
+// (or --help, --version) it runs on the terminal without any display; otherwise it
+// opens the window, with the given paths listed.
 #include "app/Form1.h"
+#include "cli/CliOptions.h"
+#include "cli/DisplayCheck.h"
+#include "cli/StartPaths.h"
+#include "cli/TerminalRun.h"
+#include "filelist/FileListModel.h"
+#include "platform/Console.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
 #include <QStyleFactory>
+#include <QTimer>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    SettingsStore store;
+    if (WantsTerminal(arguments)) {
+        QCoreApplication app(argc, argv);
+        return RunTerminal(ParseCommandLine(QCoreApplication::arguments()), store);
+    }
+    if (!CanOpenWindow(CurrentDisplayEnvironment(arguments))) {
+        Console::write(Console::Stream::Err,
+                       NoDisplayMessage(QStringLiteral(
+                           "no display found (DISPLAY and WAYLAND_DISPLAY are not set)")));
+        return ExitStatus::UsageError;
+    }
+
+    auto guard = std::make_unique<FatalStartGuard>();
     QApplication app(argc, argv);
+    guard.reset();
+    const CliOptions options = ParseCommandLine(QCoreApplication::arguments());
+    if (options.action != CliOptions::Action::Window)
+        return RunTerminal(options, store);
+
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QtDialogs dialogs;
-    SettingsStore store;
     Form1 window(dialogs, store, FileSystem::applicationFolder());
     window.Form_Load();
     window.centreOnScreen();
     window.show();
+    // Added once the window shows: a big tree is walked while the window answers.
+    if (!options.paths.isEmpty()) {
+        QTimer::singleShot(0, &window, [&] {
+            AddStartPaths(options.paths, window.fileList(), window.errorReporter());
+        });
+    }
     return app.exec();
 }

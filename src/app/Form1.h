@@ -70,6 +70,7 @@ public:
     FileListView &listView() const { return *m_controls.ListView1; }
     FileListHandlers &listHandlers() { return *m_listHandlers; }
     BatchWindow &batchWindow() { return m_batchWindow; }
+    ErrorReporter &errorReporter() { return m_reporter; }
     // Replaces what closing mid-batch does once the batch is stopped (tests).
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
 

@@ -14,5 +14,9 @@ ls "$root/usr/lib/quorbel/Samples/"*.png >/dev/null || fail "no samples installe
 [ -x "$root/usr/bin/quorbel" ] || fail "no quorbel command"
 [ "$(readlink -f "$root/usr/bin/quorbel")" = "$(readlink -f "$root/usr/lib/quorbel/quorbel")" ] ||
     fail "the command does not lead to the program"
-desktop-file-validate "$root/usr/share/applications/quorbel.desktop" || fail "desktop entry"
+entry=$root/usr/share/applications/quorbel.desktop
+desktop-file-validate "$entry" || fail "desktop entry"
+# "Open With Quorbel" hands the chosen files over; PNG files offer it.
+grep -qx 'Exec=quorbel %F' "$entry" || fail "the desktop entry does not pass the files"
+grep -qx 'MimeType=image/png;' "$entry" || fail "the desktop entry does not offer PNG files"
 echo "install layout: 1 passed, 0 failed"

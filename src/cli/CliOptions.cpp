@@ -1,0 +1,151 @@
+#include "CliOptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+const QStringList LongNames = {QStringLiteral("convert"), QStringLiteral("size"),
+                               QStringLiteral("to"),      QStringLiteral("beside"),
+                               QStringLiteral("ext"),     QStringLiteral("jobs"),
+                               QStringLiteral("help"),    QStringLiteral("version")};
+
+struct Grammar
+{
+    QCommandLineParser parser;
+    QCommandLineOption convert{QStringLiteral("convert"),
+                               QStringLiteral("Convert without a window, then exit.")};
+    QCommandLineOption size{QStringLiteral("size"),
+                            QStringLiteral("Icon size: 16, 24, 32, 48, 64, 72, or any size the "
+                                           "converter takes (100, 128x64) or a list "
+                                           "(16,32,48,256)."),
+                            QStringLiteral("S")};
+    QCommandLineOption to{QStringLiteral("to"), QStringLiteral("Save the icons in DIR."),
+                          QStringLiteral("DIR")};
+    QCommandLineOption beside{QStringLiteral("beside"),
+                              QStringLiteral("Save each icon beside its picture.")};
+    QCommandLineOption ext{QStringLiteral("ext"),
+                           QStringLiteral("In folders, convert the files with extension EXT "
+                                          "(default png; * for every file)."),
+                           QStringLiteral("EXT")};
+    QCommandLineOption jobs{QStringLiteral("jobs"),
+                            QStringLiteral("Run at most N conversions at once (default: one "
+                                           "per core)."),
+                            QStringLiteral("N")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+
+    Grammar()
+    {
+        parser.setApplicationDescription(QStringLiteral(
+            "Converts PNG images into Windows icon files.\n\n"
+            "  quorbel [PATH...]                    open the window with PATHs listed\n"
+            "  quorbel --convert [options] PATH...  convert from a terminal, no display "
+            "needed\n\n"
+            "A folder PATH stands for the files of its whole tree. Options left out take the\n"
+            "window's saved choices; a terminal run never changes them."));
+        parser.addOptions({convert, size, to, beside, ext, jobs, help, version});
+        parser.addPositionalArgument(QStringLiteral("PATH"),
+                                     QStringLiteral("A picture, or a folder of pictures."),
+                                     QStringLiteral("PATH..."));
+    }
+};
+
+CliOptions usageError(const QString &text)
+{
+    CliOptions options;
+    options.action = CliOptions::Action::UsageError;
+    options.error = text;
+    return options;
+}
+} // namespace
+
+bool WantsTerminal(const QStringList &arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--"))
+            return false;
+        if (argument == QLatin1String("-h") || argument == QLatin1String("-v"))
+            return true;
+        if (argument.startsWith(QLatin1String("--")) &&
+            LongNames.contains(argument.mid(2).section(QLatin1Char('='), 0, 0)))
+            return true;
+    }
+    return false;
+}
+
+CliOptions ParseCommandLine(const QStringList &arguments)
+{
+    Grammar g;
+    if (!g.parser.parse(arguments))
+        return usageError(g.parser.errorText());
+    if (g.parser.isSet(g.help)) {
+        CliOptions options;
+        options.action = CliOptions::Action::Help;
+        return options;
+    }
+    if (g.parser.isSet(g.version)) {
+        CliOptions options;
+        options.action = CliOptions::Action::Version;
+        return options;
+    }
+
+    CliOptions options;
+    options.paths = g.parser.positionalArguments();
+    if (!g.parser.isSet(g.convert)) {
+        for (const QCommandLineOption *option : {&g.size, &g.to, &g.beside, &g.ext, &g.jobs}) {
+            if (g.parser.isSet(*option))
+                return usageError(QStringLiteral("--%1 works only with --convert.")
+                                      .arg(option->names().constFirst()));
+        }
+        return options;
+    }
+
+    options.action = CliOptions::Action::Convert;
+    if (options.paths.isEmpty())
+        return usageError(QStringLiteral("--convert needs at least one PATH."));
+    if (g.parser.isSet(g.to) && g.parser.isSet(g.beside))
+        return usageError(QStringLiteral("--to and --beside exclude each other."));
+    if (g.parser.isSet(g.size)) {
+        options.size = g.parser.value(g.size);
+        if (options.size->trimmed().isEmpty())
+            return usageError(QStringLiteral("--size needs a size."));
+    }
+    if (g.parser.isSet(g.to)) {
+        options.toFolder = g.parser.value(g.to);
+        if (options.toFolder->isEmpty())
+            return usageError(QStringLiteral("--to needs a folder."));
+    }
+    options.beside = g.parser.isSet(g.beside);
+    if (g.parser.isSet(g.ext)) {
+        options.extension = g.parser.value(g.ext);
+        if (options.extension.isEmpty())
+            return usageError(QStringLiteral("--ext needs an extension (* for every file)."));
+    }
+    if (g.parser.isSet(g.jobs)) {
+        bool ok = false;
+        const int jobs = g.parser.value(g.jobs).toInt(&ok);
+        if (!ok || jobs < 1)
+            return usageError(QStringLiteral("--jobs needs a whole number of 1 or more."));
+        options.jobs = jobs;
+    }
+    return options;
+}
+
+QString HelpText()
+{
+    // The parser names the program as it was started (a full path, often); GNU style
+    // names the command.
+    QString text = Grammar().parser.helpText();
+    text = QStringLiteral("Usage: quorbel [options] PATH...") +
+           text.mid(text.indexOf(QLatin1Char('\n')));
+    return text +
+           QStringLiteral("\nExit status: 0 every file converted, 1 some failed, 2 a usage error "
+                          "or nothing to convert.\n");
+}
+
+QString VersionText()
+{
+    return QStringLiteral("quorbel %1\n").arg(QStringLiteral(QUORBEL_VERSION));
+}

@@ -1,0 +1,39 @@
+// The program's command line: `--convert` and the other terminal options, or the
+// paths that the window starts with.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct CliOptions
+{
+    enum class Action
+    {
+        Window,
+        Convert,
+        Help,
+        Version,
+        UsageError
+    };
+
+    Action action = Action::Window;
+    QStringList paths;
+    std::optional<QString> size;
+    std::optional<QString> toFolder;
+    bool beside = false;
+    QString extension = QStringLiteral("png");
+    std::optional<int> jobs;
+    QString error; // what was wrong, for UsageError
+};
+
+// Whether the arguments hold one of the terminal's own options. Decided on the raw
+// arguments, before any application object exists: the terminal road must not
+// touch the window system at all.
+bool WantsTerminal(const QStringList &arguments);
+
+// `arguments` as the application gives them, the program's name first.
+CliOptions ParseCommandLine(const QStringList &arguments);
+
+QString HelpText();
+QString VersionText();

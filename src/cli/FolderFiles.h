@@ -1,0 +1,12 @@
+// The files a folder PATH stands for: its tree, as "Add All PNG File(s) In Folder"
+// lists it. The one place the terminal reaches the folder walk.
+#pragma once
+
+#include <QString>
+
+class ErrorReporter;
+class RowList;
+
+// `pattern` as the button forms it: "*." and the extension ("*.*" for every file).
+void AppendFolderFiles(const QString &folder, const QString &pattern, RowList &rows,
+                       ErrorReporter &reporter);

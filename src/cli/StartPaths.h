@@ -1,0 +1,12 @@
+// `quorbel PATH...`: the window starts with the paths added as a drop adds them.
+#pragma once
+
+#include <QStringList>
+
+class ErrorReporter;
+class RowList;
+
+// Relative paths are taken from the current folder, as the shell meant them.
+void AddStartPaths(const QStringList &paths, RowList &rows, ErrorReporter &reporter);
+
+QString AbsolutePath(const QString &path);

@@ -1,0 +1,184 @@
+#include "TerminalRun.h"
+
+#include "CliOptions.h"
+#include "ConsoleWindow.h"
+#include "FolderFiles.h"
+#include "StartPaths.h"
+#include "core/PathHelpers.h"
+#include "core/RowSource.h"
+#include "platform/AppError.h"
+#include "platform/Console.h"
+#include "platform/FileSystem.h"
+#include "platform/Settings.h"
+
+namespace {
+// The sizes of the window's option buttons 1 to 6.
+const QStringList ButtonSizes = {QStringLiteral("16"), QStringLiteral("24"), QStringLiteral("32"),
+                                 QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("72")};
+constexpr int UserDefinedSize = 7;
+constexpr int SaveToFolder = 8;
+constexpr int SaveBesideSource = 9;
+constexpr int FallbackColumns = 80;
+
+void complain(const QString &text)
+{
+    Console::write(Console::Stream::Err, QStringLiteral("quorbel: ") + text + QLatin1Char('\n'));
+}
+
+class CollectedRows final : public RowList
+{
+public:
+    QStringList rows;
+    int numberOfRows() const override { return int(rows.size()); }
+    QString rowText(int row) const override { return rows.value(row - 1); }
+    void appendRow(const QString &text) override { rows << text; }
+    void appendRows(const QStringList &texts) override { rows << texts; }
+};
+
+// A saved value the window could not read either: it says so and carries on, and so
+// does the terminal, with what the window would then show.
+template <class Read, class T> T savedOr(Read &&read, T fallback, const char *key)
+{
+    try {
+        return read();
+    } catch (const AppError &error) {
+        complain(QStringLiteral("the saved \"%1\" cannot be read (%2); ignoring it.")
+                     .arg(QLatin1String(key), error.description()));
+        return fallback;
+    }
+}
+
+QString folderWithoutTrailingSeparators(QString folder)
+{
+    while (folder.size() > 1 && folder.endsWith(FileSystem::nativeSeparator()))
+        folder.chop(1);
+    return folder;
+}
+
+// The window's choices for a conversion: the command line's, else the saved ones.
+// Answers an empty text, or why there is no destination.
+QString ChoicesFor(const CliOptions &options, const Settings &settings, ConsoleChoices &choices)
+{
+    if (options.size) {
+        const qsizetype button = ButtonSizes.indexOf(*options.size);
+        choices.sizeOption = button >= 0 ? int(button) + 1 : UserDefinedSize;
+        choices.text2 = *options.size;
+    } else {
+        choices.text2 = settings.text2();
+        // As the window restores it: unreadable selects "16", out of range keeps "24".
+        const int saved = savedOr([&] { return settings.iconSize(); }, 1, "Icon Size");
+        choices.sizeOption = saved >= 1 && saved <= UserDefinedSize ? saved : 2;
+    }
+
+    if (options.toFolder) {
+        choices.destinationOption = SaveToFolder;
+        choices.text1 = AbsolutePath(*options.toFolder);
+    } else if (options.beside || savedOr([&] { return settings.option9(); }, false, "Option9")) {
+        choices.destinationOption = SaveBesideSource;
+    } else if (savedOr([&] { return settings.option8(); }, true, "Option8")) {
+        choices.destinationOption = SaveToFolder;
+        QString desktop;
+        try {
+            desktop = FileSystem::desktopFolderPath();
+        } catch (const AppError &) {
+            // No desktop folder: only a saved folder can help.
+        }
+        choices.text1 = settings.text1(desktop);
+    } else {
+        return QStringLiteral("no destination is saved; give --to DIR or --beside.");
+    }
+    return {};
+}
+
+int convert(const CliOptions &options, SettingsStore &store)
+{
+    const Settings settings(store);
+    ConsoleChoices choices;
+    const QString error = ChoicesFor(options, settings, choices);
+    if (!error.isEmpty()) {
+        complain(error);
+        return ExitStatus::UsageError;
+    }
+    if (choices.destinationOption == SaveToFolder && !IsFolder(choices.text1)) {
+        complain(QStringLiteral("the destination folder \"%1\" does not exist; give --to DIR "
+                                "or --beside.")
+                     .arg(choices.text1));
+        return ExitStatus::UsageError;
+    }
+    if (options.jobs)
+        qputenv("QUORBEL_JOBS", QByteArray::number(*options.jobs));
+
+    int columns = 0; // no progress line unless standard error is a terminal
+    if (Console::isTerminal(Console::Stream::Err)) {
+        columns = Console::columns(Console::Stream::Err);
+        if (columns <= 0)
+            columns = FallbackColumns;
+    }
+    // Ctrl-C mid-batch: end the converter and put back the icon it was writing.
+    ConversionBatch *running = nullptr;
+    const Console::StopRequestWatch watch([&running, columns](int signal) {
+        if (running)
+            running->abortForShutDown();
+        complain(QStringLiteral("%1stopped.").arg(columns > 0 ? QStringLiteral("\n") : QString()));
+        Console::exitNow(128 + signal);
+    });
+
+    ConsoleReporter reporter;
+    CollectedRows collected;
+    const QString pattern = QStringLiteral("*.") + options.extension;
+    int missing = 0;
+    bool walked = false;
+    for (const QString &path : options.paths) {
+        const QString absolute = AbsolutePath(path);
+        const int attributes = FileSystem::attributes(absolute);
+        if (attributes < 0) {
+            complain(QStringLiteral("cannot find \"%1\".").arg(path));
+            ++missing;
+        } else if (attributes & FileSystem::Attr::Directory) {
+            AppendFolderFiles(folderWithoutTrailingSeparators(absolute), pattern, collected,
+                              reporter);
+            walked = true;
+        } else {
+            collected.appendRow(absolute);
+        }
+    }
+    if (collected.rows.isEmpty()) {
+        complain(walked ? QStringLiteral("nothing to convert: no file matches %1 in the folders "
+                                         "given.")
+                              .arg(pattern)
+                        : QStringLiteral("nothing to convert."));
+        return ExitStatus::UsageError;
+    }
+
+    ConsoleWindow window(collected.rows, choices, columns);
+    ConversionBatch batch(window, reporter);
+    running = &batch;
+    batch.PushButton2_Click();
+    running = nullptr;
+    if (!window.summary())
+        return ExitStatus::UsageError; // the batch refused to start and said why
+    const bool allConverted =
+        *window.summary() == QLatin1String("Done.") && missing == 0 && reporter.reports() == 0;
+    return allConverted ? ExitStatus::Converted : ExitStatus::SomeFailed;
+}
+} // namespace
+
+int RunTerminal(const CliOptions &options, SettingsStore &store)
+{
+    switch (options.action) {
+    case CliOptions::Action::Help:
+        Console::write(Console::Stream::Out, HelpText());
+        return ExitStatus::Converted;
+    case CliOptions::Action::Version:
+        Console::write(Console::Stream::Out, VersionText());
+        return ExitStatus::Converted;
+    case CliOptions::Action::UsageError:
+        complain(options.error + QStringLiteral("\nTry 'quorbel --help' for more information."));
+        return ExitStatus::UsageError;
+    case CliOptions::Action::Convert:
+        return convert(options, store);
+    case CliOptions::Action::Window:
+        break;
+    }
+    return ExitStatus::UsageError;
+}

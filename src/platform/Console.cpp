@@ -1,0 +1,103 @@
+#include "Console.h"
+
+#include <QSocketNotifier>
+
+#include <array>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace Console {
+namespace {
+int descriptor(Stream stream)
+{
+    return stream == Stream::Out ? STDOUT_FILENO : STDERR_FILENO;
+}
+std::FILE *file(Stream stream)
+{
+    return stream == Stream::Out ? stdout : stderr;
+}
+
+constexpr std::array<int, 3> StopSignals = {SIGINT, SIGTERM, SIGHUP};
+int stopPipe[2] = {-1, -1};
+
+// Only async-signal-safe calls here: the byte names the signal.
+void noteStopRequest(int signal)
+{
+    const unsigned char byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(stopPipe[1], &byte, 1);
+}
+} // namespace
+
+struct StopRequestWatch::Private
+{
+    std::function<void(int)> onStop;
+    std::unique_ptr<QSocketNotifier> notifier;
+    std::array<struct sigaction, StopSignals.size()> previous{};
+};
+
+StopRequestWatch::StopRequestWatch(std::function<void(int)> onStop) : d(new Private)
+{
+    d->onStop = std::move(onStop);
+    if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    d->notifier = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
+    QObject::connect(d->notifier.get(), &QSocketNotifier::activated, [this] {
+        unsigned char byte = 0;
+        if (::read(stopPipe[0], &byte, 1) == 1)
+            d->onStop(byte);
+    });
+    struct sigaction action = {};
+    action.sa_handler = noteStopRequest;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (size_t i = 0; i < StopSignals.size(); ++i) {
+        ::sigaction(StopSignals[i], nullptr, &d->previous[i]);
+        // A signal the caller chose to ignore (nohup, a background job) stays ignored.
+        if (d->previous[i].sa_handler != SIG_IGN)
+            ::sigaction(StopSignals[i], &action, nullptr);
+    }
+}
+
+StopRequestWatch::~StopRequestWatch()
+{
+    if (!d->notifier)
+        return;
+    for (size_t i = 0; i < StopSignals.size(); ++i)
+        ::sigaction(StopSignals[i], &d->previous[i], nullptr);
+    d->notifier.reset();
+    ::close(stopPipe[0]);
+    ::close(stopPipe[1]);
+    stopPipe[0] = stopPipe[1] = -1;
+}
+
+bool isTerminal(Stream stream)
+{
+    return ::isatty(descriptor(stream)) == 1;
+}
+
+int columns(Stream stream)
+{
+    winsize size{};
+    if (::ioctl(descriptor(stream), TIOCGWINSZ, &size) != 0)
+        return 0;
+    return size.ws_col;
+}
+
+void write(Stream stream, const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file(stream));
+    std::fflush(file(stream));
+}
+
+void exitNow(int status)
+{
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+} // namespace Console

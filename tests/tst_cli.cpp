@@ -1,0 +1,351 @@
+// `quorbel --convert` run as a script runs it: the real program as a child with no
+// display at all and its own settings and staging folders. Also the no-display line
+// and the window started with paths.
+#include "TestSupport.h"
+#include "app/Form1.h"
+#include "cli/DisplayCheck.h"
+#include "cli/StartPaths.h"
+#include "filelist/FileListModel.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString Identify = QStringLiteral("/usr/bin/identify-im6.q16");
+
+struct Run
+{
+    QProcess::ExitStatus how = QProcess::CrashExit;
+    int status = -1;
+    QString out;
+    QString err;
+};
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    QString storeFile() const { return path("config/Vandrell/Quorbel.conf"); }
+
+    // Only what a bare server session has: no DISPLAY, no WAYLAND_DISPLAY.
+    void start(QProcess &process, const QStringList &arguments, const QStringList &environment = {})
+    {
+        QProcessEnvironment env;
+        env.insert("PATH", "/usr/bin:/bin");
+        env.insert("HOME", path("home"));
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        env.insert("TEMP", path("temp"));
+        for (const QString &pair : environment)
+            env.insert(pair.section('=', 0, 0), pair.section('=', 1));
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(m_dir->path());
+        process.start(qEnvironmentVariable("QUORBEL_APP_DIR") + "/quorbel", arguments);
+    }
+
+    Run quorbel(const QStringList &arguments, const QStringList &environment = {})
+    {
+        QProcess process;
+        start(process, arguments, environment);
+        Run run;
+        if (!process.waitForFinished(120000))
+            return run;
+        run.how = process.exitStatus();
+        run.status = process.exitCode();
+        run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        run.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return run;
+    }
+
+    // Every entry of an icon as "WxH"; empty when it is no icon.
+    static QStringList iconEntries(const QString &file)
+    {
+        QProcess identify;
+        identify.start(Identify, {"-format", "%m %wx%h\n", file});
+        identify.waitForFinished();
+        QStringList entries;
+        for (const QString &line : QString::fromLatin1(identify.readAllStandardOutput())
+                                       .split('\n', Qt::SkipEmptyParts)) {
+            if (!line.startsWith("ICO "))
+                return {};
+            entries << line.mid(4);
+        }
+        return entries;
+    }
+
+    QStringList icons(const QString &folder) const
+    {
+        return QDir(path(folder)).entryList({"*.ico"}, QDir::Files, QDir::Name);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(path("temp"));
+        QDir().mkpath(path("out"));
+        QDir().mkpath(path("empty"));
+        QVERIFY(MakePng(path("src/a.png"), 200, 200));
+        QVERIFY(MakePng(path("src/sub/b.PNG"), 64, 64));
+        QVERIFY(MakePng(path("src/~t.png"), 64, 64));
+        QVERIFY(QImage(path("src/a.png")).save(path("src/c.jpg"), "JPG"));
+        WriteFile(path("src/bad.png"), "not a picture");
+    }
+
+    void convertsAtTheSize_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("button 16") << "16" << QStringList{"16x16"};
+        QTest::newRow("button 72") << "72" << QStringList{"72x72"};
+        QTest::newRow("user-defined") << "100" << QStringList{"100x100"};
+        QTest::newRow("user-defined box") << "128x64" << QStringList{"64x64"};
+    }
+    void convertsAtTheSize()
+    {
+        QFETCH(QString, size);
+        const Run run = quorbel({"--convert", "--size", size, "--to", "out", "src/a.png"});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.out, QStringLiteral("Done.\n"));
+        QCOMPARE(run.status, 0);
+        QTEST(iconEntries(path("out/a.ico")), "entries");
+    }
+
+    // Relative paths mean the current folder's, never the root's.
+    void destinations_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("icon");
+        QTest::newRow("to") << QStringList{"--to", "out"} << "out/a.ico";
+        QTest::newRow("to, trailing separator") << QStringList{"--to=out/"} << "out/a.ico";
+        QTest::newRow("beside") << QStringList{"--beside"} << "src/a.ico";
+    }
+    void destinations()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, icon);
+        const Run run = quorbel(QStringList{"--convert", "--size", "32"} + arguments +
+                                QStringList{"src/a.png"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(iconEntries(path(icon)), QStringList{"32x32"});
+    }
+
+    void foldersByExtension_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<int>("status");
+        QTest::newRow("default png") << QStringList{} << QStringList{"a.ico", "b.ico"} << 1;
+        QTest::newRow("jpg") << QStringList{"--ext", "jpg"} << QStringList{"c.ico"} << 0;
+        // "*" takes bad.png too, which fails.
+        QTest::newRow("every file")
+            << QStringList{"--ext", "*"} << QStringList{"a.ico", "b.ico", "c.ico"} << 1;
+    }
+    void foldersByExtension()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        const Run run = quorbel(QStringList{"--convert", "--size", "16", "--to", "out"} +
+                                arguments + QStringList{"src/"});
+        QCOMPARE(run.status, status);
+        QTEST(icons("out"), "expected");
+        if (status == 1)
+            QVERIFY2(run.out.contains(path("src/bad.png")), qPrintable(run.out));
+    }
+
+    void savedOptionsAreDefaults_data()
+    {
+        QTest::addColumn<QString>("store");
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("64 beside") << "Icon Size=5\nOption8=False\nOption9=True\n"
+                                   << "src/a.ico"
+                                   << "64x64";
+        QTest::newRow("user-defined into Text1")
+            << "Icon Size=7\nText2=40\nOption8=True\nOption9=False\nText1=%1\n"
+            << "out/a.ico"
+            << "40x40";
+        QTest::newRow("first run: 24 on the desktop") << ""
+                                                      << "home/Desktop/a.ico"
+                                                      << "24x24";
+    }
+    void savedOptionsAreDefaults()
+    {
+        QFETCH(QString, store);
+        const QByteArray before = QString(store).replace("%1", path("out/")).toUtf8();
+        if (!store.isEmpty())
+            WriteFile(storeFile(), "[General]\n" + before);
+        QDir().mkpath(path("home/Desktop"));
+        const Run run = quorbel({"--convert", "src/a.png"});
+        QCOMPARE(run.status, 0);
+        QFETCH(QString, icon);
+        QFETCH(QString, entry);
+        QCOMPARE(iconEntries(path(icon)), QStringList{entry});
+        // Read, never written: not even created.
+        if (store.isEmpty())
+            QVERIFY(!QFile::exists(storeFile()));
+        else
+            QCOMPARE(ReadFile(storeFile()), "[General]\n" + before);
+    }
+
+    void exitStatus_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const QStringList to{"--convert", "--to", "out"};
+        QTest::newRow("all converted") << to + QStringList{"src/a.png"} << 0 << "Done."
+                                       << "";
+        QTest::newRow("a broken picture") << to + QStringList{"src/a.png", "src/bad.png"} << 1
+                                          << "1 of 2 files could not be converted"
+                                          << "";
+        QTest::newRow("a missing file beside a good one")
+            << to + QStringList{"src/a.png", "nothere.png"} << 1 << "Done."
+            << "cannot find \"nothere.png\"";
+        QTest::newRow("only a missing file") << to + QStringList{"nothere.png"} << 2 << ""
+                                             << "nothing to convert";
+        QTest::newRow("a folder without pictures") << to + QStringList{"empty"} << 2 << ""
+                                                   << "no file matches *.png";
+        QTest::newRow("no path") << QStringList{"--convert"} << 2 << ""
+                                 << "at least one PATH";
+        QTest::newRow("missing destination")
+            << QStringList{"--convert", "--to", "nowhere", "src/a.png"} << 2 << ""
+            << "does not exist";
+        QTest::newRow("two destinations") << to + QStringList{"--beside", "src/a.png"} << 2 << ""
+                                          << "exclude each other";
+        QTest::newRow("an option without --convert")
+            << QStringList{"--size", "16", "src/a.png"} << 2 << ""
+            << "only with --convert";
+        QTest::newRow("unknown option") << to + QStringList{"--sise", "16", "src/a.png"} << 2 << ""
+                                        << "sise";
+        QTest::newRow("jobs not a number")
+            << to + QStringList{"--jobs", "x", "src/a.png"} << 2 << ""
+            << "--jobs";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--convert"
+                              << "";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "quorbel 1."
+                                 << "";
+    }
+    void exitStatus()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const Run run = quorbel(arguments);
+        QCOMPARE(run.how, QProcess::NormalExit);
+        QVERIFY2(run.out.contains(out), qPrintable(run.out));
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        if (err.isEmpty()) // no progress line when standard error is not a terminal
+            QCOMPARE(run.err, QString());
+        QTEST(run.status, "status");
+    }
+
+    void noDisplay_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::newRow("nothing set") << QStringList{};
+        QTest::newRow("xcb asked for") << QStringList{"QT_QPA_PLATFORM=xcb"};
+        QTest::newRow("display unreachable") << QStringList{"DISPLAY=:4242"};
+    }
+    void noDisplay()
+    {
+        QFETCH(QStringList, environment);
+        const Run run = quorbel({"src/a.png"}, environment);
+        QCOMPARE(run.how, QProcess::NormalExit); // no abort, no core
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains("quorbel --convert --help"), qPrintable(run.err));
+        QCOMPARE(run.err.count("quorbel: "), 1);
+    }
+
+    void displayRule_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("wayland");
+        QTest::addColumn<bool>("canOpen");
+        QTest::newRow("X display") << ""
+                                   << ""
+                                   << ":0"
+                                   << "" << true;
+        QTest::newRow("Wayland display") << ""
+                                         << ""
+                                         << ""
+                                         << "wayland-0" << true;
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << ""
+                                 << "" << false;
+        QTest::newRow("offscreen needs none") << ""
+                                              << "offscreen"
+                                              << ""
+                                              << "" << true;
+        QTest::newRow("vnc with options") << ""
+                                          << "vnc:size=800x600"
+                                          << ""
+                                          << "" << true;
+        QTest::newRow("xcb without DISPLAY") << ""
+                                             << "xcb"
+                                             << ""
+                                             << "wayland-0" << false;
+        QTest::newRow("a list, the second can") << ""
+                                                << "wayland;xcb"
+                                                << ":0"
+                                                << "" << true;
+        QTest::newRow("the argument before the variable") << "minimal"
+                                                          << "xcb"
+                                                          << ""
+                                                          << "" << true;
+    }
+    void displayRule()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, platform);
+        QFETCH(QString, display);
+        QFETCH(QString, wayland);
+        QTEST(CanOpenWindow({argument, platform, display, wayland}), "canOpen");
+    }
+
+    // Stopped while the converter has spoiled the icon: the old one is put back and
+    // nothing of the batch stays behind.
+    void stopMidBatch()
+    {
+        WriteFile(path("out/a.ico"), "old icon");
+        WriteScript(path("temp/emfconvert.exe"),
+                    "for a; do out=$a; done\nprintf broken > \"$out\"\n: > '" +
+                        QFile::encodeName(path("started")) + "'\nexec sleep 30");
+        QProcess process;
+        start(process, {"--convert", "--to", "out", "src/a.png"});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("started")), 20000);
+        process.terminate();
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 128 + 15);
+        QCOMPARE(ReadFile(path("out/a.ico")), QByteArray("old icon"));
+        QCOMPARE(QDir(path("temp")).entryList(QDir::Files), QStringList());
+    }
+
+    void windowStartsWithPaths()
+    {
+        FakeDialogs dialogs;
+        SettingsStore store(path("window.conf"));
+        Form1 window(dialogs, store, path("app"));
+        window.Form_Load();
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(path("src"));
+        AddStartPaths({"c.jpg", path("src/sub")}, window.fileList(), window.errorReporter());
+        QDir::setCurrent(previous);
+        QStringList rows;
+        for (int row = 1; row <= window.fileList().numberOfRows(); ++row)
+            rows << window.fileList().rowText(row);
+        QCOMPARE(rows, (QStringList{path("src/c.jpg"), path("src/sub/b.PNG")}));
+    }
+};
+
+QTEST_MAIN(TestCli)
+#include "tst_cli.moc"

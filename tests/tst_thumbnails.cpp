@@ -32,6 +32,10 @@ private slots:
     void initTestCase()
     {
         QVERIFY(MakePng(path("wide.png"), 64, 32));
+        QImage palette(64, 32, QImage::Format_Mono);
+        palette.setColorTable({qRgb(0, 0, 255), qRgb(0, 0, 255)});
+        palette.fill(0);
+        QVERIFY(palette.save(path("palette.png")));
         WriteFile(path("notes.png"), "just some text\n");
         QCOMPARE(QProcess::execute("mkfifo", {path("pipe.png")}), 0);
         QDir().mkpath(path("folder.png"));
@@ -40,18 +44,20 @@ private slots:
     void oneRow_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("picture");
-        QTest::newRow("png") << "wide.png" << true;
-        QTest::newRow("text file") << "notes.png" << false;
-        QTest::newRow("fifo") << "pipe.png" << false;
-        QTest::newRow("folder") << "folder.png" << false;
-        QTest::newRow("missing") << "gone.png" << false;
+        QTest::addColumn<QColor>("centre"); // invalid: no thumbnail
+        QTest::newRow("png") << "wide.png" << QColor(200, 40, 40);
+        QTest::newRow("one-colour palette png") << "palette.png" << QColor(0, 0, 255);
+        QTest::newRow("text file") << "notes.png" << QColor();
+        QTest::newRow("fifo") << "pipe.png" << QColor();
+        QTest::newRow("folder") << "folder.png" << QColor();
+        QTest::newRow("missing") << "gone.png" << QColor();
     }
 
     void oneRow()
     {
         QFETCH(QString, name);
-        QFETCH(bool, picture);
+        QFETCH(QColor, centre);
+        const bool picture = centre.isValid();
         FileListModel model;
         model.appendRows({path("notes.png"), path(name)});
         QSignalSpy changed(&model, &FileListModel::dataChanged);
@@ -67,7 +73,7 @@ private slots:
         const QImage image = thumbnail.toImage();
         QCOMPARE(image.size(), QSize(16, 16));
         QCOMPARE(qAlpha(image.pixel(8, 1)), 0);
-        QCOMPARE(image.pixelColor(8, 8).red(), 200);
+        QCOMPARE(image.pixelColor(8, 8), centre);
     }
 
     // Rows change while pictures are read: each row still shows its own file's.

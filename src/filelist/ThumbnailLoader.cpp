@@ -85,14 +85,19 @@ QImage ThumbnailLoader::readThumbnail(const QString &path, int edge)
     QImageReader reader(file.get());
     reader.setAutoTransform(true);
     const QSize full = reader.size();
-    if (full.isValid()) {
-        if (full.isEmpty() || qint64(full.width()) * full.height() > MaxPixels)
-            return {};
+    if (full.isValid() && (full.isEmpty() || qint64(full.width()) * full.height() > MaxPixels))
+        return {};
+    // Scaling while reading keeps large photos cheap, but Qt loses the colours of a
+    // palette picture that way (a one-colour PNG came out black and white).
+    const QImage::Format format = reader.imageFormat();
+    const bool palette = format == QImage::Format_Mono || format == QImage::Format_MonoLSB ||
+                         format == QImage::Format_Indexed8;
+    if (full.isValid() && !palette)
         reader.setScaledSize(full.scaled(edge, edge, Qt::KeepAspectRatio).expandedTo({1, 1}));
-    }
     QImage image = reader.read();
     if (image.isNull())
         return {};
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
     if (image.width() > edge || image.height() > edge)
         image = image.scaled(edge, edge, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     // Centred on a square, so that every row's path starts at the same place.

@@ -12,8 +12,9 @@ namespace {
 // Rows scrolled past are not worth reading: only this many requests wait.
 constexpr int MaxQueued = 128;
 constexpr int MaxCached = 2048;
-// A larger picture would cost a worker hundreds of megabytes to decode for 16 pixels.
-constexpr qint64 MaxPixels = 6000LL * 6000;
+// A larger picture is not decoded for 16 pixels: it would take a worker 128 MB and
+// more (Qt's own default limit for one image).
+constexpr qint64 MaxPixels = 32LL * 1024 * 1024;
 } // namespace
 
 ThumbnailLoader::ThumbnailLoader(QObject *parent) : QObject(parent), m_cache(MaxCached)

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QCache>
-#include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QPixmap>

@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
+#include "filelist/ThumbnailLoader.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
 #include "scan/AddFolder.h"
@@ -17,6 +18,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -372,6 +374,57 @@ void benchCliStartup(const QString &work, int runs)
     }
     print("cli_startup_s", median(times));
 }
+
+// Thumbnails are read while the list is scrolled page by page through real pictures:
+// how long the window goes unserved meanwhile. Then 100,000 rows scrolled end to end.
+void benchThumbnails(const QString &work)
+{
+    QStringList paths;
+    for (int i = 0; i < 300; ++i) {
+        paths << work + QStringLiteral("/thumbs/picture%1.png").arg(i);
+        QDir().mkpath(work + "/thumbs");
+        makePng(paths.last());
+    }
+    Window w;
+    FileListModel &model = w.form.fileList();
+    FileListView &view = w.form.listView();
+    ThumbnailLoader *loader = model.thumbnails();
+    int read = 0;
+    QObject::connect(loader, &ThumbnailLoader::thumbnailReady, [&] { ++read; });
+    model.appendRows(paths);
+    const qint64 gap = MaxEventGapMs([&] {
+        QEventLoop loop;
+        QTimer scroller;
+        scroller.setInterval(30);
+        QObject::connect(&scroller, &QTimer::timeout, [&] {
+            QScrollBar *bar = view.verticalScrollBar();
+            if (bar->value() < bar->maximum())
+                bar->setValue(bar->value() + bar->pageStep());
+            else if (loader->isIdle())
+                loop.quit();
+        });
+        scroller.start();
+        loop.exec();
+    });
+    print("thumbnails_read", read, 0);
+    print("max_event_gap_ms_while_thumbnails_load", double(gap), 0);
+
+    model.clear();
+    QStringList rows;
+    for (int i = 0; i < 100000; ++i)
+        rows << QStringLiteral("/home/user/Pictures/set%1/image%2.png").arg(i / 100).arg(i);
+    model.appendRows(rows);
+    QCoreApplication::processEvents();
+    QScrollBar *bar = view.verticalScrollBar();
+    QElapsedTimer t;
+    t.start();
+    for (int step = 0; step <= 200; ++step) {
+        bar->setValue(int(qint64(bar->maximum()) * step / 200));
+        QCoreApplication::processEvents();
+        view.viewport()->repaint();
+    }
+    print("scroll_100k_rows_s", t.elapsed() / 1000.0);
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -390,6 +443,8 @@ int main(int argc, char *argv[])
         benchRows();
     if (wanted("gap"))
         benchEventGap(work.path());
+    if (wanted("thumbnails"))
+        benchThumbnails(work.path());
     qputenv("TEMP", QFile::encodeName(work.filePath("temp")));
     if (wanted("walk"))
         benchWalk(work.path(), runs);

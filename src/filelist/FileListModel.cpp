@@ -1,6 +1,22 @@
 #include "FileListModel.h"
 
-FileListModel::FileListModel(QObject *parent) : QAbstractListModel(parent) {}
+#include "ThumbnailLoader.h"
+
+#include <QGuiApplication>
+
+namespace {
+// Beyond this many, hints are of rows long scrolled past.
+constexpr int MaxWaiting = 4096;
+} // namespace
+
+FileListModel::FileListModel(QObject *parent) : QAbstractListModel(parent)
+{
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        m_thumbnails = new ThumbnailLoader(this);
+        connect(m_thumbnails, &ThumbnailLoader::thumbnailReady, this,
+                &FileListModel::thumbnailReady);
+    }
+}
 
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
@@ -13,7 +29,40 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return m_rows.at(index.row());
+    if (role == Qt::DecorationRole)
+        return thumbnail(index.row());
     return {};
+}
+
+// Views ask only for the rows they paint, so only shown rows are ever read.
+QVariant FileListModel::thumbnail(int row) const
+{
+    if (!m_thumbnails)
+        return {};
+    const QString &path = m_rows.at(row);
+    if (const QPixmap *known = m_thumbnails->cached(path))
+        return known->isNull() ? QVariant() : QVariant(*known);
+    if (m_waiting.size() >= MaxWaiting)
+        m_waiting.clear();
+    if (!m_waiting.contains(path, row))
+        m_waiting.insert(path, row);
+    m_thumbnails->request(path);
+    return {};
+}
+
+void FileListModel::thumbnailReady(const QString &path)
+{
+    const QList<int> rows = m_waiting.values(path);
+    m_waiting.remove(path);
+    const QPixmap *thumbnail = m_thumbnails->cached(path);
+    if (!thumbnail || thumbnail->isNull())
+        return; // nothing new to show
+    for (int row : rows) {
+        if (row < m_rows.size() && m_rows.at(row) == path) {
+            const QModelIndex changed = index(row);
+            emit dataChanged(changed, changed, {Qt::DecorationRole});
+        }
+    }
 }
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -61,6 +110,9 @@ void FileListModel::clear()
 {
     beginResetModel();
     m_rows.clear();
+    m_waiting.clear();
+    if (m_thumbnails)
+        m_thumbnails->reset();
     endResetModel();
 }
 
@@ -70,5 +122,5 @@ void FileListModel::setRowText(int row, const QString &text)
         return;
     m_rows[row - 1] = text;
     const QModelIndex changed = index(row - 1);
-    emit dataChanged(changed, changed, {Qt::DisplayRole});
+    emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::DecorationRole});
 }

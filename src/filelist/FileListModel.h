@@ -1,11 +1,15 @@
 // The work queue: an ordered list of texts, each the path of a source file.
-// Appending checks nothing; nothing sorts it.
+// Appending checks nothing; nothing sorts it. Each shown row offers a thumbnail
+// of its file as its decoration; its text is the path alone.
 #pragma once
 
 #include "core/RowSource.h"
 
 #include <QAbstractListModel>
+#include <QMultiHash>
 #include <QStringList>
+
+class ThumbnailLoader;
 
 class FileListModel final : public QAbstractListModel, public RowList
 {
@@ -29,8 +33,17 @@ public:
     void clear();
     void setRowText(int row, const QString &text);
     QStringList rows() const { return m_rows; }
+    // Null without a GUI application: nothing is read then.
+    ThumbnailLoader *thumbnails() const { return m_thumbnails; }
 
 private:
+    QVariant thumbnail(int row) const;
+    void thumbnailReady(const QString &path);
+
     QStringList m_rows;
     QString m_header;
+    ThumbnailLoader *m_thumbnails = nullptr;
+    // The rows that asked for a path still being read. Only hints: a row may hold
+    // another path by the time the picture comes.
+    mutable QMultiHash<QString, int> m_waiting;
 };

@@ -1,5 +1,7 @@
 #include "FileListView.h"
 
+#include "ThumbnailDelegate.h"
+
 #include <QCursor>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -23,6 +25,7 @@ FileListView::FileListView(QWidget *parent) : QTreeView(parent)
     setTextElideMode(Qt::ElideRight);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    setItemDelegate(new ThumbnailDelegate(this));
 }
 
 QModelIndex FileListView::selectedIndex() const

@@ -342,7 +342,8 @@ void Form1::PushButton1_Click()
 void Form1::PushButton4_Click()
 {
     AddAllFilesInFolder({m_dialogs, m_settings, *m_model, *this, this, m_applicationTitle,
-                         [this](int code) { setPointer(code); }});
+                         [this](int code) { setPointer(code); },
+                         [this] { return isConverting(); }});
 }
 
 void Form1::PushButton6_Click()

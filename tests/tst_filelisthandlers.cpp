@@ -172,13 +172,10 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::newRow("Delete") << int(Qt::Key_Delete) << 0 << 46;
         QTest::newRow("Shift+Delete") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << 46;
-        QTest::newRow("keypad Delete") << int(Qt::Key_Delete) << int(Qt::KeypadModifier) << 46;
         QTest::newRow("period") << int(Qt::Key_Period) << 0 << 190;
         QTest::newRow("keypad decimal") << int(Qt::Key_Period) << int(Qt::KeypadModifier) << 110;
         QTest::newRow("greater than") << int(Qt::Key_Greater) << int(Qt::ShiftModifier) << 190;
         QTest::newRow("letter") << int(Qt::Key_A) << 0 << 65;
-        QTest::newRow("keypad 5") << int(Qt::Key_5) << int(Qt::KeypadModifier) << 101;
-        QTest::newRow("Insert") << int(Qt::Key_Insert) << 0 << 45;
     }
 
     void keyCodes()

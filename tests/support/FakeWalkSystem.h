@@ -6,7 +6,6 @@
 
 #include <QHash>
 #include <QSet>
-#include <functional>
 
 // A folder tree in memory: listing order, attribute values and listing failures.
 class FakeTree final : public WalkSystem
@@ -18,7 +17,6 @@ public:
     QHash<QString, QStringList> files; // by folder without its trailing separator
     QSet<QString> unreadable;          // folders whose files cannot be listed
     QString root;
-    std::function<void()> onEvents;
     mutable QStringList listed;
 
     void add(const QString &parent, const QString &name, int value = 16)
@@ -48,20 +46,5 @@ public:
     {
         return values.value(path) & FileSystem::Attr::Hidden;
     }
-    void letEventsRun() const override
-    {
-        if (onEvents)
-            onEvents();
-    }
-};
-
-struct TreeRows
-{
-    QStringList rows;
-    QStringList unlisted;
-    FileTreeSink sink()
-    {
-        return {[this](const QStringList &paths) { rows << paths; },
-                [this](const QString &folder, const AppError &) { unlisted << folder; }};
-    }
+    void letEventsRun() const override {}
 };

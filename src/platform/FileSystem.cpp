@@ -74,7 +74,7 @@ QByteArray fileSystemTypeOf(dev_t device)
         const QList<QByteArray> lines = mounts.readAll().split('\n');
         for (const QByteArray &line : lines) {
             const QList<QByteArray> fields = line.split(' ');
-            const int dash = fields.indexOf("-");
+            const qsizetype dash = fields.indexOf("-");
             if (fields.size() < 3 || dash < 0 || dash + 1 >= fields.size())
                 continue;
             const QList<QByteArray> majorMinor = fields.at(2).split(':');
@@ -133,7 +133,7 @@ int attributes(const QString &path)
     // As on Windows, read-only speaks of files; folders never carry it.
     if (!S_ISDIR(target.st_mode) && !(target.st_mode & S_IWUSR))
         value |= Attr::ReadOnly;
-    const int slash = p.lastIndexOf('/');
+    const qsizetype slash = p.lastIndexOf('/');
     const QByteArray name = p.mid(slash + 1);
     if (name.startsWith('.') && name != "." && name != "..")
         value |= Attr::Hidden;

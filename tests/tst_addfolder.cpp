@@ -1,4 +1,5 @@
 // "Add All PNG File(s) In Folder": the tree rules and the two questions.
+#include "FakeWalkSystem.h"
 #include "TestSupport.h"
 #include "platform/FileSystem.h"
 #include "platform/Settings.h"
@@ -18,18 +19,18 @@ private slots:
         for (const char *name :
              {"a.png", "b.PNG", "c.jpg", "README", "~temp.png", ".hidden.png", "sub/d.png"})
             WriteFile(dir.filePath(name), "x");
-        WriteFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner); // 35: not exactly 34
+        WriteFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner); // hidden read-only: 35
         FakeReporter reporter;
         Rows png;
         AddFolderTree(dir.path(), "*.png", png, reporter);
         png.rows.sort();
-        QCOMPARE(png.rows, (QStringList{dir.filePath(".ro.png"), dir.filePath("a.png"),
-                                        dir.filePath("b.PNG"), dir.filePath("sub/d.png")}));
+        QCOMPARE(png.rows, (QStringList{dir.filePath("a.png"), dir.filePath("b.PNG"),
+                                        dir.filePath("sub/d.png")}));
         Rows all;
         AddFolderTree(dir.path(), "*.*", all, reporter);
-        QCOMPARE(all.rows.size(), 6);
+        QCOMPARE(all.rows.size(), 5);
         QVERIFY(all.rows.contains(dir.filePath("README")));
-        QVERIFY(all.rows.indexOf(dir.filePath("sub/d.png")) == 5); // subfolders come last
+        QVERIFY(all.rows.indexOf(dir.filePath("sub/d.png")) == 4); // subfolders come last
     }
 
     void addAllFilesInFolderDialogs()
@@ -43,13 +44,15 @@ private slots:
         FakeReporter reporter;
         Rows rows;
         QList<int> pointers;
+        bool converting = false;
         const AddFolderServices services{dialogs,
                                          settings,
                                          rows,
                                          reporter,
                                          nullptr,
                                          "Quorbel",
-                                         [&](int code) { pointers << code; }};
+                                         [&](int code) { pointers << code; },
+                                         [&] { return converting; }};
 
         dialogs.inputAnswers << ""; // Cancel
         AddAllFilesInFolder(services);
@@ -77,6 +80,40 @@ private slots:
         QCOMPARE(rows.rows.size(), 2);
         QCOMPARE(dialogs.startFolders.last(), dir.filePath("pics"));
         QVERIFY(reporter.reports.isEmpty());
+
+        // During a batch the hourglass stays: it is the batch's removal guard.
+        converting = true;
+        pointers.clear();
+        dialogs.inputAnswers << "png";
+        dialogs.folderAnswers << dir.filePath("pics");
+        AddAllFilesInFolder(services);
+        QCOMPARE(pointers, QList<int>{11});
+    }
+
+    void aFolderWhoseFilesCannotBeListed()
+    {
+        // /t holds a, b and c; the files of a and c cannot be listed.
+        FakeTree tree;
+        tree.values["/t/"] = 16;
+        for (const char *name : {"a", "b", "c"}) {
+            tree.add("/t/", name);
+            tree.files[QStringLiteral("/t/") + name] = {QStringLiteral("x.png")};
+        }
+        tree.unreadable = {"/t/a", "/t/c"};
+        QTemporaryDir dir;
+        SettingsStore store(dir.filePath("s.conf"));
+        Settings settings(store);
+        FakeDialogs dialogs;
+        dialogs.inputAnswers << "png";
+        dialogs.folderAnswers << "/t";
+        FakeReporter reporter;
+        Rows rows;
+        AddAllFilesInFolder(
+            {dialogs, settings, rows, reporter, nullptr, "Quorbel", [](int) {}, nullptr, tree});
+        QCOMPARE(rows.rows, QStringList{"/t/b/x.png"});
+        QCOMPARE(reporter.reports.size(), 2);
+        QVERIFY(reporter.reports.first().startsWith(
+            "Permission denied\r\nin Tessiva2021/08/31.Form1.PushButton4_Click at line 118"));
     }
 };
 

@@ -2,7 +2,9 @@
 #include "TestSupport.h"
 #include "filelist/FileDrops.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 class TestFileDrops : public QObject
@@ -26,9 +28,53 @@ private slots:
         ListView1_OLEDragDrop({dir.filePath("a.png"), dir.filePath("pics"), dir.filePath("b.txt"),
                                dir.filePath("empty"), dir.filePath(".cfg"), dir.filePath("gone")},
                               rows, reporter);
+        // A hidden folder is walked like any folder the user chose.
         QCOMPARE(rows.rows, (QStringList{dir.filePath("a.png"), dir.filePath("pics/a.png"),
                                          dir.filePath("pics/sub/b.png"), dir.filePath("b.txt"),
-                                         dir.filePath(".cfg"), dir.filePath("gone")}));
+                                         dir.filePath(".cfg/c.png"), dir.filePath("gone")}));
+    }
+
+    void unreadableFolderAndALoop()
+    {
+        if (const int child = RerunWithoutPermissionOverride(); child >= 0) {
+            QCOMPARE(child, 0);
+            return;
+        }
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("t/a.png"), "x");
+        WriteFile(dir.filePath("t/locked-folder-nobody-may-read/l.png"), "x");
+        WriteFile(dir.filePath("t/z/z.png"), "x");
+        // A long name reaches the old length limit before the kernel's limit of links.
+        QVERIFY(
+            QFile::link(dir.filePath("t"), dir.filePath("t/a-link-back-to-the-top-of-the-tree")));
+        QVERIFY(QFile::setPermissions(dir.filePath("t/locked-folder-nobody-may-read"), {}));
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(dir.filePath("t/locked-folder-nobody-may-read"),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        Rows rows;
+        FakeReporter reporter;
+        ListView1_OLEDragDrop({dir.filePath("t"), dir.filePath("after.png")}, rows, reporter);
+        QCOMPARE(rows.rows, (QStringList{dir.filePath("t/a.png"), dir.filePath("t/z/z.png"),
+                                         dir.filePath("after.png")}));
+    }
+
+    // Last: the request to quit stays for the rest of the process.
+    void closingTheWindowEndsADrop()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 20; ++i)
+            WriteFile(dir.filePath(QStringLiteral("t/f%1/a.png").arg(i)), "x");
+        Rows rows;
+        FakeReporter reporter;
+        QTimer::singleShot(0, [&] {
+            // The last window closes at the walk's first chance to run events.
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QTest::qSleep(20);
+            ListView1_OLEDragDrop({dir.filePath("t"), dir.filePath("after.png")}, rows, reporter);
+        });
+        QCoreApplication::exec();
+        QCOMPARE(rows.rows, QStringList());
     }
 };
 

@@ -3,6 +3,7 @@
 #include "filelist/AddFilesByDialog.h"
 #include "filelist/FileListHandlers.h"
 #include "filelist/FileListModel.h"
+#include "filelist/FileListView.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -140,6 +141,49 @@ private slots:
                  QString("/p") + QChar(0) + "a.png" + QChar(0) + "b.png");
         QCOMPARE(OpenFilesResult({}, 100), QString());
         QVERIFY_THROWS_EXCEPTION(AppError, OpenFilesResult({"/p/a.png", "/p/b.png"}, 8));
+    }
+
+    void eachChosenFileUnderItsOwnPath_data()
+    {
+        QTest::addColumn<QStringList>("chosen");
+        QTest::newRow("one") << QStringList{"/p/a.png"};
+        QTest::newRow("one folder") << QStringList{"/p/a.png", "/p/b.png"};
+        QTest::newRow("two folders") << QStringList{"/a/A.png", "/b/B.png"};
+        QTest::newRow("typed subfolder") << QStringList{"/p/sub/x.png", "/p/y.png"};
+        QTest::newRow("root") << QStringList{"/a.png", "/b.png"};
+        QTest::newRow("root and below") << QStringList{"/a.png", "/x/y/b.png"};
+    }
+
+    void eachChosenFileUnderItsOwnPath()
+    {
+        QFETCH(QStringList, chosen);
+        FakeDialogs dialogs;
+        dialogs.openFilesAnswers << OpenFilesResult(chosen, 1000);
+        Rows rows;
+        FakeReporter reporter;
+        AddFilesByDialog(dialogs, nullptr, rows, reporter, "Quorbel");
+        QCOMPARE(rows.rows, chosen);
+    }
+
+    void keyCodes_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("code");
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << 0 << 46;
+        QTest::newRow("Shift+Delete") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << 46;
+        QTest::newRow("period") << int(Qt::Key_Period) << 0 << 190;
+        QTest::newRow("keypad decimal") << int(Qt::Key_Period) << int(Qt::KeypadModifier) << 110;
+        QTest::newRow("greater than") << int(Qt::Key_Greater) << int(Qt::ShiftModifier) << 190;
+        QTest::newRow("letter") << int(Qt::Key_A) << 0 << 65;
+    }
+
+    void keyCodes()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, code);
+        QCOMPARE(FileListView::KeyCodeFor(key, Qt::KeyboardModifiers(modifiers)), code);
     }
 };
 

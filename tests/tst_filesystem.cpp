@@ -4,7 +4,9 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestFileSystem : public QObject
 {
@@ -61,6 +63,21 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, matches);
         QCOMPARE(FileSystem::wildcardMatch(pattern, name), matches);
+    }
+
+    void namesThatDoNotDecodeAreLeftOut()
+    {
+        QTemporaryDir dir;
+        const QByteArray base = QFile::encodeName(dir.path());
+        WriteFile(dir.filePath("ok.png"), "x");
+        QDir().mkpath(dir.filePath("sub"));
+        // Latin-1 bytes: no UTF-8 text names these.
+        const int fd = ::open(base + "/caf\xe9.png", O_CREAT | O_WRONLY, 0600);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QCOMPARE(::mkdir(base + "/caf\xe9", 0700), 0);
+        QCOMPARE(FileSystem::listFiles(dir.path() + '/', "*.*"), QStringList{"ok.png"});
+        QCOMPARE(FileSystem::listSubfolders(dir.path() + '/').names, QStringList{"sub"});
     }
 };
 

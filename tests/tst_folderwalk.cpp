@@ -1,40 +1,15 @@
 // The breadth-first folder walk and its rules for names and attribute values.
+#include "FakeWalkSystem.h"
 #include "TestSupport.h"
 #include "core/RowSource.h"
 #include "platform/FileSystem.h"
 #include "scan/FolderWalk.h"
 
-#include <QHash>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
 
 namespace {
-// A folder tree in memory: listing order, attribute values and listing failures.
-class FakeTree final : public WalkSystem
-{
-public:
-    QHash<QString, QStringList> children;
-    QHash<QString, int> values;
-    QHash<QString, int> failures;
-    QString root;
-    mutable QStringList listed;
-
-    void add(const QString &parent, const QString &name, int value = 16)
-    {
-        children[parent] << name;
-        values[parent + name + '/'] = value;
-    }
-    int attributes(const QString &path) const override { return values.value(path, -1); }
-    bool isVolumeRoot(const QString &path) const override { return path == root; }
-    FileSystem::SubfolderListing listSubfolders(const QString &folder) const override
-    {
-        listed << folder;
-        return {children.value(folder), failures.value(folder)};
-    }
-    void letEventsRun() const override {}
-};
-
 QStringList walk(const FakeTree &tree, QStringList start, bool recurse = true)
 {
     FakeReporter reporter;
@@ -142,8 +117,10 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("taken");
-        QTest::newRow("259 characters") << QString(259, 'n') << true;
-        QTest::newRow("260 characters") << QString(260, 'n') << false;
+        QTest::newRow("260 characters") << QString(260, 'n') << true;
+        QTest::newRow("just below the system's limit") << QString(4095, 'n') << true;
+        QTest::newRow("at the system's limit") << QString(4096, 'n') << false;
+        QTest::newRow("at the limit, encoded") << QString(2048, QChar(0xE9)) << false;
         QTest::newRow("question mark") << "a?" << false;
         QTest::newRow("outside code page") << QString::fromUtf8("日本") << false;
         QTest::newRow("control character") << QString("a\x01") << false;
@@ -160,28 +137,79 @@ private slots:
         tree.add("/r/" + name + "/", "below");
         const QStringList result = walk(tree, {"/r/"});
         QCOMPARE(result.contains("/r/" + name + "/"), taken);
-        QCOMPARE(result.contains("/r/" + name + "/below/"), taken && name.size() + 4 < 260);
+        const bool pathFits = ("/r/" + name + "/").toUtf8().size() < 4096;
+        QCOMPARE(result.contains("/r/" + name + "/below/"), taken && pathFits);
     }
 
-    void realTree()
+    void linksThatLoop_data()
     {
+        QTest::addColumn<QStringList>("links"); // name, target relative to the root
+        QTest::newRow("back to the root") << QStringList{"a/b/up", "."};
+        QTest::newRow("two links to itself") << QStringList{"x", ".", "y", "."};
+        QTest::newRow("to a sibling") << QStringList{"a/side", ".h"};
+    }
+
+    void linksThatLoop()
+    {
+        QFETCH(QStringList, links);
         QTemporaryDir dir;
         const QString root = dir.path() + '/';
         QDir().mkpath(root + "a/b");
-        QDir().mkpath(root + ".hidden/c");
-        QVERIFY(QFile::link(dir.path(), root + "loop")); // back to an ancestor
+        QDir().mkpath(root + ".h/c"); // hidden alone (18): walked
+        for (qsizetype i = 0; i < links.size(); i += 2)
+            QVERIFY(QFile::link(root + links[i + 1], root + links[i]));
         QStringList folders{root};
         FakeReporter reporter;
         GetSubDirectories2016(folders, true, reporter);
-        QVERIFY(folders.contains(root + "a/b/"));
-        QVERIFY(folders.contains(root + ".hidden/c/")); // hidden alone (18) is walked
-        int longest = 0;
-        for (const QString &f : folders)
-            longest = qMax(longest, int(f.size()));
-        // The loop is followed until the path reaches the length limit (or the
-        // kernel's limit of links in one path), then stops.
-        QVERIFY2(longest > 200 && longest < 260 + 5, qPrintable(QString::number(longest)));
+        // Each real folder once, by the first path that reaches it.
+        QCOMPARE(folders.size(), 5);
+        for (const char *f : {"", "a/", ".h/", "a/b/", ".h/c/"})
+            QVERIFY2(folders.contains(root + f), f);
         QVERIFY(reporter.reports.isEmpty());
+    }
+
+    void deepFolders()
+    {
+        QTemporaryDir dir;
+        QString deep = dir.path();
+        for (int level = 0; level < 8; ++level) // far beyond 260 characters
+            deep += '/' + QString(60, QChar('a' + level));
+        WriteFile(deep + "/bottom.png", "x");
+        QStringList folders{dir.path() + '/'};
+        FakeReporter reporter;
+        GetSubDirectories2016(folders, true, reporter);
+        QCOMPARE(folders.last(), deep + '/');
+    }
+
+    void filesOfTheTree_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("plain file") << 32 << true;
+        QTest::newRow("read-only") << 33 << true;
+        QTest::newRow("hidden") << 34 << false;
+        QTest::newRow("hidden read-only") << 35 << false;
+        QTest::newRow("hidden system") << 38 << false;
+        QTest::newRow("hidden alone") << 2 << false;
+    }
+
+    void filesOfTheTree()
+    {
+        QFETCH(int, value);
+        QFETCH(bool, listed);
+        FakeTree tree = sampleTree();
+        tree.files["/a"] = {"x.png", "~x.png", "y.jpg", "z.PNG"};
+        tree.files["/a/c/e"] = {"e.png"};
+        tree.files["/a/b"] = {"b.png"};
+        tree.values["/a/c/e/e.png"] = value;
+        QStringList rows;
+        FakeReporter reporter;
+        walkFolderTree("/a", "*.png", {[&](const QStringList &paths) { rows << paths; }, {}},
+                       reporter, NeverStop, tree);
+        QStringList expected{"/a/x.png", "/a/z.PNG", "/a/b/b.png"};
+        if (listed)
+            expected << "/a/c/e/e.png";
+        QCOMPARE(rows, expected);
     }
 
     void listFilesInFolder_data()

@@ -1,7 +1,9 @@
 // The settings store's number and truth conversions.
+#include "TestSupport.h"
 #include "platform/AppError.h"
 #include "platform/Settings.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestSettings : public QObject
@@ -57,6 +59,46 @@ private slots:
             QVERIFY_THROWS_EXCEPTION(AppError, Settings::ToTruth(text));
         else
             QCOMPARE(Settings::ToTruth(text), value == 1);
+    }
+
+    void handEditedTextsReadAsFound_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // as typed into the file
+        QTest::addColumn<QString>("text");
+        QTest::newRow("comma") << QByteArray("/tmp/a,b/") << "/tmp/a,b/";
+        QTest::newRow("comma and blank") << QByteArray("/tmp/a, b/") << "/tmp/a, b/";
+        QTest::newRow("trailing comma") << QByteArray("a,") << "a,";
+        QTest::newRow("semicolon") << QByteArray("/tmp/a;b/") << "/tmp/a;b/";
+        QTest::newRow("accents and comma") << QByteArray("/tmp/caf\xc3\xa9,1/") << "/tmp/café,1/";
+        QTest::newRow("plain") << QByteArray("/tmp/x/") << "/tmp/x/";
+        QTest::newRow("empty") << QByteArray() << "";
+    }
+
+    void handEditedTextsReadAsFound()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("q.conf"), "[General]\nText2=32\nText1=" + value + "\n");
+        SettingsStore store(dir.filePath("q.conf"));
+        QCOMPARE(Settings(store).text1("default"), text);
+    }
+
+    void ownTextsComeBack_data()
+    {
+        QTest::addColumn<QString>("text");
+        for (const char *text : {"/tmp/a,b/", " blanks ", "a\\b\"c;d", "@x", "café", "a\"b", "#x",
+                                 "[x]", "x=y", "", "tab\there", "a, b"})
+            QTest::newRow(text) << QString::fromUtf8(text);
+    }
+
+    void ownTextsComeBack()
+    {
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        SettingsStore store(dir.filePath("q.conf"));
+        store.write("Text1", text);
+        QCOMPARE(store.read("Text1", "default"), text);
     }
 };
 

@@ -194,7 +194,8 @@ void Form1::PushButton1_Click()
 void Form1::PushButton4_Click()
 {
     AddAllFilesInFolder({m_dialogs, m_settings, *m_model, m_reporter, this, m_applicationTitle,
-                         [this](int code) { m_pointer.set(code); }});
+                         [this](int code) { m_pointer.set(code); },
+                         [this] { return isConverting(); }});
 }
 
 void Form1::PushButton6_Click()

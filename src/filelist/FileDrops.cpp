@@ -1,30 +1,31 @@
 #include "FileDrops.h"
 
 #include "core/RowSource.h"
+#include "platform/EventPump.h"
 #include "platform/FileSystem.h"
-#include "scan/FolderWalk.h"
 
-namespace {
-// Found by a directory search that leaves out hidden and system entries, and a folder.
-bool isDroppedFolder(const QString &path)
-{
-    const int value = FileSystem::attributes(path);
-    const bool found =
-        value >= 0 && !(value & (FileSystem::Attr::Hidden | FileSystem::Attr::System));
-    return found && (value & FileSystem::Attr::Directory);
-}
-} // namespace
+#include <exception>
 
-void ListView1_OLEDragDrop(const QStringList &paths, RowList &rows, ErrorReporter &reporter)
+void ListView1_OLEDragDrop(const QStringList &paths, RowList &rows, ErrorReporter &reporter,
+                           const WalkSystem &system)
 {
+    const std::atomic_bool &stop = EventPump::QuitRequested();
     for (const QString &path : paths) {
-        if (!isDroppedFolder(path)) {
-            rows.appendRow(path);
-            continue;
+        if (stop)
+            return;
+        // Nothing may escape an event handler: a path that fails adds what it can.
+        try {
+            // A hidden folder is walked like any folder the user chose.
+            const int value = system.attributes(path);
+            if (value < 0 || !(value & FileSystem::Attr::Directory)) {
+                rows.appendRow(path);
+                continue;
+            }
+            walkFolderTree(path, QStringLiteral("*.*"),
+                           {[&](const QStringList &files) { rows.appendRows(files); }, {}},
+                           reporter, stop, system);
+        } catch (const std::exception &) {
+            // Drops report nothing of their own; the next path goes on.
         }
-        QStringList folders{path + FileSystem::nativeSeparator()};
-        GetSubDirectories2016(folders, true, reporter);
-        ForEachFileInTree(folders, QStringLiteral("*.*"),
-                          [&](const QStringList &files) { rows.appendRows(files); });
     }
 }

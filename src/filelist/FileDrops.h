@@ -2,9 +2,12 @@
 // of its tree.
 #pragma once
 
+#include "scan/FolderWalk.h"
+
 #include <QStringList>
 
 class ErrorReporter;
 class RowList;
 
-void ListView1_OLEDragDrop(const QStringList &paths, RowList &rows, ErrorReporter &reporter);
+void ListView1_OLEDragDrop(const QStringList &paths, RowList &rows, ErrorReporter &reporter,
+                           const WalkSystem &system = WalkSystem::real());

@@ -37,6 +37,9 @@ public:
     int cursorScreenY() const override;
     void setListPointer(int code, const QString &imageFile) override;
 
+    // The key code the list's handlers take for a Qt key (Delete is 46).
+    static int KeyCodeFor(int key, Qt::KeyboardModifiers modifiers);
+
     // Local files and folders the data offers, in order; empty when it offers none.
     static QStringList DroppedPaths(const QMimeData *data);
 

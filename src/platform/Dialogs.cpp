@@ -83,10 +83,30 @@ QString OpenFilesResult(const QStringList &paths, qsizetype bufferChars)
             throw AppError(ErrorNumber::SelectionTooLarge, QStringLiteral("Buffer too small"));
         return QDir::toNativeSeparators(paths.first());
     }
-    QString result = QDir::toNativeSeparators(QFileInfo(paths.first()).absolutePath());
-    for (const QString &path : paths) {
+    // Typed names may come from several folders ("/a/x.png" "/b/y.png") or from
+    // below the dialog's folder ("sub/x.png"): the folder part is the one folder
+    // they all lie in, and each name keeps the rest of its path.
+    QStringList cleaned;
+    for (const QString &path : paths)
+        cleaned << QDir::cleanPath(path);
+    const auto holds = [](const QString &folder, const QString &path) {
+        return path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder
+                                                                 : folder + QLatin1Char('/'));
+    };
+    QString common = QFileInfo(cleaned.first()).absolutePath();
+    for (const QString &path : std::as_const(cleaned)) {
+        while (!holds(common, path)) {
+            const QString parent = QFileInfo(common).absolutePath();
+            if (parent == common)
+                break;
+            common = parent;
+        }
+    }
+    const qsizetype nameStart = common.size() + (common.endsWith(QLatin1Char('/')) ? 0 : 1);
+    QString result = QDir::toNativeSeparators(common);
+    for (const QString &path : std::as_const(cleaned)) {
         result += QChar(0);
-        result += QFileInfo(path).fileName();
+        result += QDir::toNativeSeparators(path.mid(nameStart));
         if (result.size() > bufferChars)
             throw AppError(ErrorNumber::SelectionTooLarge, QStringLiteral("Buffer too small"));
     }

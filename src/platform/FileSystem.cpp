@@ -31,6 +31,15 @@ QString decoded(const char *name)
 {
     return QString::fromUtf8(name);
 }
+// A name that is not valid UTF-8 would decode into a text that names no file.
+bool decodesExactly(const char *name)
+{
+    for (const char *c = name; *c; ++c) {
+        if (static_cast<unsigned char>(*c) >= 0x80)
+            return QByteArrayView(name).isValidUtf8();
+    }
+    return true;
+}
 
 // A path without its trailing separators, so that lstat sees a link as a link.
 QByteArray withoutTrailingSeparators(const QString &path)
@@ -65,7 +74,7 @@ QByteArray fileSystemTypeOf(dev_t device)
         const QList<QByteArray> lines = mounts.readAll().split('\n');
         for (const QByteArray &line : lines) {
             const QList<QByteArray> fields = line.split(' ');
-            const int dash = fields.indexOf("-");
+            const qsizetype dash = fields.indexOf("-");
             if (fields.size() < 3 || dash < 0 || dash + 1 >= fields.size())
                 continue;
             const QList<QByteArray> majorMinor = fields.at(2).split(':');
@@ -124,7 +133,7 @@ int attributes(const QString &path)
     // As on Windows, read-only speaks of files; folders never carry it.
     if (!S_ISDIR(target.st_mode) && !(target.st_mode & S_IWUSR))
         value |= Attr::ReadOnly;
-    const int slash = p.lastIndexOf('/');
+    const qsizetype slash = p.lastIndexOf('/');
     const QByteArray name = p.mid(slash + 1);
     if (name.startsWith('.') && name != "." && name != "..")
         value |= Attr::Hidden;
@@ -136,6 +145,22 @@ int attributes(const QString &path)
 bool isVolumeRoot(const QString &path)
 {
     return !path.isEmpty() && path.count(QLatin1Char('/')) == path.size();
+}
+
+bool isHiddenFile(const QString &path)
+{
+    // For files the bit comes from the name alone; only folders learn it from
+    // their file system as well.
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return path.size() > slash + 1 && path.at(slash + 1) == QLatin1Char('.');
+}
+
+bool fitsPathLimit(const QString &path)
+{
+    // No UTF-16 unit takes more than three bytes: most paths need no encoding.
+    if (path.size() * 3 < PATH_MAX)
+        return true;
+    return encoded(path).size() < PATH_MAX;
 }
 
 bool pathExists(const QString &path)
@@ -171,10 +196,15 @@ SubfolderListing listSubfolders(const QString &folder)
         close(dirFd);
         return result;
     }
+    struct stat self;
+    if (fstat(dirFd, &self) == 0)
+        result.id = {quint64(self.st_dev), quint64(self.st_ino), true};
     errno = 0;
     while (const dirent *entry = readdir(dir)) {
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        if (!decodesExactly(name))
             continue;
         bool isDir = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
@@ -244,7 +274,7 @@ QStringList listFiles(const QString &folder, const QString &pattern)
         return names;
     }
     while (const dirent *entry = readdir(dir)) {
-        if (entry->d_type == DT_DIR)
+        if (entry->d_type == DT_DIR || !decodesExactly(entry->d_name))
             continue;
         const QString name = decoded(entry->d_name);
         if (!wildcardMatch(pattern, name))

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHashFunctions>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,12 @@ inline constexpr int ReparsePoint = 1024;
 // The attribute value of a path, or -1 when it cannot be read.
 int attributes(const QString &path);
 bool isVolumeRoot(const QString &path);
+// The hidden bit of a file's attribute value, without reading more than its name.
+bool isHiddenFile(const QString &path);
+
+// True when a path or name is shorter than the system's limit (PATH_MAX bytes
+// as the file system stores it).
+bool fitsPathLimit(const QString &path);
 
 // True when the path's modification time can be read.
 bool pathExists(const QString &path);
@@ -29,15 +36,31 @@ bool pathExists(const QString &path);
 // FIFOs, sockets and devices answer false and are never opened for reading.
 bool isExistingFile(const QString &path);
 
+// Which folder a listing read, whatever path led there.
+struct FolderId
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool known = false;
+    friend bool operator==(const FolderId &, const FolderId &) = default;
+};
+inline size_t qHash(const FolderId &id, size_t seed = 0)
+{
+    return qHashMulti(seed, id.device, id.inode);
+}
+
 struct SubfolderListing
 {
     QStringList names;
     int error = 0; // 0, or PermissionDenied, PathNotFound, PathFileAccess
+    FolderId id;
 };
+// Names that do not decode exactly are left out: no text could name them.
 SubfolderListing listSubfolders(const QString &folder);
 
 // Regular files (after links) whose names match a wildcard pattern, hidden ones
-// included, in the platform's listing order.
+// included, in the platform's listing order; names that do not decode exactly
+// are left out. Throws AppError when the folder cannot be read.
 QStringList listFiles(const QString &folder, const QString &pattern);
 bool wildcardMatch(const QString &pattern, const QString &name);
 

@@ -1,7 +1,9 @@
 #include "SettingsStore.h"
 
+#include <QFile>
 #include <QSettings>
 #include <memory>
+#include <optional>
 
 namespace {
 std::unique_ptr<QSettings> open(const QString &iniFile)
@@ -9,6 +11,39 @@ std::unique_ptr<QSettings> open(const QString &iniFile)
     if (iniFile.isEmpty())
         return std::make_unique<QSettings>(QStringLiteral("Vandrell"), QStringLiteral("Quorbel"));
     return std::make_unique<QSettings>(iniFile, QSettings::IniFormat);
+}
+
+// The text after "=" on the line of a top-level key, as the INI file holds it.
+std::optional<QString> lineValue(const QString &fileName, const QString &key)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    std::optional<QString> found;
+    bool topLevel = true;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray &untrimmed : lines) {
+        const QByteArray line = untrimmed.trimmed();
+        if (line.startsWith('[')) {
+            topLevel = line.compare("[General]", Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (!topLevel || equals < 0)
+            continue;
+        const QByteArray name = QByteArray::fromPercentEncoding(line.left(equals).trimmed());
+        if (QString::fromUtf8(name) == key)
+            found = QString::fromUtf8(line.mid(equals + 1).trimmed());
+    }
+    return found;
+}
+
+// How QSettings writes what needs escaping: the program's own texts come back
+// through QSettings; every other text is the user's, to be read as typed.
+bool isEscapedForm(const QString &text)
+{
+    return text.startsWith(QLatin1Char('"')) || text.startsWith(QLatin1Char('@')) ||
+           text.contains(QLatin1Char('\\'));
 }
 } // namespace
 
@@ -30,9 +65,12 @@ QString SettingsStore::read(const QString &key, const QString &defaultText) cons
     const QVariant value = settings->value(key);
     if (!value.isValid())
         return defaultText;
-    // A hand-edited "a, b" comes back as a list; keep the text as written.
+    // QSettings reads a hand-typed "a,b" as a list and cuts "a;b" at the ";".
+    const std::optional<QString> typed = lineValue(settings->fileName(), key);
+    if (typed && !isEscapedForm(*typed))
+        return *typed;
     if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
+        return value.toStringList().join(QLatin1Char(','));
     return value.toString();
 }
 

@@ -5,7 +5,9 @@
 #include "core/ErrorTrap.h"
 #include "core/PointerCode.h"
 #include "core/RowSource.h"
+#include "platform/AppError.h"
 #include "platform/Dialogs.h"
+#include "platform/EventPump.h"
 #include "platform/Settings.h"
 
 namespace {
@@ -15,11 +17,14 @@ const QString Prompt = QStringLiteral("Enter file extension to load:\r\r(* for a
 } // namespace
 
 void AddFolderTree(const QString &folder, const QString &pattern, RowList &rows,
-                   ErrorReporter &reporter)
+                   ErrorReporter &reporter, const WalkSystem &system)
 {
-    QStringList folders{folder + FileSystem::nativeSeparator()};
-    GetSubDirectories2016(folders, true, reporter);
-    ForEachFileInTree(folders, pattern, [&](const QStringList &paths) { rows.appendRows(paths); });
+    const FileTreeSink sink{[&](const QStringList &paths) { rows.appendRows(paths); },
+                            [&](const QString &, const AppError &error) {
+                                reporter.showErrorReport(
+                                    ErrorTrap::reportText(error.description(), Location, 118));
+                            }};
+    walkFolderTree(folder, pattern, sink, reporter, EventPump::QuitRequested(), system);
 }
 
 void AddAllFilesInFolder(const AddFolderServices &s)
@@ -45,7 +50,12 @@ void AddAllFilesInFolder(const AddFolderServices &s)
         return;
     trap.run(114, [&] { s.settings.setLastFolder(folder); });
     trap.run(116, [&] { s.setPointer(PointerCode::Busy); });
-    trap.run(118,
-             [&] { AddFolderTree(folder, QStringLiteral("*.") + answer, s.rows, s.reporter); });
-    trap.run(120, [&] { s.setPointer(PointerCode::Default); });
+    trap.run(118, [&] {
+        AddFolderTree(folder, QStringLiteral("*.") + answer, s.rows, s.reporter, s.system);
+    });
+    trap.run(120, [&] {
+        // A batch shows the hourglass as well; ending it here would open the removal guard.
+        if (!(s.isConverting && s.isConverting()))
+            s.setPointer(PointerCode::Default);
+    });
 }

@@ -2,6 +2,8 @@
 // the user names.
 #pragma once
 
+#include "FolderWalk.h"
+
 #include <QString>
 #include <functional>
 
@@ -20,10 +22,12 @@ struct AddFolderServices
     QWidget *owner = nullptr;
     QString title;
     std::function<void(int)> setPointer;
+    std::function<bool()> isConverting; // a conversion batch is running
+    const WalkSystem &system = WalkSystem::real();
 };
 
 void AddAllFilesInFolder(const AddFolderServices &services);
 
 // Appends to `rows` every file below `folder` that matches `pattern`.
 void AddFolderTree(const QString &folder, const QString &pattern, RowList &rows,
-                   ErrorReporter &reporter);
+                   ErrorReporter &reporter, const WalkSystem &system = WalkSystem::real());

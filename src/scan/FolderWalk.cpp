@@ -5,12 +5,13 @@
 #include "platform/AppError.h"
 #include "platform/EventPump.h"
 
+#include <QSet>
+
 namespace {
 const QString Location = QStringLiteral("in Mirolt2021/08/31.AddFolder.GetSubDirectories2016 ");
 
 constexpr int HiddenSystemFolder = 22;
 constexpr int HiddenSystemJunction = 1046;
-constexpr int HiddenArchive = 34;
 
 bool isFolderValue(int value)
 {
@@ -26,6 +27,11 @@ bool passesAttributeRule(const WalkSystem &system, const QString &folder, int va
 }
 } // namespace
 
+QStringList WalkSystem::listFiles(const QString &folder, const QString &pattern) const
+{
+    return ListFilesInFolder(folder, pattern);
+}
+
 void WalkSystem::letEventsRun() const
 {
     EventPump::LetEventsRunThrottled();
@@ -37,28 +43,47 @@ const WalkSystem &WalkSystem::real()
     return system;
 }
 
-void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &reporter,
-                           const WalkSystem &system)
+namespace {
+struct Walk
 {
-    ErrorTrap trap(reporter, Location);
+    ErrorReporter &reporter;
+    const WalkSystem &system;
+    const std::atomic_bool &stop;
+    // Folders listed so far: a link back to one of them must not start the same
+    // descent again, and its files must not come twice.
+    QSet<FileSystem::FolderId> walked;
+};
+
+void subDirectories(QStringList &folders, bool recurse, Walk &walk)
+{
+    const WalkSystem &system = walk.system;
+    ErrorTrap trap(walk.reporter, Location);
     const QChar sep = FileSystem::nativeSeparator();
     QStringList found;
 
     // First pass: list the subfolders of every entry.
     const QStringList entries = folders;
     for (const QString &folder : entries) {
+        if (walk.stop)
+            return;
         const int value = system.attributes(folder);
         if (!isFolderValue(value))
             continue;
-        if (folder.size() >= MaxPathChars)
+        if (!FileSystem::fitsPathLimit(folder))
             continue;
         system.letEventsRun();
         if (!passesAttributeRule(system, folder, value))
             continue;
         const FileSystem::SubfolderListing listing = system.listSubfolders(folder);
+        if (listing.id.known && walk.walked.contains(listing.id)) {
+            folders.removeOne(folder);
+            continue;
+        }
+        if (listing.id.known)
+            walk.walked.insert(listing.id);
         for (const QString &name : listing.names) {
             system.letEventsRun();
-            if (name.size() >= MaxPathChars || HasUnsafeCharacters(name) ||
+            if (!FileSystem::fitsPathLimit(name) || HasUnsafeCharacters(name) ||
                 name.contains(QLatin1Char('?')) || name == QLatin1String(".") ||
                 name == QLatin1String(".."))
                 continue;
@@ -70,10 +95,12 @@ void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &re
     }
 
     if (recurse && !found.isEmpty())
-        GetSubDirectories2016(found, true, reporter, system);
+        subDirectories(found, true, walk);
 
     // Final pass: output what passes the attribute rule.
     for (const QString &folder : std::as_const(found)) {
+        if (walk.stop)
+            return;
         trap.run(120, [&] {
             const int value = system.attributes(folder);
             if (isFolderValue(value)) {
@@ -83,6 +110,14 @@ void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &re
             }
         });
     }
+}
+} // namespace
+
+void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &reporter,
+                           const WalkSystem &system, const std::atomic_bool &stop)
+{
+    Walk walk{reporter, system, stop, {}};
+    subDirectories(folders, recurse, walk);
 }
 
 bool IsExistingFile(const QString &path)
@@ -114,6 +149,47 @@ bool HasUnsafeCharacters(const QString &name)
     return false;
 }
 
+void ForEachFileInTree(const QStringList &folders, const QString &pattern, const FileTreeSink &sink,
+                       const WalkSystem &system, const std::atomic_bool &stop)
+{
+    QStringList rows;
+    for (const QString &entry : folders) {
+        if (stop)
+            return;
+        const QString folder = entry.left(entry.size() - 1);
+        QStringList names;
+        try {
+            names = system.listFiles(folder, pattern);
+        } catch (const AppError &error) {
+            // One folder that cannot be read must not cost the files of the others.
+            if (sink.unlistedFolder)
+                sink.unlistedFolder(folder, error);
+        }
+        rows.clear();
+        rows.reserve(names.size());
+        for (const QString &name : std::as_const(names)) {
+            if (name.startsWith(QLatin1Char('~')))
+                continue;
+            const QString path = FileRowText(folder, name);
+            if (system.isHiddenFile(path))
+                continue;
+            rows << path;
+        }
+        if (!rows.isEmpty())
+            sink.files(rows);
+        // A tree of many thousand folders must not freeze the window meanwhile.
+        system.letEventsRun();
+    }
+}
+
+void walkFolderTree(const QString &folder, const QString &pattern, const FileTreeSink &sink,
+                    ErrorReporter &reporter, const std::atomic_bool &stop, const WalkSystem &system)
+{
+    QStringList folders{folder + FileSystem::nativeSeparator()};
+    GetSubDirectories2016(folders, true, reporter, system, stop);
+    ForEachFileInTree(folders, pattern, sink, system, stop);
+}
+
 QString FileRowText(const QString &folder, const QString &name)
 {
     QString path;
@@ -122,9 +198,4 @@ QString FileRowText(const QString &folder, const QString &name)
     path += FileSystem::nativeSeparator();
     path += name;
     return CollapseBackslashes(path);
-}
-
-bool IsHiddenArchive(const QString &path)
-{
-    return FileSystem::attributes(path) == HiddenArchive;
 }

@@ -2,12 +2,14 @@
 // wildcard, the existence test and the screen for unsafe folder names.
 #pragma once
 
-#include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <functional>
 
+class AppError;
 class ErrorReporter;
 
 // What the walk asks of the system; tests replace it to inject failures.
@@ -21,53 +23,52 @@ public:
     {
         return FileSystem::listSubfolders(folder);
     }
+    // The files of one folder that match `pattern`; AppError when it cannot be read.
+    virtual QStringList listFiles(const QString &folder, const QString &pattern) const;
+    // The hidden bit of a listed file's attribute value.
+    virtual bool isHiddenFile(const QString &path) const { return FileSystem::isHiddenFile(path); }
     virtual void letEventsRun() const;
 
     static const WalkSystem &real();
 };
 
-inline constexpr int MaxPathChars = 260;
+// A stop flag that never turns.
+inline const std::atomic_bool NeverStop{false};
 
 // Appends the subfolders below the entries of `folders` (every level when
 // `recurse`), breadth first; drops entries that cannot be listed for lack of
 // permission or because they vanished. Entries end with a separator.
 void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &reporter,
-                           const WalkSystem &system = WalkSystem::real());
+                           const WalkSystem &system = WalkSystem::real(),
+                           const std::atomic_bool &stop = NeverStop);
 
 QStringList ListFilesInFolder(const QString &folder, const QString &pattern);
 bool IsExistingFile(const QString &path);
 bool HasUnsafeCharacters(const QString &name);
 
-// Every file below a folder, as adding a folder or dropping one lists them: the
-// folder's own files first, then level by level; names starting with "~" and
-// hidden regular files (attribute value 34) left out. `append` takes the rows
-// of one folder at a time; window events run between folders now and then.
-template <class Append>
-void ForEachFileInTree(const QStringList &folders, const QString &pattern, Append &&append);
-QString FileRowText(const QString &folder, const QString &name);
-bool IsHiddenArchive(const QString &path);
-
-template <class Append>
-void ForEachFileInTree(const QStringList &folders, const QString &pattern, Append &&append)
+// Where a walk hands its findings.
+struct FileTreeSink
 {
-    QStringList rows;
-    for (const QString &entry : folders) {
-        const QString folder = entry.left(entry.size() - 1);
-        const QStringList names = ListFilesInFolder(folder, pattern);
-        rows.clear();
-        rows.reserve(names.size());
-        for (const QString &name : names) {
-            if (name.startsWith(QLatin1Char('~')))
-                continue;
-            // ListFilesInFolder answered IsExistingFile for this very path already;
-            // only a name with a leading dot can carry the hidden bit.
-            const QString path = FileRowText(folder, name);
-            if (name.startsWith(QLatin1Char('.')) && IsHiddenArchive(path))
-                continue;
-            rows << path;
-        }
-        append(rows);
-        // A tree of many thousand folders must not freeze the window meanwhile.
-        EventPump::LetEventsRunThrottled();
-    }
-}
+    // The rows of one folder's matching files, in listing order.
+    std::function<void(const QStringList &paths)> files;
+    // A folder whose files could not be listed; when empty it is left out silently.
+    std::function<void(const QString &folder, const AppError &error)> unlistedFolder;
+};
+
+// Every file of the listed folders, as adding a folder or dropping one lists
+// them: each folder's files in turn; names starting with "~" and hidden files
+// left out. Stops at the next folder once `stop` is set.
+void ForEachFileInTree(const QStringList &folders, const QString &pattern, const FileTreeSink &sink,
+                       const WalkSystem &system = WalkSystem::real(),
+                       const std::atomic_bool &stop = NeverStop);
+
+// The one walk of a folder tree, for "Add All PNG File(s) In Folder", drops and
+// anything else that needs a tree's files: `folder` (no trailing separator) and
+// every folder below it, breadth first, each folder's files matching `pattern`
+// ("*.png"; "*.*" for every file) handed to `sink` one folder at a time. The
+// walk's own failures go to `reporter`; it stops soon after `stop` is set.
+void walkFolderTree(const QString &folder, const QString &pattern, const FileTreeSink &sink,
+                    ErrorReporter &reporter, const std::atomic_bool &stop = NeverStop,
+                    const WalkSystem &system = WalkSystem::real());
+
+QString FileRowText(const QString &folder, const QString &name);

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -65,7 +66,9 @@ class TestEndToEnd : public QObject
     QString m_config;
     QString config() const { return m_config + "/Vandrell/Quorbel.conf"; }
 
-    void startApp()
+    // Root (as in CI) starts the program without its override of file permissions,
+    // so that an unreadable folder is unreadable to it too.
+    void startApp(bool asUser = false)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", m_config);
@@ -78,7 +81,12 @@ class TestEndToEnd : public QObject
         QDir().mkpath(path("temp"));
         m_app.setProcessEnvironment(env);
         m_app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_app.start(QStringLiteral(QUORBEL_EXECUTABLE), {});
+        if (asUser && geteuid() == 0)
+            m_app.start(QStringLiteral("setpriv"),
+                        {"--bounding-set", "-dac_override,-dac_read_search", "--",
+                         QStringLiteral(QUORBEL_EXECUTABLE)});
+        else
+            m_app.start(QStringLiteral(QUORBEL_EXECUTABLE), {});
         QVERIFY(m_app.waitForStarted());
         QVERIFY(waitFor([&] {
             m_window =
@@ -125,6 +133,28 @@ class TestEndToEnd : public QObject
         pause(300);
         key(answer);
         return messages().at(seen).section('\t', 1);
+    }
+    // Drags the paths from a second program onto the middle of the list.
+    void dropOnList(const QStringList &paths)
+    {
+        QProcess source;
+        source.start(QStringLiteral(QUORBEL_DRAGSOURCE), paths);
+        QVERIFY(waitForWindow("^Quorbel Drag Source$"));
+        const QString sourceWindow =
+            xdotool({"search", "--onlyvisible", "--name", "^Quorbel Drag Source$"});
+        pause(500);
+        xdotool({"mousemove", "--window", sourceWindow, "40", "40"});
+        xdotool({"mousedown", "1"});
+        for (int step = 1; step <= 10; ++step) {
+            xdotool({"mousemove", "--window", m_window, QString::number(ListMiddle.x() * step / 10),
+                     QString::number(ListMiddle.y())});
+            pause(60);
+        }
+        pause(300);
+        xdotool({"mouseup", "1"});
+        pause(500);
+        source.kill();
+        source.waitForFinished();
     }
     void replaceText(QPoint field, const QString &text)
     {
@@ -223,25 +253,7 @@ private slots:
             QVERIFY(MakePng(path(name), 32, 32));
         startApp();
         // Two files and a folder arrive by dropping them from another program.
-        QProcess source;
-        source.start(QStringLiteral(QUORBEL_DRAGSOURCE),
-                     {path("busy/s1.png"), path("busy/s2.png"), path("busy/more")});
-        QVERIFY(waitForWindow("^Quorbel Drag Source$"));
-        const QString sourceWindow =
-            xdotool({"search", "--onlyvisible", "--name", "^Quorbel Drag Source$"});
-        pause(500);
-        xdotool({"mousemove", "--window", sourceWindow, "40", "40"});
-        xdotool({"mousedown", "1"});
-        for (int step = 1; step <= 10; ++step) {
-            xdotool({"mousemove", "--window", m_window, QString::number(ListMiddle.x() * step / 10),
-                     QString::number(ListMiddle.y())});
-            pause(60);
-        }
-        pause(300);
-        xdotool({"mouseup", "1"});
-        pause(500);
-        source.kill();
-        source.waitForFinished();
+        dropOnList({path("busy/s1.png"), path("busy/s2.png"), path("busy/more")});
 
         click(ToFolder);
         replaceText(OutputFolder, path("busy/out"));
@@ -268,6 +280,32 @@ private slots:
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(ReadFile(path("busy/out/s1.ico")), QByteArray("KEEP ME"));
         QVERIFY(!QFile::exists(path("temp/emfconvert.exe")));
+    }
+
+    void dropTreeWithLoopAndUnreadableFolder()
+    {
+        // The stand-in converter notes each row it is given: the list, in order.
+        WriteScript(path("temp/emfconvert.exe"),
+                    "printf '%s\\n' \"$1\" >> " + path("rows.log").toUtf8() + "\nexit 1");
+        WriteFile(path("drop/a.png"), "x");
+        WriteFile(path("drop/z/z.png"), "x");
+        WriteFile(path("drop/.hidden.png"), "x");
+        WriteFile(path("drop/locked-folder-nobody-may-read/l.png"), "x");
+        QVERIFY(QFile::link(path("drop"), path("drop/a-link-back-to-the-top-of-the-tree")));
+        const QString locked = path("drop/locked-folder-nobody-may-read");
+        QVERIFY(QFile::setPermissions(locked, {}));
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        startApp(true);
+        dropOnList({path("drop")});
+        QCOMPARE(m_app.state(), QProcess::Running);
+        click(BesideSource);
+        click(Start);
+        QVERIFY(nextMessage(0).startsWith("Done.\\n\\n2 of 2 files could not be converted:"));
+        QCOMPARE(QString::fromUtf8(ReadFile(path("rows.log"))).split('\n', Qt::SkipEmptyParts),
+                 (QStringList{path("drop/a.png"), path("drop/z/z.png")}));
+        closeApp();
     }
 
     void restartRestoresEveryOption()

@@ -2,13 +2,25 @@
 
 #include "AppError.h"
 
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
 ChildProcess::ChildProcess(QObject *parent) : QObject(parent)
 {
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setStandardOutputFile(QProcess::nullDevice());
-    m_process.setStandardErrorFile(QProcess::nullDevice());
+    const pid_t parentPid = getpid();
+    m_process.setChildProcessModifier([parentPid] {
+        // Killed with us; and if we already went before this line, go at once.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parentPid)
+            _exit(127);
+    });
+    connect(&m_process, &QProcess::readyReadStandardError, this, &ChildProcess::readErrorOutput);
     connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        readErrorOutput();
         finish(status == QProcess::CrashExit ? End::Crashed : End::Exited, code);
     });
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -21,27 +33,35 @@ ChildProcess::~ChildProcess()
 {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();
-        m_process.waitForFinished(2000);
+        m_process.waitForFinished(1000); // SIGKILL was sent: only the reaping is left
     }
 }
 
-void ChildProcess::start(const QString &program, const QStringList &arguments)
+void ChildProcess::start(const QString &program, const QStringList &arguments,
+                         const QString &workingFolder)
 {
     m_ended = false;
-    m_process.start(program, arguments, QIODevice::NotOpen);
+    m_errorOutput.clear();
+    m_process.setWorkingDirectory(workingFolder);
+    m_process.start(program, arguments, QIODevice::ReadOnly);
 }
 
 void ChildProcess::kill()
 {
-    if (m_process.state() != QProcess::NotRunning) {
+    if (m_process.state() != QProcess::NotRunning)
         m_process.kill();
-        m_process.waitForFinished(2000);
-    }
 }
 
 bool ChildProcess::isRunning() const
 {
     return m_process.state() != QProcess::NotRunning;
+}
+
+void ChildProcess::readErrorOutput()
+{
+    const QByteArray chunk = m_process.readAllStandardError();
+    if (m_errorOutput.size() < KeptErrorOutput)
+        m_errorOutput += chunk.left(KeptErrorOutput - m_errorOutput.size());
 }
 
 void ChildProcess::finish(End how, int exitCode)

@@ -1,0 +1,63 @@
+// Runs converter children for a batch: several at once, each in its own working
+// folder, each reporting its end later through the handler (never from inside
+// start()). The batch owns one; tests give it a fake.
+#pragma once
+
+#include "platform/ChildProcess.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+struct ChildEnd
+{
+    ChildProcess::End how = ChildProcess::End::FailedToStart;
+    int exitCode = 0;
+    QByteArray errorOutput;
+};
+
+class ConverterRunner
+{
+public:
+    using EndedHandler = std::function<void(int job, const ChildEnd &end)>;
+
+    virtual ~ConverterRunner() = default;
+    void setEndedHandler(EndedHandler handler) { m_ended = std::move(handler); }
+
+    virtual void start(int job, const QString &program, const QStringList &arguments,
+                       const QString &workingFolder) = 0;
+    // Ends every child still running; their ends are not reported.
+    virtual void stopAll() = 0;
+
+protected:
+    void reportEnd(int job, const ChildEnd &end)
+    {
+        if (m_ended)
+            m_ended(job, end);
+    }
+
+private:
+    EndedHandler m_ended;
+};
+
+// The real runner: one ChildProcess per job.
+class ProcessRunner final : public ConverterRunner
+{
+public:
+    ProcessRunner() = default;
+    ~ProcessRunner() override;
+    ProcessRunner(const ProcessRunner &) = delete;
+    ProcessRunner &operator=(const ProcessRunner &) = delete;
+
+    void start(int job, const QString &program, const QStringList &arguments,
+               const QString &workingFolder) override;
+    void stopAll() override;
+
+private:
+    QHash<int, ChildProcess *> m_children;
+    QObject m_context; // ends are delivered through it, and dropped when the runner goes
+};

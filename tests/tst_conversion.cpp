@@ -1,5 +1,257 @@
-// placeholder
+// The main road with real children: ImageMagick on hard names, the process runner,
+// and batches that are killed, closed, run twice at once or denied their folder.
+#include "BatchFakes.h"
+#include "TestSupport.h"
+#include "convert/ConverterTool.h"
+
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
-class TestConversion : public QObject { Q_OBJECT };
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+QColor iconColour(const QString &path)
+{
+    QImageReader reader(path, "ico");
+    const QImage image = reader.read();
+    return image.isNull() ? QColor() : image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+bool MakeSolidPng(const QString &path, QColor colour)
+{
+    QImage image(32, 32, QImage::Format_RGB32);
+    image.fill(colour);
+    return image.save(path, "PNG");
+}
+
+bool processGone(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) != 0;
+}
+
+QList<qint64> pidsIn(const QString &file)
+{
+    QList<qint64> pids;
+    for (const QByteArray &line : ReadFile(file).split('\n')) {
+        if (!line.isEmpty())
+            pids << line.toLongLong();
+    }
+    return pids;
+}
+} // namespace
+
+class TestConversion : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_temp;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QProcess *startChild(const QString &dest, const QString &size, const QStringList &sources,
+                         const QStringList &prefix = {})
+    {
+        auto *child = new QProcess(this);
+        child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        const QStringList arguments = QStringList{dest, size} + sources;
+        if (prefix.isEmpty())
+            child->start(QStringLiteral(QUORBEL_BATCH_CHILD), arguments);
+        else
+            child->start(prefix.first(), prefix.mid(1) + QStringList{QUORBEL_BATCH_CHILD} +
+                                             arguments);
+        return child;
+    }
+    QString finish(QProcess *child)
+    {
+        child->waitForFinished(60000);
+        return QString::fromUtf8(child->readAllStandardOutput()).trimmed();
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_temp = path("temp");
+        QDir(m_temp).removeRecursively();
+        QDir().mkpath(m_temp);
+        qputenv("TEMP", QFile::encodeName(m_temp));
+        qunsetenv("QUORBEL_JOBS");
+    }
+
+    void toolPathFollowsTemp()
+    {
+        QCOMPARE(ConverterToolPath(), m_temp + QStringLiteral("/emfconvert.exe"));
+        QVERIFY(LoadConverterImage().startsWith("\x7f"
+                                                "ELF"));
+    }
+
+    void hardNamesConvertToExactlyTheirIcon_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"[1] bracket.png", "what?.png", "star*.png", "{a,b}.png",
+                                 "x.png[0]", "@list.png", "label:x.png", "-dash.png",
+                                 "50%off.png", "quote\".png", "new\nline.png", "bülte ñ.png"})
+            QTest::newRow(name) << QString::fromUtf8(name);
+    }
+    void hardNamesConvertToExactlyTheirIcon()
+    {
+        QFETCH(QString, name);
+        // The folders' own names are hard too; decoys that a glob or a list would find.
+        const QString sources = path("src [2024] *?");
+        const QString out = path("out {x,y} 50%d");
+        QDir(out).removeRecursively();
+        QDir().mkpath(sources);
+        QDir().mkpath(out);
+        for (const char *decoy : {"whatA.png", "starX.png", "a.png", "list.png", "x.png", "1"})
+            QVERIFY(MakeSolidPng(sources + '/' + decoy, Qt::blue));
+        WriteFile(sources + "/list.png", QFile::encodeName(sources + "/a.png"));
+        QVERIFY(MakeSolidPng(sources + '/' + name, Qt::red));
+        FakeWindow window;
+        FakeReporter reporter;
+        window.rows << sources + '/' + name;
+        window.folder = out;
+        window.selectedSize = 1;
+        ConversionBatch batch(window, reporter);
+        batch.PushButton2_Click();
+        QCOMPARE(window.messages, QStringList{"Done."});
+        const QString icon = ConversionBatch::OutputPathFor(window.rows.first(), true, false, out, {});
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{QFileInfo(icon).fileName()});
+        QCOMPARE(iconColour(icon), QColor(Qt::red));
+    }
+
+    void runnerGivesFolderExitCodeAndErrorOutput()
+    {
+        WriteScript(path("tool.sh"), "pwd > '" + QFile::encodeName(path("cwd")) +
+                                         "'\necho \"complaint $1\" >&2\nexit 3");
+        ProcessRunner runner;
+        QList<ChildEnd> ends;
+        QList<int> jobs;
+        runner.setEndedHandler([&](int job, const ChildEnd &end) {
+            jobs << job;
+            ends << end;
+        });
+        runner.start(5, path("tool.sh"), {"in-5.png"}, m_temp);
+        QTRY_COMPARE(ends.size(), 1);
+        QCOMPARE(ends[0].how, ChildProcess::End::Exited);
+        QCOMPARE(ends[0].exitCode, 3);
+        QCOMPARE(ends[0].errorOutput, QByteArray("complaint in-5.png\n"));
+        QCOMPARE(ReadFile(path("cwd")).trimmed(), QFile::encodeName(m_temp));
+        runner.start(6, path("no-such-tool"), {}, m_temp);
+        QTRY_COMPARE(ends.size(), 2);
+        QCOMPARE(ends[1].how, ChildProcess::End::FailedToStart);
+        QCOMPARE(jobs, (QList<int>{5, 6}));
+    }
+
+    void closingMidBatchEndsEveryChild()
+    {
+        // A converter already staged is used unchanged: here one that just waits.
+        const QString pids = path("pids");
+        QFile::remove(pids);
+        WriteScript(m_temp + "/emfconvert.exe",
+                    "echo $$ >> '" + QFile::encodeName(pids) + "'\nexec sleep 30");
+        WriteFile(path("out/a.ico"), "GOOD OLD ICON");
+        qputenv("QUORBEL_JOBS", "3");
+        FakeWindow window;
+        FakeReporter reporter;
+        for (const char *name : {"a.png", "b.png", "c.png", "d.png"}) {
+            QVERIFY(MakePng(path(name), 8, 8));
+            window.rows << path(name);
+        }
+        window.folder = path("out");
+        ConversionBatch batch(window, reporter);
+        QTimer::singleShot(200, [&] {
+            QTRY_COMPARE(pidsIn(pids).size(), 3);
+            batch.abortForShutDown();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        batch.PushButton2_Click();
+        QVERIFY(clock.elapsed() < 10000);
+        for (qint64 pid : pidsIn(pids))
+            QVERIFY(processGone(pid));
+        QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{});
+        QCOMPARE(QDir(path("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ico"});
+        QCOMPARE(ReadFile(path("out/a.ico")), QByteArray("GOOD OLD ICON"));
+    }
+
+    void killedProgramLeavesNothingChanged()
+    {
+        const QString pids = path("pids");
+        QFile::remove(pids);
+        WriteScript(m_temp + "/emfconvert.exe",
+                    "echo $$ >> '" + QFile::encodeName(pids) + "'\nexec sleep 30");
+        QDir(path("out")).removeRecursively();
+        WriteFile(path("out/a.ico"), "GOOD OLD ICON");
+        QVERIFY(MakePng(path("a.png"), 8, 8));
+        QProcess *child = startChild(path("out"), "16", {path("a.png")});
+        QTRY_COMPARE(pidsIn(pids).size(), 1);
+        ::kill(pid_t(child->processId()), SIGKILL);
+        child->waitForFinished();
+        QTRY_VERIFY(processGone(pidsIn(pids).first())); // the converter went with it
+        QCOMPARE(QDir(path("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ico"});
+        QCOMPARE(ReadFile(path("out/a.ico")), QByteArray("GOOD OLD ICON"));
+        QCOMPARE(QDir(m_temp).entryList({"quorbel-work-*"}, QDir::Dirs).size(), 1);
+
+        // The next batch clears what the killed one left and converts.
+        QFile::remove(m_temp + "/emfconvert.exe");
+        QVERIFY(finish(startChild(path("out"), "16", {path("a.png")})).endsWith("Done."));
+        QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{});
+        QCOMPARE(iconColour(path("out/a.ico")).isValid(), true);
+    }
+
+    void twoInstancesSharingTheStagingFolderBothConvertAll()
+    {
+        QStringList few, many;
+        for (int i = 0; i < 24; ++i) {
+            const QString name = path(QStringLiteral("src/p%1.png").arg(i));
+            QVERIFY(MakePng(name, 64, 64));
+            (i < 2 ? few : many) << name;
+        }
+        QDir().mkpath(path("one"));
+        QDir().mkpath(path("two"));
+        // The quick one stages, finishes and removes the converter while the other works.
+        QProcess *slow = startChild(path("two"), "48", many);
+        QProcess *quick = startChild(path("one"), "48", few);
+        QCOMPARE(finish(quick), QStringLiteral("Done."));
+        QCOMPARE(finish(slow), QStringLiteral("Done."));
+        QCOMPARE(QDir(path("one")).entryList({"*.ico"}).size(), few.size());
+        QCOMPARE(QDir(path("two")).entryList({"*.ico"}).size(), many.size());
+        QVERIFY(!QFile::exists(m_temp + "/emfconvert.exe"));
+    }
+
+    void readOnlyDestinationFolderKeepsEveryIcon()
+    {
+        if (QProcess::execute("setpriv", {"--bounding-set", "-dac_override", "--", "true"}) != 0)
+            QSKIP("setpriv cannot drop the capability here");
+        const QString out = path("ro");
+        QDir(out).removeRecursively();
+        WriteFile(out + "/writable.ico", "OLD WRITABLE", QFile::ReadOwner | QFile::WriteOwner);
+        WriteFile(out + "/locked.ico", "OLD LOCKED", QFile::ReadOwner);
+        QFile(out).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        QStringList sources;
+        for (const char *name : {"writable.png", "locked.png", "fresh.png"}) {
+            sources << path(name);
+            QVERIFY(MakePng(sources.last(), 64, 64));
+        }
+        const QString message = finish(startChild(
+            out, "32", sources,
+            {"setpriv", "--bounding-set", "-dac_override,-dac_read_search", "--"}));
+        QFile(out).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // Written in place: the folder refuses new files, the icon itself does not.
+        QCOMPARE(iconColour(out + "/writable.ico").isValid(), true);
+        QCOMPARE(ReadFile(out + "/locked.ico"), QByteArray("OLD LOCKED"));
+        QVERIFY2(message.contains(path("locked.png") + " (cannot write in the destination folder)"),
+                 qPrintable(message));
+        QVERIFY2(message.contains(path("fresh.png") + " (cannot write in the destination folder)"),
+                 qPrintable(message));
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+};
+
 QTEST_GUILESS_MAIN(TestConversion)
 #include "tst_conversion.moc"

@@ -150,6 +150,7 @@ void ConversionBatch::PushButton2_Click()
     m_aborted = false;
     m_failed.clear();
     m_running.clear();
+    m_installing.clear();
     m_parked.reset();
     m_toolPath.clear();
     m_program.clear();
@@ -178,7 +179,7 @@ void ConversionBatch::PushButton2_Click()
     polls.start();
     m_loop = &loop;
     dispatch();
-    if (!m_aborted && (!m_running.isEmpty() || m_parked))
+    if (!m_aborted && (!m_running.isEmpty() || !m_installing.isEmpty() || m_parked))
         loop.exec();
     m_loop = nullptr;
     polls.stop();
@@ -283,7 +284,8 @@ void ConversionBatch::dispatch()
         }
     } while (m_dispatchAgain && !m_aborted);
     m_dispatching = false;
-    if (m_loop && (m_aborted || (m_running.isEmpty() && !m_parked && m_nextRow > m_rows)))
+    if (m_loop && (m_aborted || (m_running.isEmpty() && m_installing.isEmpty() && !m_parked &&
+                                 m_nextRow > m_rows)))
         m_loop->quit();
 }
 
@@ -349,14 +351,16 @@ bool ConversionBatch::collides(const Job &job) const
 {
     // Jobs that touch the same icon run in list order, so the later row's icon is the
     // one left, as when files are converted one at a time.
-    for (const Job &running : m_running) {
-        for (const QString &written : job.writes) {
+    for (const QList<Job> *jobs : {&m_running, &m_installing}) {
+        for (const Job &running : *jobs) {
+            for (const QString &written : job.writes) {
             if (running.writes.contains(written) || running.reads.contains(written))
                 return true;
         }
-        for (const QString &read : job.reads) {
-            if (running.writes.contains(read))
-                return true;
+            for (const QString &read : job.reads) {
+                if (running.writes.contains(read))
+                    return true;
+            }
         }
     }
     return false;
@@ -404,7 +408,14 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
                                                          : m_caption);
         });
     }
+    // The next child starts first: writing the icon out to disk takes milliseconds
+    // that a core would otherwise sit idle. Until then the job still guards its icon.
+    m_installing.append(job);
+    dispatch();
+    if (m_aborted)
+        return;
     const QString reason = finishJob(job, end);
+    m_installing.removeIf([id](const Job &other) { return other.id == id; });
     if (!reason.isEmpty())
         fail(job.row, job.source, reason);
     if (m_work) {
@@ -465,6 +476,7 @@ void ConversionBatch::abortForShutDown()
     m_aborted = true;
     m_runner->stopAll();
     m_running.clear();
+    m_installing.clear();
     m_parked.reset();
     m_work.reset();
     SafeFile::deleteOwnFile(m_toolPath);

@@ -134,6 +134,7 @@ private:
     int m_jobs = 1;
     std::optional<Job> m_parked; // waits for a running job that writes what it touches
     QList<Job> m_running;        // in order of start: the first is the longest running
+    QList<Job> m_installing;     // children ended, icons being written out
     QList<std::pair<int, FailedFile>> m_failed;
     bool m_dispatching = false;
     bool m_dispatchAgain = false;

@@ -60,8 +60,8 @@ class TestConversion : public QObject
         if (prefix.isEmpty())
             child->start(QStringLiteral(QUORBEL_BATCH_CHILD), arguments);
         else
-            child->start(prefix.first(), prefix.mid(1) + QStringList{QUORBEL_BATCH_CHILD} +
-                                             arguments);
+            child->start(prefix.first(),
+                         prefix.mid(1) + QStringList{QUORBEL_BATCH_CHILD} + arguments);
         return child;
     }
     QString finish(QProcess *child)
@@ -92,8 +92,8 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         for (const char *name : {"[1] bracket.png", "what?.png", "star*.png", "{a,b}.png",
-                                 "x.png[0]", "@list.png", "label:x.png", "-dash.png",
-                                 "50%off.png", "quote\".png", "new\nline.png", "bülte ñ.png"})
+                                 "x.png[0]", "@list.png", "label:x.png", "-dash.png", "50%off.png",
+                                 "quote\".png", "new\nline.png", "bülte ñ.png"})
             QTest::newRow(name) << QString::fromUtf8(name);
     }
     void hardNamesConvertToExactlyTheirIcon()
@@ -117,7 +117,8 @@ private slots:
         ConversionBatch batch(window, reporter);
         batch.PushButton2_Click();
         QCOMPARE(window.messages, QStringList{"Done."});
-        const QString icon = ConversionBatch::OutputPathFor(window.rows.first(), true, false, out, {});
+        const QString icon =
+            ConversionBatch::OutputPathFor(window.rows.first(), true, false, out, {});
         QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{QFileInfo(icon).fileName()});
         QCOMPARE(iconColour(icon), QColor(Qt::red));
     }
@@ -238,9 +239,9 @@ private slots:
             sources << path(name);
             QVERIFY(MakePng(sources.last(), 64, 64));
         }
-        const QString message = finish(startChild(
-            out, "32", sources,
-            {"setpriv", "--bounding-set", "-dac_override,-dac_read_search", "--"}));
+        const QString message = finish(
+            startChild(out, "32", sources,
+                       {"setpriv", "--bounding-set", "-dac_override,-dac_read_search", "--"}));
         QFile(out).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // Written in place: the folder refuses new files, the icon itself does not.
         QCOMPARE(iconColour(out + "/writable.ico").isValid(), true);

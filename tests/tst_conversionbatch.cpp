@@ -67,12 +67,18 @@ private slots:
     {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("name");
-        QTest::newRow("png") << "/a/b.png" << "in-7.png";
-        QTest::newRow("no extension") << "/a/b" << "in-7";
-        QTest::newRow("bracket") << "/a/x.png[0]" << "in-7";
-        QTest::newRow("dot file") << "/a/.png" << "in-7";
-        QTest::newRow("non-ASCII") << "/a/b.pñg" << "in-7";
-        QTest::newRow("colon") << "/a/label:x" << "in-7";
+        QTest::newRow("png") << "/a/b.png"
+                             << "in-7.png";
+        QTest::newRow("no extension") << "/a/b"
+                                      << "in-7";
+        QTest::newRow("bracket") << "/a/x.png[0]"
+                                 << "in-7";
+        QTest::newRow("dot file") << "/a/.png"
+                                  << "in-7";
+        QTest::newRow("non-ASCII") << "/a/b.pñg"
+                                   << "in-7";
+        QTest::newRow("colon") << "/a/label:x"
+                               << "in-7";
     }
     void inputNames()
     {
@@ -96,7 +102,8 @@ private slots:
             QVERIFY(MakePng(row, 8, 8));
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
         QCOMPARE(runner->starts.size(), 2);
-        QCOMPARE(runner->starts[0].arguments, (QStringList{"in-1.png", "-resize", "48", "out-1.ico"}));
+        QCOMPARE(runner->starts[0].arguments,
+                 (QStringList{"in-1.png", "-resize", "48", "out-1.ico"}));
         QVERIFY(runner->starts[0].folder.startsWith(m_temp + "/quorbel-work-"));
         QCOMPARE(read, window.rows);
         QVERIFY(QFile::exists(path("out/[1] a.ico")));
@@ -111,7 +118,8 @@ private slots:
         QTest::addColumn<QByteArray>("output"); // what the child leaves, exit code 0
         QTest::newRow("garbage") << QByteArray("not an icon at all");
         QTest::newRow("empty") << QByteArray();
-        QTest::newRow("cut off") << QByteArray("\0\0\1\0\1\0\20\20\0\0\1\0\40\0\0\1\0\0\26\0\0\0", 22);
+        QTest::newRow("cut off") << QByteArray("\0\0\1\0\1\0\20\20\0\0\1\0\40\0\0\1\0\0\26\0\0\0",
+                                               22);
     }
     void spoiledOutputNeverReplacesAnIcon()
     {
@@ -174,10 +182,14 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("FIFO") << "pipe.png" << "not a regular file";
-        QTest::newRow("folder") << "folder.png" << "not a regular file";
-        QTest::newRow("missing") << "gone.png" << "file not found";
-        QTest::newRow("its own icon") << "self.ico" << "same file as its source";
+        QTest::newRow("FIFO") << "pipe.png"
+                              << "not a regular file";
+        QTest::newRow("folder") << "folder.png"
+                                << "not a regular file";
+        QTest::newRow("missing") << "gone.png"
+                                 << "file not found";
+        QTest::newRow("its own icon") << "self.ico"
+                                      << "same file as its source";
     }
     void oddSourcesFailAtOnce()
     {

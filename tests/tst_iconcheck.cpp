@@ -9,9 +9,9 @@
 namespace {
 struct Entry
 {
-    int side;     // pixels; 256 is stored as 0
-    bool png;     // PNG-compressed, else a DIB
-    int claimed;  // the side the image data itself claims
+    int side;    // pixels; 256 is stored as 0
+    bool png;    // PNG-compressed, else a DIB
+    int claimed; // the side the image data itself claims
 };
 
 QByteArray dib(int side)

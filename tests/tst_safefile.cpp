@@ -101,7 +101,8 @@ private slots:
         while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
         }
         filler.close();
-        const Outcome outcome = SafeFile::replaceFile(disk + "/old.ico", QByteArray(64 * 1024, 'n'));
+        const Outcome outcome =
+            SafeFile::replaceFile(disk + "/old.ico", QByteArray(64 * 1024, 'n'));
         const QByteArray kept = ReadFile(disk + "/old.ico");
         const QStringList left = QDir(disk).entryList(QDir::Files | QDir::Hidden);
         QProcess::execute("umount", {disk});

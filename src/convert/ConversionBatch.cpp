@@ -305,8 +305,8 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     trap.run(152, [&] { m_window.letEventsRun(); });
     trap.run(154, [&] { m_window.setPointer(PointerCode::Busy); });
     trap.run(156, [&] {
-        m_output = OutputPathFor(source, m_window.isOptionSelected(8),
-                                 m_window.isOptionSelected(9), m_window.text1(), m_output);
+        m_output = OutputPathFor(source, m_window.isOptionSelected(8), m_window.isOptionSelected(9),
+                                 m_window.text1(), m_output);
     });
 
     Job job;
@@ -319,8 +319,9 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
             ConverterArguments(job.input, m_size.chosen, m_size.text, outputNameFor(job.id));
     });
     // The classic command line, for the record: the child never sees it.
-    trap.run(166,
-             [&] { job.commandLine = CommandLineFor(m_quotedTool, source, m_size.argument(), m_output); });
+    trap.run(166, [&] {
+        job.commandLine = CommandLineFor(m_quotedTool, source, m_size.argument(), m_output);
+    });
 
     auto fails = [&](const QString &reason) {
         fail(row, source, reason);
@@ -354,9 +355,9 @@ bool ConversionBatch::collides(const Job &job) const
     for (const QList<Job> *jobs : {&m_running, &m_installing}) {
         for (const Job &running : *jobs) {
             for (const QString &written : job.writes) {
-            if (running.writes.contains(written) || running.reads.contains(written))
-                return true;
-        }
+                if (running.writes.contains(written) || running.reads.contains(written))
+                    return true;
+            }
             for (const QString &read : job.reads) {
                 if (running.writes.contains(read))
                     return true;

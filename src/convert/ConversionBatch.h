@@ -86,7 +86,7 @@ private:
         int row = 0;
         QString source;
         QString target; // where the icon lands, links followed
-        QString input; // the plain name the source is reached through
+        QString input;  // the plain name the source is reached through
         QString commandLine;
         QString caption;
         int startValue = 0;

@@ -1,6 +1,5 @@
 #include "ConverterRunner.h"
 
-
 ProcessRunner::~ProcessRunner()
 {
     stopAll();

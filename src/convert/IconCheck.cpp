@@ -42,8 +42,7 @@ bool imageFits(const char *data, quint32 size)
     }
     if (height < 0)
         height = -height;
-    return width >= 1 && height >= 1 && width <= LargestIconSide &&
-           height <= 2 * LargestIconSide;
+    return width >= 1 && height >= 1 && width <= LargestIconSide && height <= 2 * LargestIconSide;
 }
 } // namespace
 

@@ -81,8 +81,8 @@ int createHidden(const QByteArray &folder, const char *stem, mode_t mode, QByteA
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         *name = folder + '/' + stem + randomSuffix();
-        const int fd = open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                            mode);
+        const int fd =
+            open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -207,8 +207,8 @@ Outcome replaceFile(const QString &target, const QByteArray &bytes)
     }
 
     QByteArray hidden;
-    const int fd = createHidden(folderOf(t), ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666,
-                                &hidden);
+    const int fd =
+        createHidden(folderOf(t), ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666, &hidden);
     if (fd < 0) {
         const int err = errno;
         if (hadFile && (err == EACCES || err == EPERM))
@@ -339,10 +339,10 @@ void stageFileIfMissing(const QString &path, const QByteArray &bytes)
     const int fd = createHidden(folderOf(p), ".emfconvert-", 0700, &hidden);
     if (fd < 0) {
         const int err = errno;
-        throw AppError(err == EACCES || err == EPERM ? ErrorNumber::PermissionDenied
-                                                     : ErrorNumber::PathNotFound,
-                       QStringLiteral("Cannot write %1: %2")
-                           .arg(path, QString::fromLocal8Bit(strerror(err))));
+        throw AppError(
+            err == EACCES || err == EPERM ? ErrorNumber::PermissionDenied
+                                          : ErrorNumber::PathNotFound,
+            QStringLiteral("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(strerror(err))));
     }
     int err = 0;
     const bool written = writeAll(fd, bytes, 0, &err);
@@ -353,8 +353,9 @@ void stageFileIfMissing(const QString &path, const QByteArray &bytes)
         err = errno;
     unlink(hidden.constData());
     if (err != 0)
-        throw AppError(61, QStringLiteral("Cannot write %1: %2")
-                               .arg(path, QString::fromLocal8Bit(strerror(err))));
+        throw AppError(
+            61,
+            QStringLiteral("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(strerror(err))));
 }
 
 bool isPrivateExecutable(const QString &path)

@@ -11,11 +11,11 @@ namespace SafeFile {
 enum class Outcome
 {
     Done,
-    Missing,           // the path (or its folder) does not exist
-    NotRegular,        // a folder, FIFO, device or socket
-    NoAccess,          // refused: permission or a read-only file system
+    Missing,    // the path (or its folder) does not exist
+    NotRegular, // a folder, FIFO, device or socket
+    NoAccess,   // refused: permission or a read-only file system
     DiskFull,
-    Failed             // anything else
+    Failed // anything else
 };
 
 // What stands at a path once links are followed.

@@ -250,6 +250,28 @@ private slots:
         QVERIFY(QFile::exists(m_temp + "/emfconvert.exe")); // ours, but not ours to run
     }
 
+    void converterRemovedMidBatchIsStagedAgain()
+    {
+        // As when another instance's batch ends and cleans up under this one.
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        bool removed = false;
+        runner->act = [&](const FakeRunner::Start &s) {
+            if (!removed) {
+                removed = QFile::remove(s.program) && QFile::remove(m_temp + "/emfconvert.exe");
+                return ChildEnd{ChildProcess::End::FailedToStart, 53, {}};
+            }
+            return FakeRunner::WriteIcon(s.output(), Qt::red);
+        };
+        QVERIFY(MakePng(path("a.png"), 8, 8));
+        window.rows << path("a.png");
+        QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
+        QVERIFY(removed);
+        QCOMPARE(runner->starts.size(), 2);
+        QVERIFY(QFile::exists(path("out/a.ico")));
+    }
+
     void converterReasonsAreShort_data()
     {
         QTest::addColumn<QByteArray>("errors");

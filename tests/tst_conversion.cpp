@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 QColor iconColour(const QString &path)
@@ -24,6 +25,12 @@ bool MakeSolidPng(const QString &path, QColor colour)
     QImage image(32, 32, QImage::Format_RGB32);
     image.fill(colour);
     return image.save(path, "PNG");
+}
+
+QSize iconSize(const QString &path)
+{
+    QImageReader reader(path, "ico");
+    return reader.size();
 }
 
 bool processGone(qint64 pid)
@@ -86,6 +93,41 @@ private slots:
         QCOMPARE(ConverterToolPath(), m_temp + QStringLiteral("/emfconvert.exe"));
         QVERIFY(LoadConverterImage().startsWith("\x7f"
                                                 "ELF"));
+    }
+
+    void privateStagingFolder()
+    {
+        // Without TEMP the converter is staged in a folder of ours alone.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qunsetenv("TEMP");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path("runtime")));
+        QCOMPARE(ConverterToolPath(), path("runtime") + "/emfconvert.exe");
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString folder = QDir::tempPath() + "/quorbel-" + QString::number(getuid());
+        QCOMPARE(ConverterToolPath(), folder + "/emfconvert.exe");
+        QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFile::Permissions());
+        QFile(folder).setPermissions(QFile(folder).permissions() | QFile::WriteOther);
+        QVERIFY_THROWS_EXCEPTION(AppError, ConverterToolPath()); // no longer private
+        QFile(folder).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (!runtime.isEmpty())
+            qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TEMP", QFile::encodeName(m_temp));
+    }
+
+    void userDefinedSizeBesideSource()
+    {
+        FakeWindow window;
+        FakeReporter reporter;
+        QVERIFY(MakePng(path("big.png"), 300, 200));
+        window.rows << path("big.png");
+        window.selectedSize = 7;
+        window.sizeText = "100";
+        window.selectedDestination = 9;
+        window.folder = "/no/such/folder"; // no obstacle beside the source
+        ConversionBatch batch(window, reporter);
+        batch.PushButton2_Click();
+        QCOMPARE(window.messages, QStringList{"Done."});
+        QCOMPARE(iconSize(path("big.ico")), QSize(100, 67));
     }
 
     void hardNamesConvertToExactlyTheirIcon_data()

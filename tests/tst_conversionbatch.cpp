@@ -50,6 +50,160 @@ private slots:
         QDir(m_temp).removeRecursively();
     }
 
+    void waitingText_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("first") << "Processing: a.png" << 50 << "Processing: a.png, Please wait.. 0";
+        QTest::newRow("later") << "Processing: a.png" << 61
+                               << "Processing: a.png, Please wait.. 11";
+        QTest::newRow("no caption") << "" << 52 << "Please wait.. 2";
+    }
+    void waitingText()
+    {
+        QFETCH(QString, caption);
+        QFETCH(int, polls);
+        QFETCH(QString, text);
+        QCOMPARE(WaitingText(caption, polls), text);
+    }
+
+    void creep_data()
+    {
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<double>("value"); // -1: the bar does not move at this poll
+        QTest::newRow("before 50") << 49 << 4 << 25 << -1.0;
+        QTest::newRow("at 50") << 50 << 4 << 25 << 25.0;
+        QTest::newRow("between") << 51 << 4 << 25 << -1.0;
+        QTest::newRow("one creep") << 200 << 4 << 25 << 27.0; // step 2.5 -> 2
+        QTest::newRow("capped") << 3650 << 4 << 25 << 48.0;   // cap 25 + 25 - 2
+        QTest::newRow("20 rows: step 0") << 200 << 20 << 50 << 50.0;
+        QTest::newRow("one row beyond 100") << 200 << 1 << 100 << 110.0;
+        QTest::newRow("one row cap 190") << 5000 << 1 << 100 << 190.0;
+    }
+    void creep()
+    {
+        QFETCH(int, polls);
+        QFETCH(int, rows);
+        QFETCH(int, start);
+        QFETCH(double, value);
+        const auto v = CreepValue(polls, rows, start);
+        if (value < 0)
+            QVERIFY(!v);
+        else
+            QCOMPARE(v.value_or(-2), value);
+    }
+
+    void outputPaths_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("destination");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("folder") << "/img/a.png" << 8 << "/out"
+                                << "/out/a.ico";
+        QTest::newRow("folder with separator") << "/img/a.png" << 8 << "/out/"
+                                               << "/out/a.ico";
+        QTest::newRow("beside source") << "/img/photo.large.png" << 9 << ""
+                                       << "/img/photo.large.ico";
+        QTest::newRow("dot name") << "/img/.png" << 9 << ""
+                                  << "/img/.png.ico";
+        QTest::newRow("no extension") << "/img/noext" << 9 << ""
+                                      << "/img/noext.ico";
+        QTest::newRow("neither: previous") << "/img/a.png" << 0 << "/out"
+                                           << "previous";
+        QTest::newRow("root folder") << "/img/a.png" << 8 << "/"
+                                     << "/a.ico";
+    }
+    void outputPaths()
+    {
+        QFETCH(QString, source);
+        QFETCH(int, destination);
+        QFETCH(QString, folder);
+        QFETCH(QString, output);
+        QCOMPARE(ConversionBatch::OutputPathFor(source, destination == 8, destination == 9, folder,
+                                                "previous"),
+                 output);
+    }
+
+    void commandLineText()
+    {
+        QCOMPARE(ConversionBatch::CommandLineFor("\"/t/emfconvert.exe\"", "/a b.png", " -resize 32",
+                                                 "/o/a b.ico"),
+                 QStringLiteral("\"/t/emfconvert.exe\" \"/a b.png\" -resize 32 \"/o/a b.ico\""));
+        QCOMPARE(ConversionBatch::CommandLineFor("\"T\"", "s", " -resize ", "o"),
+                 QStringLiteral("\"T\" \"s\" -resize  \"o\""));
+        QCOMPARE(ConversionBatch::CommandLineFor("\"T\"", "s", "", "o"),
+                 QStringLiteral("\"T\" \"s\" \"o\""));
+    }
+
+    void checksComeFirst_data()
+    {
+        QTest::addColumn<bool>("rows");
+        QTest::addColumn<int>("destination");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty list, missing folder") << false << 8 << "/no/such"
+                                                    << "No files added.";
+        QTest::newRow("missing folder") << true << 8 << "/no/such"
+                                        << "Folder does not exist. Please select another folder.";
+        QTest::newRow("empty folder text")
+            << true << 8 << ""
+            << "Folder does not exist. Please select another folder.";
+    }
+    void checksComeFirst()
+    {
+        QFETCH(bool, rows);
+        QFETCH(int, destination);
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
+        FakeWindow window;
+        FakeReporter reporter;
+        if (rows)
+            window.rows << path("a.png");
+        window.selectedDestination = destination;
+        window.folder = folder;
+        ConversionBatch batch(window, reporter);
+        batch.PushButton2_Click();
+        QCOMPARE(window.messages, QStringList{message});
+        QVERIFY(!batch.isConverting());
+        QVERIFY(!QFile::exists(m_temp + "/emfconvert.exe"));
+        QVERIFY(window.pointers.isEmpty());
+    }
+
+    void secondStartDuringBatchIsIgnored()
+    {
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        runner->delayMs = [](const FakeRunner::Start &) { return 300; };
+        for (const char *name : {"a.png", "b.png"}) {
+            QVERIFY(MakePng(path(name), 8, 8));
+            window.rows << path(name);
+        }
+        QTimer::singleShot(100, [&] {
+            QVERIFY(m_batch->isConverting());
+            m_batch->PushButton2_Click();
+        });
+        QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
+        QCOMPARE(runner->starts.size(), 2);
+        QCOMPARE(window.messages.size(), 1);
+    }
+
+    void noSizeChosenGivesNoResize()
+    {
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        QVERIFY(MakePng(path("a.png"), 8, 8));
+        window.rows << path("a.png");
+        window.selectedSize = 0;
+        runBatch(window, runner, reporter);
+        QCOMPARE(runner->starts.value(0).arguments, (QStringList{"in-1.png", "out-1.ico"}));
+    }
+
     void summaryNamesEachFailureWithItsReason()
     {
         QList<FailedFile> failed;

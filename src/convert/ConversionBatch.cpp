@@ -160,6 +160,10 @@ void ConversionBatch::PushButton2_Click()
     m_nextRow = 1;
     m_nextJobId = 1;
     m_jobs = JobCount();
+    // With a child on every core, ImageMagick's own threads only fight over them.
+    m_runner->setChildEnvironment(m_jobs > 1 && !qEnvironmentVariableIsSet("MAGICK_THREAD_LIMIT")
+                                      ? QStringList{QStringLiteral("MAGICK_THREAD_LIMIT=1")}
+                                      : QStringList());
 
     QByteArray image;
     trap.run(108, [&] { m_window.setPointer(PointerCode::Busy); });

@@ -20,7 +20,7 @@ void ProcessRunner::start(int job, const QString &program, const QStringList &ar
                              &m_context, [this, job, end] { reportEnd(job, end); },
                              Qt::QueuedConnection);
                      });
-    child->start(program, arguments, workingFolder);
+    child->start(program, arguments, workingFolder, childEnvironment());
 }
 
 void ProcessRunner::stopAll()

@@ -32,6 +32,8 @@ public:
                        const QString &workingFolder) = 0;
     // Ends every child still running; their ends are not reported.
     virtual void stopAll() = 0;
+    // Settings ("NAME=value") added to the environment of the children started next.
+    void setChildEnvironment(const QStringList &settings) { m_environment = settings; }
 
 protected:
     void reportEnd(int job, const ChildEnd &end)
@@ -39,9 +41,11 @@ protected:
         if (m_ended)
             m_ended(job, end);
     }
+    QStringList childEnvironment() const { return m_environment; }
 
 private:
     EndedHandler m_ended;
+    QStringList m_environment;
 };
 
 // The real runner: one ChildProcess per job.

@@ -38,11 +38,13 @@ ChildProcess::~ChildProcess()
 }
 
 void ChildProcess::start(const QString &program, const QStringList &arguments,
-                         const QString &workingFolder)
+                         const QString &workingFolder, const QStringList &extraEnvironment)
 {
     m_ended = false;
     m_errorOutput.clear();
     m_process.setWorkingDirectory(workingFolder);
+    if (!extraEnvironment.isEmpty())
+        m_process.setEnvironment(QProcess::systemEnvironment() + extraEnvironment);
     m_process.start(program, arguments, QIODevice::ReadOnly);
 }
 

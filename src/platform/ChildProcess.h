@@ -26,10 +26,12 @@ public:
     explicit ChildProcess(QObject *parent = nullptr);
     ~ChildProcess() override;
 
-    // Starts the program in `workingFolder` (the current one when empty); `ended`
-    // follows, also when the start fails.
+    // Starts the program in `workingFolder` (the current one when empty), with our
+    // environment plus `extraEnvironment` ("NAME=value"); `ended` follows, also when
+    // the start fails.
     void start(const QString &program, const QStringList &arguments,
-               const QString &workingFolder = QString());
+               const QString &workingFolder = QString(),
+               const QStringList &extraEnvironment = QStringList());
     // Asks the child to end at once; `ended` follows.
     void kill();
     bool isRunning() const;

@@ -224,6 +224,7 @@ void benchBatch(const QString &work, int files, int runs)
     // Below 0.5 only with two free cores: on a shared machine this shows what there was.
     print("two_loops_wall_s", median(two));
     print("two_loops_vs_bare_ratio", median(twoRatios));
+    print("batch_vs_two_loops_ratio", median(batch) / median(two));
     if (!mog.isEmpty()) {
         print("mogrify_wall_s", median(mog));
         print("batch_vs_mogrify_ratio", median(mogRatios));

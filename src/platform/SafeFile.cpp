@@ -19,7 +19,9 @@ namespace {
 
 constexpr char WorkPrefix[] = "quorbel-work-";
 constexpr char NewWorkPrefix[] = "quorbel-new-";
-// A folder that never got its lock (killed in that instant) is stale after this.
+constexpr char StagingPrefix[] = ".emfconvert-";
+// A folder that never got its lock, or a converter copy never linked in (killed in
+// that instant), is stale after this.
 constexpr time_t UnlockedFolderAgeSeconds = 60;
 
 QByteArray encoded(const QString &path)
@@ -306,6 +308,14 @@ void removeStaleWorkFolders(const QString &stagingFolder)
     const time_t now = time(nullptr);
     while (const dirent *entry = readdir(dir)) {
         const char *name = entry->d_name;
+        if (std::strncmp(name, StagingPrefix, sizeof StagingPrefix - 1) == 0) {
+            // A converter copy whose writer was killed before it could link it in.
+            struct stat st;
+            if (fstatat(stagingFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+                st.st_uid == geteuid() && now - st.st_mtime >= UnlockedFolderAgeSeconds)
+                unlinkat(stagingFd, name, 0);
+            continue;
+        }
         const bool working = std::strncmp(name, WorkPrefix, sizeof WorkPrefix - 1) == 0;
         const bool unlocked = std::strncmp(name, NewWorkPrefix, sizeof NewWorkPrefix - 1) == 0;
         if (!working && !unlocked)
@@ -336,7 +346,7 @@ void stageFileIfMissing(const QString &path, const QByteArray &bytes)
     if (lstat(p.constData(), &st) == 0)
         return;
     QByteArray hidden;
-    const int fd = createHidden(folderOf(p), ".emfconvert-", 0700, &hidden);
+    const int fd = createHidden(folderOf(p), StagingPrefix, 0700, &hidden);
     if (fd < 0) {
         const int err = errno;
         throw AppError(

@@ -61,7 +61,8 @@ private:
     int m_fd = -1;
 };
 
-// Removes the work folders of batches whose program has gone (their lock is free).
+// Removes the work folders of batches whose program has gone (their lock is free)
+// and converter copies that a killed program never finished staging.
 void removeStaleWorkFolders(const QString &stagingFolder);
 
 // Writes the file unless one is already there; it appears whole or not at all,

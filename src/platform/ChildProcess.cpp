@@ -17,6 +17,8 @@ ChildProcess::ChildProcess(QObject *parent) : QObject(parent)
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != parentPid)
             _exit(127);
+        // A group of its own, so that ending it also ends whatever it started.
+        setpgid(0, 0);
     });
     connect(&m_process, &QProcess::readyReadStandardError, this, &ChildProcess::readErrorOutput);
     connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
@@ -32,7 +34,7 @@ ChildProcess::ChildProcess(QObject *parent) : QObject(parent)
 ChildProcess::~ChildProcess()
 {
     if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
+        kill();
         m_process.waitForFinished(1000); // SIGKILL was sent: only the reaping is left
     }
 }
@@ -50,8 +52,11 @@ void ChildProcess::start(const QString &program, const QStringList &arguments,
 
 void ChildProcess::kill()
 {
-    if (m_process.state() != QProcess::NotRunning)
-        m_process.kill();
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    if (const qint64 pid = m_process.processId(); pid > 0)
+        ::kill(-pid_t(pid), SIGKILL);
+    m_process.kill();
 }
 
 bool ChildProcess::isRunning() const

@@ -560,9 +560,12 @@ private slots:
         QTemporaryDir dir;
         qputenv("TEMP", QFile::encodeName(dir.path()));
         WriteScript(dir.filePath("emfconvert.exe"), "sleep 0.3\nexit 1");
+        qputenv("QUORBEL_JOBS", "1"); // rows 2 and 3 are read after the clearing
         auto w = loadedWindow();
-        for (const char *name : {"/a.png", "/b.png", "/c.png"})
-            w->fileList().appendRow(name);
+        for (const char *name : {"a.png", "b.png", "c.png"}) {
+            WriteFile(dir.filePath(name), "PNG"); // a missing source would fail at once
+            w->fileList().appendRow(dir.filePath(name));
+        }
         child<QRadioButton>(*w, "Option9")->click();
         QTimer::singleShot(150, w.get(), [&] {
             w->setPointer(0); // as when adding a folder ends in the middle of a batch
@@ -574,6 +577,7 @@ private slots:
         QVERIFY(m_dialogs.messages.last().text.startsWith("Done."));
         QVERIFY(!w->isConverting());
         qunsetenv("TEMP");
+        qunsetenv("QUORBEL_JOBS");
     }
 
     void closingMidBatchPutsTheIconBack()
@@ -584,6 +588,7 @@ private slots:
         qputenv("TEMP", QFile::encodeName(temp));
         WriteScript(temp + "/emfconvert.exe", "eval out=\\${$#}\nprintf half > \"$out\"\nsleep 30");
         WriteFile(dir.filePath("out/a.ico"), "GOOD OLD ICON");
+        WriteFile(dir.filePath("a.png"), "PNG");
         auto w = loadedWindow();
         w->fileList().appendRow(dir.filePath("a.png"));
         child<QLineEdit>(*w, "Text1")->setText(dir.filePath("out"));

@@ -63,12 +63,18 @@ QString ProtectFromPrintfPatterns(const QString &path)
     return protectedPath;
 }
 
+QStringList SizeArguments(bool withSize, const QString &sizeText)
+{
+    if (!withSize)
+        return {};
+    return QStringList{QStringLiteral("-resize")} + SplitWindowsArguments(sizeText);
+}
+
 QStringList ConverterArguments(const QString &source, bool withSize, const QString &sizeText,
                                const QString &output)
 {
     QStringList arguments{source};
-    if (withSize)
-        arguments << QStringLiteral("-resize") << SplitWindowsArguments(sizeText);
+    arguments << SizeArguments(withSize, sizeText);
     arguments << ProtectFromPrintfPatterns(output);
     return arguments;
 }

@@ -18,7 +18,11 @@ QStringList SplitWindowsArguments(const QString &text);
 // ImageMagick expands printf patterns in output names; "%%" is a literal "%".
 QString ProtectFromPrintfPatterns(const QString &path);
 
-// The converter's arguments: source, "-resize" and the split size text when a size
-// was chosen, then the output path; each path exactly one argument.
+// The arguments that say which size (or sizes) the icon gets: "-resize" and the
+// split size text when a size was chosen. The one place a size list would grow.
+QStringList SizeArguments(bool withSize, const QString &sizeText);
+
+// The converter's arguments: source, the size arguments, then the output path;
+// each path exactly one argument.
 QStringList ConverterArguments(const QString &source, bool withSize, const QString &sizeText,
                                const QString &output);

@@ -1,15 +1,25 @@
-// "Start Converting": converts every listed file into an icon, one child at a time,
-// keeping the window alive, and never losing an icon that was already there.
+// "Start Converting": converts every listed file into an icon, several children at
+// once, keeping the window alive; an existing icon is replaced only by a good one.
 #pragma once
 
 #include "CommandLine.h"
-#include "RunAndWait.h"
+#include "ConverterRunner.h"
+#include "WaitingDisplay.h"
 #include "core/ErrorTrap.h"
 #include "core/PointerCode.h"
 #include "core/RowSource.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
+#include <optional>
+
+class QEventLoop;
+class QTimer;
+namespace SafeFile {
+class WorkFolder;
+}
 
 // What the batch needs of the main window.
 class BatchWindow : public RowSource, public ProgressDisplay
@@ -24,6 +34,12 @@ public:
     virtual void letEventsRun() = 0;
 };
 
+struct FailedFile
+{
+    QString path;
+    QString reason;
+};
+
 class ConversionBatch
 {
     Q_DISABLE_COPY_MOVE(ConversionBatch)
@@ -31,21 +47,31 @@ class ConversionBatch
 public:
     static constexpr int ListedFailures = 10;
 
-    ConversionBatch(BatchWindow &window, ErrorReporter &reporter);
+    // Without a runner the batch runs real children.
+    ConversionBatch(BatchWindow &window, ErrorReporter &reporter,
+                    std::unique_ptr<ConverterRunner> runner = nullptr);
+    ~ConversionBatch();
 
     void PushButton2_Click();
     bool isConverting() const { return m_isConverting; }
 
-    // For closing the window mid-batch: ends the running child and puts back the
-    // icon it was overwriting.
+    // For closing the window mid-batch: ends every child and removes the work folder.
     void abortForShutDown();
+
+    // How many conversions run at once: QUORBEL_JOBS when set, else one per core.
+    static int JobCount();
 
     // The output path of one source; `previous` when no destination is selected.
     static QString OutputPathFor(const QString &source, bool toFolder, bool besideSource,
                                  const QString &folder, const QString &previous);
     static QString CommandLineFor(const QString &quotedTool, const QString &source,
                                   const QString &sizeArgument, const QString &output);
-    static QString SummaryText(const QStringList &failed, int total);
+    // "Done." and, when files failed, how many and which (in list order), each
+    // followed by its reason.
+    static QString SummaryText(const QList<FailedFile> &failed, int total);
+    // The plain name the converter reads a source through: "in-<n>", plus the
+    // source's extension when that is plain letters and digits.
+    static QString InputNameFor(int job, const QString &source);
 
 private:
     struct SizeChoice
@@ -54,19 +80,63 @@ private:
         QString text;
         QString argument() const { return chosen ? QStringLiteral(" -resize ") + text : QString(); }
     };
+    struct Job
+    {
+        int id = 0;
+        int row = 0;
+        QString source;
+        QString target; // where the icon lands, links followed
+        QString input;  // the plain name the source is reached through
+        QString commandLine;
+        QString caption;
+        int startValue = 0;
+        int rowCount = 0;
+        int polls = 0;
+        int starts = 0;
+        QStringList writes; // identities this job's icon writes over
+        QStringList reads;  // identities of its source
+        QStringList arguments;
+    };
 
     SizeChoice readSizeChoice() const;
-    // Runs one conversion; false when no good icon came out of it.
-    bool convertOne(const ChildCommand &command, const QString &source, const QString &output,
-                    int rowCount);
-    void putBack();
+    void stage(const QByteArray &image);
+    bool placeTool(const QByteArray &image);
+    bool restage();
+    void dispatch();
+    // Steps 146 to 166 for one row; the job when a child is to run.
+    std::optional<Job> prepareRow(int row);
+    bool collides(const Job &job) const;
+    void startJob(Job job);
+    void jobEnded(int id, const ChildEnd &end);
+    QString finishJob(const Job &job, const ChildEnd &end);
+    void poll();
+    void fail(int row, const QString &source, const QString &reason);
 
     BatchWindow &m_window;
     ErrorReporter &m_reporter;
+    std::unique_ptr<ConverterRunner> m_runner;
     bool m_isConverting = false;
 
-    // The output being written right now and where its previous bytes are kept.
-    QString m_currentOutput;
-    QString m_currentBackup;
-    bool m_outputExisted = false;
+    // One batch's state.
+    ErrorTrap *m_trap = nullptr;
+    QEventLoop *m_loop = nullptr;
+    std::unique_ptr<SafeFile::WorkFolder> m_work;
+    QString m_toolPath;
+    QString m_quotedTool;
+    QString m_program;
+    QString m_stagingFailure;
+    SizeChoice m_size;
+    QString m_output;
+    QString m_caption;
+    int m_rows = 0;
+    int m_nextRow = 1;
+    int m_nextJobId = 1;
+    int m_jobs = 1;
+    std::optional<Job> m_parked; // waits for a running job that writes what it touches
+    QList<Job> m_running;        // in order of start: the first is the longest running
+    QList<Job> m_installing;     // children ended, icons being written out
+    QList<std::pair<int, FailedFile>> m_failed;
+    bool m_dispatching = false;
+    bool m_dispatchAgain = false;
+    bool m_aborted = false;
 };

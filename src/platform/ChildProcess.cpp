@@ -2,13 +2,27 @@
 
 #include "AppError.h"
 
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
 ChildProcess::ChildProcess(QObject *parent) : QObject(parent)
 {
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setStandardOutputFile(QProcess::nullDevice());
-    m_process.setStandardErrorFile(QProcess::nullDevice());
+    const pid_t parentPid = getpid();
+    m_process.setChildProcessModifier([parentPid] {
+        // Killed with us; and if we already went before this line, go at once.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parentPid)
+            _exit(127);
+        // A group of its own, so that ending it also ends whatever it started.
+        setpgid(0, 0);
+    });
+    connect(&m_process, &QProcess::readyReadStandardError, this, &ChildProcess::readErrorOutput);
     connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        readErrorOutput();
         finish(status == QProcess::CrashExit ? End::Crashed : End::Exited, code);
     });
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -20,28 +34,41 @@ ChildProcess::ChildProcess(QObject *parent) : QObject(parent)
 ChildProcess::~ChildProcess()
 {
     if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(2000);
+        kill();
+        m_process.waitForFinished(1000); // SIGKILL was sent: only the reaping is left
     }
 }
 
-void ChildProcess::start(const QString &program, const QStringList &arguments)
+void ChildProcess::start(const QString &program, const QStringList &arguments,
+                         const QString &workingFolder, const QStringList &extraEnvironment)
 {
     m_ended = false;
-    m_process.start(program, arguments, QIODevice::NotOpen);
+    m_errorOutput.clear();
+    m_process.setWorkingDirectory(workingFolder);
+    if (!extraEnvironment.isEmpty())
+        m_process.setEnvironment(QProcess::systemEnvironment() + extraEnvironment);
+    m_process.start(program, arguments, QIODevice::ReadOnly);
 }
 
 void ChildProcess::kill()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    if (const qint64 pid = m_process.processId(); pid > 0)
+        ::kill(-pid_t(pid), SIGKILL);
+    m_process.kill();
 }
 
 bool ChildProcess::isRunning() const
 {
     return m_process.state() != QProcess::NotRunning;
+}
+
+void ChildProcess::readErrorOutput()
+{
+    const QByteArray chunk = m_process.readAllStandardError();
+    if (m_errorOutput.size() < KeptErrorOutput)
+        m_errorOutput += chunk.left(KeptErrorOutput - m_errorOutput.size());
 }
 
 void ChildProcess::finish(End how, int exitCode)

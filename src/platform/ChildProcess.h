@@ -1,7 +1,9 @@
 // One child program started with an explicit argument list (never through a shell),
-// reporting its end by signals so that nobody has to block on it.
+// reporting its end by signals so that nobody has to block on it. The child dies
+// with the program: it never outlives a crash or a kill of its parent.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QProcess>
 #include <QStringList>
@@ -19,20 +21,31 @@ public:
         FailedToStart
     };
 
+    static constexpr qsizetype KeptErrorOutput = 4096;
+
     explicit ChildProcess(QObject *parent = nullptr);
     ~ChildProcess() override;
 
-    // Starts the program; `ended` follows, also when the start fails.
-    void start(const QString &program, const QStringList &arguments);
+    // Starts the program in `workingFolder` (the current one when empty), with our
+    // environment plus `extraEnvironment` ("NAME=value"); `ended` follows, also when
+    // the start fails.
+    void start(const QString &program, const QStringList &arguments,
+               const QString &workingFolder = QString(),
+               const QStringList &extraEnvironment = QStringList());
+    // Asks the child to end at once; `ended` follows.
     void kill();
     bool isRunning() const;
+    // The beginning of what the child wrote to its error output.
+    QByteArray errorOutput() const { return m_errorOutput; }
 
 signals:
     void ended(ChildProcess::End how, int exitCode);
 
 private:
     void finish(End how, int exitCode);
+    void readErrorOutput();
 
     QProcess m_process;
+    QByteArray m_errorOutput;
     bool m_ended = false;
 };

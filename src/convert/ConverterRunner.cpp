@@ -1,0 +1,35 @@
+#include "ConverterRunner.h"
+
+ProcessRunner::~ProcessRunner()
+{
+    stopAll();
+}
+
+void ProcessRunner::start(int job, const QString &program, const QStringList &arguments,
+                          const QString &workingFolder)
+{
+    auto *child = new ChildProcess;
+    m_children.insert(job, child);
+    QObject::connect(child, &ChildProcess::ended, child,
+                     [this, job, child](ChildProcess::End how, int exitCode) {
+                         const ChildEnd end{how, exitCode, child->errorOutput()};
+                         m_children.remove(job);
+                         child->deleteLater();
+                         // Reported from the event loop, whatever stage QProcess is in.
+                         QMetaObject::invokeMethod(
+                             &m_context, [this, job, end] { reportEnd(job, end); },
+                             Qt::QueuedConnection);
+                     });
+    child->start(program, arguments, workingFolder, childEnvironment());
+}
+
+void ProcessRunner::stopAll()
+{
+    const auto children = m_children;
+    m_children.clear();
+    for (ChildProcess *child : children) {
+        child->disconnect();
+        child->kill();
+        delete child;
+    }
+}

@@ -1,0 +1,63 @@
+#include "FailureReason.h"
+
+#include <QStringList>
+
+namespace FailureReason {
+
+QString FromConverterOutput(const QByteArray &errorOutput)
+{
+    // "prog: message `name' @ error/file.c/Function/line." -- the first such line.
+    QString line = QString::fromUtf8(errorOutput).section(QLatin1Char('\n'), 0, 0).trimmed();
+    const qsizetype colon = line.indexOf(QLatin1String(": "));
+    if (colon >= 0)
+        line = line.mid(colon + 2);
+    const qsizetype at = line.lastIndexOf(QLatin1String(" @ "));
+    if (at >= 0)
+        line = line.left(at);
+    const QString lower = line.toLower();
+    if (lower.contains(QLatin1String("-resize")) || lower.contains(QLatin1String("geometry")) ||
+        lower.contains(QLatin1String("exceeds limit")))
+        return QLatin1String(SizeNotAccepted);
+    // Every other complaint about the plain input name is about the picture.
+    if (lower.contains(QLatin1String("`in-")) || lower.contains(QLatin1String("delegate")) ||
+        lower.contains(QLatin1String("image header")) || lower.contains(QLatin1String("corrupt")))
+        return QLatin1String(NotAPicture);
+    if (line.isEmpty())
+        return QLatin1String(NoValidIcon);
+    return QStringLiteral("ImageMagick: ") + line;
+}
+
+QString ForSource(SafeFile::Outcome outcome)
+{
+    switch (outcome) {
+    case SafeFile::Outcome::Done:
+        return {};
+    case SafeFile::Outcome::Missing:
+        return QLatin1String(SourceMissing);
+    case SafeFile::Outcome::NotRegular:
+        return QLatin1String(SourceNotAFile);
+    default:
+        return QLatin1String(SourceUnreadable);
+    }
+}
+
+QString ForReplacing(SafeFile::Outcome outcome)
+{
+    switch (outcome) {
+    case SafeFile::Outcome::Done:
+        return {};
+    case SafeFile::Outcome::Missing:
+        return QLatin1String(FolderMissing);
+    case SafeFile::Outcome::NotRegular:
+        return QLatin1String(IconNameTaken);
+    case SafeFile::Outcome::NoAccess:
+        return QLatin1String(CannotWriteFolder);
+    case SafeFile::Outcome::DiskFull:
+        return QLatin1String(DiskFull);
+    case SafeFile::Outcome::Failed:
+        break;
+    }
+    return QLatin1String(WriteFailed);
+}
+
+} // namespace FailureReason

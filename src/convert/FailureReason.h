@@ -1,0 +1,33 @@
+// The short reason shown after each path in the batch's failure summary.
+#pragma once
+
+#include "platform/SafeFile.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace FailureReason {
+inline constexpr char NotAPicture[] = "not a picture that can be read";
+inline constexpr char SizeNotAccepted[] = "size not accepted";
+inline constexpr char CannotWriteFolder[] = "cannot write in the destination folder";
+inline constexpr char FolderMissing[] = "the destination folder does not exist";
+inline constexpr char DiskFull[] = "the destination disk is full";
+inline constexpr char IconNameTaken[] = "the icon's name is taken by something that is not a file";
+inline constexpr char ConverterNotStarted[] = "the converter could not be started";
+inline constexpr char ConverterStopped[] = "the converter stopped unexpectedly";
+inline constexpr char NoValidIcon[] = "the converter made no valid icon";
+inline constexpr char SameFile[] = "same file as its source";
+inline constexpr char SourceMissing[] = "file not found";
+inline constexpr char SourceNotAFile[] = "not a regular file";
+inline constexpr char SourceUnreadable[] = "the file cannot be read";
+inline constexpr char NoDestination[] = "no destination chosen";
+inline constexpr char WriteFailed[] = "the icon could not be written";
+
+// Why the converter failed, from its error output: one of the reasons above where
+// its message says so, else ImageMagick's own words.
+QString FromConverterOutput(const QByteArray &errorOutput);
+// Why the source cannot be converted, or empty when it can be read.
+QString ForSource(SafeFile::Outcome outcome);
+// Why the icon could not be put in place, or empty when it was.
+QString ForReplacing(SafeFile::Outcome outcome);
+} // namespace FailureReason

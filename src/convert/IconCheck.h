@@ -1,0 +1,12 @@
+// What a converter's output must be before it may replace an icon: a well-formed
+// Windows icon file, whatever the converter's exit code claimed.
+#pragma once
+
+#include <QByteArray>
+
+inline constexpr int LargestIconSide = 256;
+
+// An ICO header (reserved 0, type 1, at least one image), every directory entry's
+// data inside the file and past the directory, no image above 256 pixels a side.
+// Entries may be several, 256 px (stored as 0) and PNG-compressed.
+bool IsWellFormedIcon(const QByteArray &bytes);

@@ -1,0 +1,32 @@
+#include "WaitingDisplay.h"
+
+#include <cmath>
+
+namespace {
+constexpr int PollsPerCreep = 150;
+} // namespace
+
+int RoundHalfEven(double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
+
+QString WaitingText(const QString &caption, int polls)
+{
+    QString text = caption;
+    if (!caption.isEmpty())
+        text += QStringLiteral(", ");
+    return text + QStringLiteral("Please wait.. ") +
+           QString::number(polls - PollsBeforeWaitingText);
+}
+
+std::optional<double> CreepValue(int polls, int rowCount, int startValue)
+{
+    const int extra = polls - PollsBeforeWaitingText;
+    if (extra < 0 || extra % PollsPerCreep != 0 || rowCount <= 0)
+        return std::nullopt;
+    const int step = RoundHalfEven(100.0 / rowCount / 10.0);
+    const int cap = RoundHalfEven(100.0 / rowCount + startValue - step);
+    const double x = double(extra) / PollsPerCreep * step + startValue;
+    return x < cap ? x : double(cap);
+}

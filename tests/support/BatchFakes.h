@@ -1,0 +1,107 @@
+// A window and a converter runner for driving the conversion batch without widgets
+// or real children.
+#pragma once
+
+#include "convert/ConversionBatch.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QTimer>
+#include <functional>
+
+class FakeWindow final : public BatchWindow
+{
+public:
+    QStringList rows;
+    int selectedSize = 4;        // 0: none, 1..7
+    int selectedDestination = 8; // 0: none, 8 or 9
+    QString folder;
+    QString sizeText = QStringLiteral("32");
+    QStringList messages;
+    QStringList texts;
+    QList<double> values;
+    QList<int> pointers;
+    QString text = QStringLiteral("Progress Bar");
+    int value = 0;
+
+    int numberOfRows() const override { return int(rows.size()); }
+    QString rowText(int row) const override { return rows.at(row - 1); }
+    bool isOptionSelected(int n) const override
+    {
+        return n == selectedSize || n == selectedDestination;
+    }
+    QString text1() const override { return folder; }
+    QString text2() const override { return sizeText; }
+    void setPointer(int code) override { pointers << code; }
+    void showMessage(const QString &m) override { messages << m; }
+    void letEventsRun() override { QCoreApplication::processEvents(); }
+    QString progressText() const override { return text; }
+    void setProgressText(const QString &t) override
+    {
+        text = t;
+        texts << t;
+    }
+    int progressValue() const override { return value; }
+    void setProgressValue(double v) override
+    {
+        values << v;
+        value = qBound(0, RoundHalfEven(v), 100);
+    }
+};
+
+// Children that do what `act` says after `delayMs`, in the work folder they were given.
+class FakeRunner final : public ConverterRunner
+{
+public:
+    struct Start
+    {
+        int job = 0;
+        QString program;
+        QStringList arguments;
+        QString folder;
+        QString input() const { return folder + '/' + arguments.first(); }
+        QString output() const { return folder + '/' + arguments.last(); }
+    };
+    QList<Start> starts;
+    std::function<ChildEnd(const Start &)> act = [](const Start &start) {
+        return WriteIcon(start.output(), Qt::green);
+    };
+    std::function<int(const Start &)> delayMs = [](const Start &) { return 10; };
+    int running = 0;
+    int mostRunning = 0;
+    int stops = 0;
+
+    static ChildEnd WriteIcon(const QString &path, QColor colour)
+    {
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(colour);
+        image.save(path, "ICO");
+        return {ChildProcess::End::Exited, 0, {}};
+    }
+
+    void start(int job, const QString &program, const QStringList &arguments,
+               const QString &folder) override
+    {
+        const Start s{job, program, arguments, folder};
+        starts << s;
+        mostRunning = std::max(mostRunning, ++running);
+        const int generation = m_generation;
+        QTimer::singleShot(delayMs(s), &m_context, [this, s, generation] {
+            if (generation != m_generation)
+                return;
+            --running;
+            reportEnd(s.job, act(s));
+        });
+    }
+    void stopAll() override
+    {
+        ++stops;
+        ++m_generation;
+        running = 0;
+    }
+
+private:
+    QObject m_context;
+    int m_generation = 0;
+};

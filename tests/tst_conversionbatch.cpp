@@ -1,0 +1,484 @@
+// The batch with a fake runner: what the user sees, the order rules under parallel
+// runs, the checks before and after each child, and the summary's reasons.
+#include "BatchFakes.h"
+#include "TestSupport.h"
+#include "convert/ConverterTool.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+class TestConversionBatch : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_temp;
+    std::unique_ptr<ConversionBatch> m_batch;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    // Runs a batch over `rows` into folder "out" with a fake runner set up by `setUp`.
+    QString runBatch(FakeWindow &window, FakeRunner *runner, FakeReporter &reporter)
+    {
+        QDir().mkpath(path("out"));
+        if (window.folder.isEmpty())
+            window.folder = path("out");
+        // The batch owns the runner; it stays until the test ends so the test may ask it.
+        m_batch = std::make_unique<ConversionBatch>(window, reporter,
+                                                    std::unique_ptr<ConverterRunner>(runner));
+        m_batch->PushButton2_Click();
+        return window.messages.value(0);
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_temp = path("temp");
+        QDir().mkpath(m_temp);
+        qputenv("TEMP", QFile::encodeName(m_temp));
+        qputenv("QUORBEL_JOBS", "3");
+    }
+    void cleanup()
+    {
+        m_batch.reset();
+        QDir(path("out")).removeRecursively();
+        QDir(m_temp).removeRecursively();
+    }
+
+    void waitingText_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("first") << "Processing: a.png" << 50 << "Processing: a.png, Please wait.. 0";
+        QTest::newRow("later") << "Processing: a.png" << 61
+                               << "Processing: a.png, Please wait.. 11";
+        QTest::newRow("no caption") << "" << 52 << "Please wait.. 2";
+    }
+    void waitingText()
+    {
+        QFETCH(QString, caption);
+        QFETCH(int, polls);
+        QFETCH(QString, text);
+        QCOMPARE(WaitingText(caption, polls), text);
+    }
+
+    void creep_data()
+    {
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<double>("value"); // -1: the bar does not move at this poll
+        QTest::newRow("before 50") << 49 << 4 << 25 << -1.0;
+        QTest::newRow("at 50") << 50 << 4 << 25 << 25.0;
+        QTest::newRow("between") << 51 << 4 << 25 << -1.0;
+        QTest::newRow("one creep") << 200 << 4 << 25 << 27.0; // step 2.5 -> 2
+        QTest::newRow("capped") << 3650 << 4 << 25 << 48.0;   // cap 25 + 25 - 2
+        QTest::newRow("20 rows: step 0") << 200 << 20 << 50 << 50.0;
+        QTest::newRow("one row beyond 100") << 200 << 1 << 100 << 110.0;
+        QTest::newRow("one row cap 190") << 5000 << 1 << 100 << 190.0;
+    }
+    void creep()
+    {
+        QFETCH(int, polls);
+        QFETCH(int, rows);
+        QFETCH(int, start);
+        QFETCH(double, value);
+        const auto v = CreepValue(polls, rows, start);
+        if (value < 0)
+            QVERIFY(!v);
+        else
+            QCOMPARE(v.value_or(-2), value);
+    }
+
+    void outputPaths_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("destination");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("folder") << "/img/a.png" << 8 << "/out"
+                                << "/out/a.ico";
+        QTest::newRow("folder with separator") << "/img/a.png" << 8 << "/out/"
+                                               << "/out/a.ico";
+        QTest::newRow("beside source") << "/img/photo.large.png" << 9 << ""
+                                       << "/img/photo.large.ico";
+        QTest::newRow("dot name") << "/img/.png" << 9 << ""
+                                  << "/img/.png.ico";
+        QTest::newRow("no extension") << "/img/noext" << 9 << ""
+                                      << "/img/noext.ico";
+        QTest::newRow("neither: previous") << "/img/a.png" << 0 << "/out"
+                                           << "previous";
+        QTest::newRow("root folder") << "/img/a.png" << 8 << "/"
+                                     << "/a.ico";
+    }
+    void outputPaths()
+    {
+        QFETCH(QString, source);
+        QFETCH(int, destination);
+        QFETCH(QString, folder);
+        QFETCH(QString, output);
+        QCOMPARE(ConversionBatch::OutputPathFor(source, destination == 8, destination == 9, folder,
+                                                "previous"),
+                 output);
+    }
+
+    void commandLineText()
+    {
+        QCOMPARE(ConversionBatch::CommandLineFor("\"/t/emfconvert.exe\"", "/a b.png", " -resize 32",
+                                                 "/o/a b.ico"),
+                 QStringLiteral("\"/t/emfconvert.exe\" \"/a b.png\" -resize 32 \"/o/a b.ico\""));
+        QCOMPARE(ConversionBatch::CommandLineFor("\"T\"", "s", " -resize ", "o"),
+                 QStringLiteral("\"T\" \"s\" -resize  \"o\""));
+        QCOMPARE(ConversionBatch::CommandLineFor("\"T\"", "s", "", "o"),
+                 QStringLiteral("\"T\" \"s\" \"o\""));
+    }
+
+    void checksComeFirst_data()
+    {
+        QTest::addColumn<bool>("rows");
+        QTest::addColumn<int>("destination");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty list, missing folder") << false << 8 << "/no/such"
+                                                    << "No files added.";
+        QTest::newRow("missing folder") << true << 8 << "/no/such"
+                                        << "Folder does not exist. Please select another folder.";
+        QTest::newRow("empty folder text")
+            << true << 8 << ""
+            << "Folder does not exist. Please select another folder.";
+    }
+    void checksComeFirst()
+    {
+        QFETCH(bool, rows);
+        QFETCH(int, destination);
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
+        FakeWindow window;
+        FakeReporter reporter;
+        if (rows)
+            window.rows << path("a.png");
+        window.selectedDestination = destination;
+        window.folder = folder;
+        ConversionBatch batch(window, reporter);
+        batch.PushButton2_Click();
+        QCOMPARE(window.messages, QStringList{message});
+        QVERIFY(!batch.isConverting());
+        QVERIFY(!QFile::exists(m_temp + "/emfconvert.exe"));
+        QVERIFY(window.pointers.isEmpty());
+    }
+
+    void secondStartDuringBatchIsIgnored()
+    {
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        runner->delayMs = [](const FakeRunner::Start &) { return 300; };
+        for (const char *name : {"a.png", "b.png"}) {
+            QVERIFY(MakePng(path(name), 8, 8));
+            window.rows << path(name);
+        }
+        QTimer::singleShot(100, [&] {
+            QVERIFY(m_batch->isConverting());
+            m_batch->PushButton2_Click();
+        });
+        QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
+        QCOMPARE(runner->starts.size(), 2);
+        QCOMPARE(window.messages.size(), 1);
+    }
+
+    void noSizeChosenGivesNoResize()
+    {
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        QVERIFY(MakePng(path("a.png"), 8, 8));
+        window.rows << path("a.png");
+        window.selectedSize = 0;
+        runBatch(window, runner, reporter);
+        QCOMPARE(runner->starts.value(0).arguments, (QStringList{"in-1.png", "out-1.ico"}));
+    }
+
+    void summaryNamesEachFailureWithItsReason()
+    {
+        QList<FailedFile> failed;
+        for (int i = 1; i <= 12; ++i)
+            failed << FailedFile{QStringLiteral("/p/bad%1.png").arg(i), "size not accepted"};
+        QStringList expected{"Done.", "", "12 of 13 files could not be converted:"};
+        for (int i = 1; i <= 10; ++i)
+            expected << QStringLiteral("/p/bad%1.png (size not accepted)").arg(i);
+        expected << "... and 2 more.";
+        QCOMPARE(ConversionBatch::SummaryText(failed, 13).split("\r\n"), expected);
+        QCOMPARE(ConversionBatch::SummaryText({}, 3), QStringLiteral("Done."));
+    }
+
+    void inputNames_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("png") << "/a/b.png"
+                             << "in-7.png";
+        QTest::newRow("no extension") << "/a/b"
+                                      << "in-7";
+        QTest::newRow("bracket") << "/a/x.png[0]"
+                                 << "in-7";
+        QTest::newRow("dot file") << "/a/.png"
+                                  << "in-7";
+        QTest::newRow("non-ASCII") << "/a/b.pñg"
+                                   << "in-7";
+        QTest::newRow("colon") << "/a/label:x"
+                               << "in-7";
+    }
+    void inputNames()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, name);
+        QCOMPARE(ConversionBatch::InputNameFor(7, source), name);
+    }
+
+    void childrenSeeOnlyPlainNamesInTheirOwnFolder()
+    {
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        QStringList read;
+        runner->act = [&](const FakeRunner::Start &s) {
+            read << QFileInfo(s.input()).symLinkTarget();
+            return FakeRunner::WriteIcon(s.output(), Qt::red);
+        };
+        window.rows << path("[1] a.png") << path("b*.png");
+        for (const QString &row : window.rows)
+            QVERIFY(MakePng(row, 8, 8));
+        QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
+        QCOMPARE(runner->starts.size(), 2);
+        QCOMPARE(runner->starts[0].arguments,
+                 (QStringList{"in-1.png", "-resize", "48", "out-1.ico"}));
+        QVERIFY(runner->starts[0].folder.startsWith(m_temp + "/quorbel-work-"));
+        QCOMPARE(read, window.rows);
+        QVERIFY(QFile::exists(path("out/[1] a.ico")));
+        QVERIFY(QFile::exists(path("out/b*.ico")));
+        // Nothing is left in the staging folder: no work folder, no converter.
+        QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{});
+    }
+
+    void spoiledOutputNeverReplacesAnIcon_data()
+    {
+        QTest::addColumn<QByteArray>("output"); // what the child leaves, exit code 0
+        QTest::newRow("garbage") << QByteArray("not an icon at all");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("cut off") << QByteArray("\0\0\1\0\1\0\20\20\0\0\1\0\40\0\0\1\0\0\26\0\0\0",
+                                               22);
+    }
+    void spoiledOutputNeverReplacesAnIcon()
+    {
+        QFETCH(QByteArray, output);
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        runner->act = [&](const FakeRunner::Start &s) {
+            WriteFile(s.output(), output);
+            return ChildEnd{ChildProcess::End::Exited, 0, {}};
+        };
+        WriteFile(path("out/kept.ico"), "OLD ICON BYTES");
+        QVERIFY(MakePng(path("kept.png"), 8, 8));
+        window.rows << path("kept.png");
+        const QString message = runBatch(window, runner, reporter);
+        QCOMPARE(ReadFile(path("out/kept.ico")), QByteArray("OLD ICON BYTES"));
+        QVERIFY2(message.endsWith("kept.png (the converter made no valid icon)"),
+                 qPrintable(message));
+    }
+
+    void laterRowWinsUnderParallelRuns()
+    {
+        // Rows 1 and 3 give the same icon; row 1's child is much slower.
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        runner->delayMs = [](const FakeRunner::Start &s) { return s.job == 1 ? 300 : 10; };
+        runner->act = [](const FakeRunner::Start &s) {
+            return FakeRunner::WriteIcon(s.output(), s.job == 1 ? Qt::red : Qt::blue);
+        };
+        QDir().mkpath(path("a"));
+        QDir().mkpath(path("b"));
+        for (const char *name : {"a/same.png", "other.png", "b/same.png", "more.png"}) {
+            QVERIFY(MakePng(path(name), 8, 8));
+            window.rows << path(name);
+        }
+        QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
+        QCOMPARE(QImage(path("out/same.ico")).pixelColor(4, 4), QColor(Qt::blue));
+        QVERIFY(runner->mostRunning >= 2);
+    }
+
+    void displayAdvancesAsFilesStart()
+    {
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        for (const char *name : {"a.png", "b.png", "c.png", "d.png"}) {
+            QVERIFY(MakePng(path(name), 8, 8));
+            window.rows << path(name);
+        }
+        QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
+        QCOMPARE(window.values, (QList<double>{25, 50, 75, 100, 0}));
+        QVERIFY(window.texts.contains("Processing: d.png"));
+        QCOMPARE(window.text, QStringLiteral("Progress Bar"));
+        QCOMPARE(window.pointers.first(), 11);
+        QCOMPARE(window.pointers.last(), 0);
+    }
+
+    void oddSourcesFailAtOnce_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("FIFO") << "pipe.png"
+                              << "not a regular file";
+        QTest::newRow("folder") << "folder.png"
+                                << "not a regular file";
+        QTest::newRow("missing") << "gone.png"
+                                 << "file not found";
+        QTest::newRow("its own icon") << "self.ico"
+                                      << "same file as its source";
+    }
+    void oddSourcesFailAtOnce()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        QVERIFY(mkfifo(QFile::encodeName(path("pipe.png")).constData(), 0600) == 0 ||
+                errno == EEXIST);
+        QDir().mkpath(path("folder.png"));
+        WriteFile(path("self.ico"), "SOURCE");
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        window.rows << path(name);
+        window.selectedDestination = 9;
+        const QString message = runBatch(window, runner, reporter);
+        QVERIFY(runner->starts.isEmpty());
+        QVERIFY2(message.endsWith(path(name) + " (" + reason + ")"), qPrintable(message));
+        QCOMPARE(ReadFile(path("self.ico")), QByteArray("SOURCE"));
+    }
+
+    void stagingProblemIsReportedOnce()
+    {
+        // A staging folder that is not private: one report, every file fails with a reason.
+        qunsetenv("TEMP");
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path("no/such/runtime")));
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        for (const char *name : {"a.png", "b.png", "c.png"})
+            window.rows << path(name);
+        WriteFile(path("out/a.ico"), "OLD");
+        const QString message = runBatch(window, runner, reporter);
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        QCOMPARE(reporter.reports.size(), 1);
+        QVERIFY(reporter.reports.first().contains("PushButton2_Click at line 112"));
+        QVERIFY(runner->starts.isEmpty());
+        QVERIFY2(message.contains("3 of 3 files could not be converted:\r\n" + path("a.png") +
+                                  " (the converter could not be started)"),
+                 qPrintable(message));
+        QCOMPARE(ReadFile(path("out/a.ico")), QByteArray("OLD"));
+    }
+
+    void someoneElsesConverterIsNeitherRunNorDeleted()
+    {
+        // As in a shared sticky TEMP where another user staged first.
+        WriteScript(m_temp + "/emfconvert.exe", "exit 0");
+        if (::chown(QFile::encodeName(m_temp + "/emfconvert.exe").constData(), 65534, 65534) != 0)
+            QSKIP("needs to give a file to another user");
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        QVERIFY(MakePng(path("a.png"), 8, 8));
+        window.rows << path("a.png");
+        runBatch(window, runner, reporter);
+        QCOMPARE(reporter.reports.size(), 1);
+        QVERIFY(runner->starts.isEmpty());
+        QVERIFY(QFile::exists(m_temp + "/emfconvert.exe")); // ours, but not ours to run
+    }
+
+    void converterRemovedMidBatchIsStagedAgain()
+    {
+        // As when another instance's batch ends and cleans up under this one.
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        bool removed = false;
+        runner->act = [&](const FakeRunner::Start &s) {
+            if (!removed) {
+                removed = QFile::remove(s.program) && QFile::remove(m_temp + "/emfconvert.exe");
+                return ChildEnd{ChildProcess::End::FailedToStart, 53, {}};
+            }
+            return FakeRunner::WriteIcon(s.output(), Qt::red);
+        };
+        QVERIFY(MakePng(path("a.png"), 8, 8));
+        window.rows << path("a.png");
+        QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
+        QVERIFY(removed);
+        QCOMPARE(runner->starts.size(), 2);
+        QVERIFY(QFile::exists(path("out/a.ico")));
+    }
+
+    void converterReasonsAreShort_data()
+    {
+        QTest::addColumn<QByteArray>("errors");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not a picture")
+            << QByteArray("convert-im6.q16: improper image header `in-1.png' @ "
+                          "error/png.c/ReadPNGImage/4115.\nconvert-im6.q16: no images defined")
+            << "not a picture that can be read";
+        QTest::newRow("too large") << QByteArray("convert-im6.q16: width or height exceeds limit "
+                                                 "`out-1.ico' @ error/icon.c/WriteICONImage/939.")
+                                   << "size not accepted";
+        QTest::newRow("bad size") << QByteArray("convert-im6.q16: invalid argument for option "
+                                                "`-resize': abc @ error/convert.c/Convert/2568.")
+                                  << "size not accepted";
+        QTest::newRow("other") << QByteArray("convert-im6.q16: memory allocation failed @ x.c")
+                               << "ImageMagick: memory allocation failed";
+    }
+    void converterReasonsAreShort()
+    {
+        QFETCH(QByteArray, errors);
+        QFETCH(QString, reason);
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        runner->act = [&](const FakeRunner::Start &) {
+            return ChildEnd{ChildProcess::End::Exited, 1, errors};
+        };
+        QVERIFY(MakePng(path("a.png"), 8, 8));
+        window.rows << path("a.png");
+        const QString message = runBatch(window, runner, reporter);
+        QVERIFY2(message.endsWith(" (" + reason + ")"), qPrintable(message));
+    }
+
+    void staleWorkFolderOfAGoneProgramIsRemoved()
+    {
+        QDir().mkpath(m_temp + "/quorbel-work-AbCdEf");
+        WriteFile(m_temp + "/quorbel-work-AbCdEf/in-1.png", "left behind");
+        QDir().mkpath(m_temp + "/quorbel-work-keep");
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        QVERIFY(MakePng(path("a.png"), 8, 8));
+        window.rows << path("a.png");
+        // A live batch's folder is locked; this one stands for another running instance.
+        const int lock = ::open(QFile::encodeName(m_temp + "/quorbel-work-keep").constData(),
+                                O_RDONLY | O_DIRECTORY);
+        QVERIFY(lock >= 0 && flock(lock, LOCK_EX) == 0);
+        runBatch(window, runner, reporter);
+        ::close(lock);
+        QVERIFY(!QFile::exists(m_temp + "/quorbel-work-AbCdEf"));
+        QVERIFY(QFile::exists(m_temp + "/quorbel-work-keep"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConversionBatch)
+#include "tst_conversionbatch.moc"

@@ -1,0 +1,126 @@
+// Replacing an icon: links, hard links, owners, full disks; the staged converter.
+#include "TestSupport.h"
+#include "platform/SafeFile.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using SafeFile::Outcome;
+
+class TestSafeFile : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    static struct stat statOf(const QString &file)
+    {
+        struct stat st = {};
+        ::stat(QFile::encodeName(file).constData(), &st);
+        return st;
+    }
+
+private slots:
+    void replacesKeepingModeAndOwner()
+    {
+        WriteFile(path("a.ico"), "OLD", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        if (geteuid() == 0)
+            QVERIFY(::chown(QFile::encodeName(path("a.ico")).constData(), 65534, 65534) == 0);
+        const struct stat before = statOf(path("a.ico"));
+        QCOMPARE(SafeFile::replaceFile(path("a.ico"), "NEW BYTES"), Outcome::Done);
+        QCOMPARE(ReadFile(path("a.ico")), QByteArray("NEW BYTES"));
+        const struct stat after = statOf(path("a.ico"));
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ico"});
+    }
+
+    void unreadableIconIsReplaced()
+    {
+        WriteFile(path("w.ico"), "OLD", QFile::WriteOwner);
+        QCOMPARE(SafeFile::replaceFile(path("w.ico"), "NEW"), Outcome::Done);
+        QFile(path("w.ico")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(ReadFile(path("w.ico")), QByteArray("NEW"));
+    }
+
+    void hardLinkedIconChangesUnderEveryName()
+    {
+        WriteFile(path("h1.ico"), "OLD OLD OLD");
+        QVERIFY(SafeFile::makeHardLink(path("h1.ico"), path("h2.ico")));
+        QCOMPARE(SafeFile::replaceFile(path("h1.ico"), "NEW"), Outcome::Done);
+        QCOMPARE(ReadFile(path("h2.ico")), QByteArray("NEW"));
+        QCOMPARE(statOf(path("h1.ico")).st_ino, statOf(path("h2.ico")).st_ino);
+    }
+
+    void linksAreFollowed_data()
+    {
+        QTest::addColumn<bool>("dangling");
+        QTest::newRow("to an icon") << false;
+        QTest::newRow("dangling") << true;
+    }
+    void linksAreFollowed()
+    {
+        QFETCH(bool, dangling);
+        QDir().mkpath(path("real"));
+        QFile::remove(path("real/t.ico"));
+        QFile::remove(path("l.ico"));
+        if (!dangling)
+            WriteFile(path("real/t.ico"), "OLD");
+        QVERIFY(SafeFile::makeSymbolicLink("real/t.ico", path("l.ico")));
+        const SafeFile::Target target = SafeFile::resolveTarget(path("l.ico"));
+        QCOMPARE(target.path, path("real/t.ico"));
+        QCOMPARE(target.exists, !dangling);
+        QCOMPARE(SafeFile::replaceFile(target.path, "NEW"), Outcome::Done);
+        QVERIFY(QFileInfo(path("l.ico")).isSymLink());
+        QCOMPARE(ReadFile(path("l.ico")), QByteArray("NEW"));
+    }
+
+    void fullDiskKeepsTheOldIcon_data()
+    {
+        QTest::addColumn<bool>("hardLinked");
+        QTest::newRow("beside") << false;
+        QTest::newRow("in place") << true;
+    }
+    void fullDiskKeepsTheOldIcon()
+    {
+        QFETCH(bool, hardLinked);
+        const QString disk = path(QStringLiteral("disk%1").arg(hardLinked));
+        QDir().mkpath(disk);
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=256k", "tmpfs", disk}) != 0)
+            QSKIP("cannot mount a small file system here");
+        WriteFile(disk + "/old.ico", "OLD ICON");
+        if (hardLinked)
+            QVERIFY(SafeFile::makeHardLink(disk + "/old.ico", disk + "/other.ico"));
+        QFile filler(disk + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
+        }
+        filler.close();
+        const Outcome outcome =
+            SafeFile::replaceFile(disk + "/old.ico", QByteArray(64 * 1024, 'n'));
+        const QByteArray kept = ReadFile(disk + "/old.ico");
+        const QStringList left = QDir(disk).entryList(QDir::Files | QDir::Hidden);
+        QProcess::execute("umount", {disk});
+        QCOMPARE(outcome, Outcome::DiskFull);
+        QCOMPARE(kept, QByteArray("OLD ICON"));
+        QCOMPARE(left.size(), hardLinked ? 3 : 2);
+    }
+
+    void stagingKeepsAFileAlreadyThere()
+    {
+        SafeFile::stageFileIfMissing(path("tool"), "FIRST");
+        SafeFile::stageFileIfMissing(path("tool"), "SECOND");
+        QCOMPARE(ReadFile(path("tool")), QByteArray("FIRST"));
+        QVERIFY(SafeFile::isPrivateExecutable(path("tool")));
+        QCOMPARE(QDir(m_dir.path()).entryList({"*tool*", ".emf*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"tool"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSafeFile)
+#include "tst_safefile.moc"

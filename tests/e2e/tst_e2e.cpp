@@ -284,9 +284,7 @@ private slots:
 
     void dropTreeWithLoopAndUnreadableFolder()
     {
-        // The stand-in converter notes each row it is given: the list, in order.
-        WriteScript(path("temp/emfconvert.exe"),
-                    "printf '%s\\n' \"$1\" >> " + path("rows.log").toUtf8() + "\nexit 1");
+        WriteScript(path("temp/emfconvert.exe"), "exit 1");
         WriteFile(path("drop/a.png"), "x");
         WriteFile(path("drop/z/z.png"), "x");
         WriteFile(path("drop/.hidden.png"), "x");
@@ -302,9 +300,13 @@ private slots:
         QCOMPARE(m_app.state(), QProcess::Running);
         click(BesideSource);
         click(Start);
-        QVERIFY(nextMessage(0).startsWith("Done.\\n\\n2 of 2 files could not be converted:"));
-        QCOMPARE(QString::fromUtf8(ReadFile(path("rows.log"))).split('\n', Qt::SkipEmptyParts),
-                 (QStringList{path("drop/a.png"), path("drop/z/z.png")}));
+        // The summary names every listed file, in list order.
+        const QString summary = nextMessage(0);
+        QVERIFY2(summary.startsWith("Done.\\n\\n2 of 2 files could not be converted:"),
+                 qPrintable(summary));
+        const qsizetype first = summary.indexOf(path("drop/a.png") + " (");
+        QVERIFY(first > 0);
+        QVERIFY(summary.indexOf(path("drop/z/z.png") + " (") > first);
         closeApp();
     }
 
@@ -349,7 +351,7 @@ private slots:
         xprop.start(QStringLiteral("xprop"), {"-id", m_window, "_NET_WM_ICON"});
         QVERIFY(xprop.waitForFinished());
         const QString answer = QString::fromUtf8(xprop.readAllStandardOutput());
-        QVERIFY2(answer.contains(QLatin1String("Icon (")), qPrintable(answer));
+        QVERIFY2(answer.startsWith(QLatin1String("_NET_WM_ICON(CARDINAL) =")), qPrintable(answer));
         closeApp();
     }
 };

@@ -1,7 +1,62 @@
-// Reading a list of icon sizes typed as the user-defined size.
+// Lists of icon sizes typed as the user-defined size: reading them, and the icons
+// ImageMagick makes of them.
+#include "BatchFakes.h"
+#include "TestSupport.h"
 #include "convert/SizeList.h"
 
+#include <QImageReader>
+#include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+struct Entry
+{
+    int width;
+    int height;
+    bool png;
+};
+
+// The entries an icon file's directory lists, in order.
+QList<Entry> entriesOf(const QByteArray &icon)
+{
+    auto u16 = [&](qsizetype at) { return int(quint8(icon[at]) | quint8(icon[at + 1]) << 8); };
+    auto u32 = [&](qsizetype at) { return qint64(u16(at)) | qint64(u16(at + 2)) << 16; };
+    QList<Entry> entries;
+    if (icon.size() < 6)
+        return entries;
+    for (int i = 0; i < u16(4); ++i) {
+        const qsizetype at = 6 + 16 * i;
+        const int w = quint8(icon[at]), h = quint8(icon[at + 1]);
+        const bool png = icon.mid(u32(at + 12), 4) == "\x89PNG";
+        entries.append({w ? w : 256, h ? h : 256, png});
+    }
+    return entries;
+}
+
+// A 200 x 100 picture, solid blue.
+QString wideBluePicture(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("wide.png"));
+    QImage image(200, 100, QImage::Format_ARGB32);
+    image.fill(Qt::blue);
+    image.save(path, "PNG");
+    return path;
+}
+
+// Converts one file beside itself with the user-defined size text.
+QStringList convert(const QString &source, const QString &sizeText)
+{
+    FakeWindow window;
+    FakeReporter reporter;
+    window.rows << source;
+    window.selectedSize = 7;
+    window.sizeText = sizeText;
+    window.selectedDestination = 9;
+    ConversionBatch batch(window, reporter);
+    batch.PushButton2_Click();
+    return window.messages + reporter.reports;
+}
+} // namespace
 
 class TestSizeList : public QObject
 {
@@ -35,6 +90,61 @@ private slots:
         QCOMPARE(parsed.has_value(), valid);
         if (valid)
             QCOMPARE(*parsed, sizes);
+    }
+
+    void listGivesOneSquareEntryPerSize()
+    {
+        QTemporaryDir dir;
+        qputenv("TEMP", QFile::encodeName(dir.path()));
+        const QString source = wideBluePicture(dir);
+        const QString icon = dir.filePath(QStringLiteral("wide.ico"));
+        QCOMPARE(convert(source, QStringLiteral("16, 24,32,48,256")), QStringList{"Done."});
+        const QList<Entry> entries = entriesOf(ReadFile(icon));
+        QCOMPARE(entries.size(), 5);
+        const int sizes[] = {16, 24, 32, 48, 256};
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(entries[i].width, sizes[i]);
+            QCOMPARE(entries[i].height, sizes[i]);
+        }
+        QVERIFY(entries[4].png); // as Windows expects its largest entry
+
+        // The 48 px entry: the picture fitted across, transparent above and below.
+        QImageReader reader(icon, "ico");
+        QVERIFY(reader.jumpToImage(3));
+        const QImage entry = reader.read();
+        QCOMPARE(entry.size(), QSize(48, 48));
+        QCOMPARE(entry.pixelColor(24, 24), QColor(Qt::blue));
+        QCOMPARE(entry.pixelColor(24, 2).alpha(), 0);
+        QCOMPARE(entry.pixelColor(24, 45).alpha(), 0);
+
+        // A single size keeps its meaning: the picture's shape, one entry.
+        QCOMPARE(convert(source, QStringLiteral("48")), QStringList{"Done."});
+        const QList<Entry> single = entriesOf(ReadFile(icon));
+        QCOMPARE(single.size(), 1);
+        QCOMPARE(QSize(single[0].width, single[0].height), QSize(48, 24));
+        qunsetenv("TEMP");
+    }
+
+    void badListFailsByNameWritingNothing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("letters") << "16,abc";
+        QTest::newRow("too large") << "16,512";
+        QTest::newRow("empty member") << "16,,32";
+    }
+
+    void badListFailsByNameWritingNothing()
+    {
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        qputenv("TEMP", QFile::encodeName(dir.path()));
+        const QString source = wideBluePicture(dir);
+        const QStringList shown = convert(source, text);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.first().startsWith(QStringLiteral("Done.")));
+        QVERIFY(shown.first().contains(source + QStringLiteral(" (size not accepted)")));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("wide.ico"))));
+        qunsetenv("TEMP");
     }
 
     void singleSizesAreNoList()

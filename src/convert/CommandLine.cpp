@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "SizeList.h"
+
 QStringList SplitWindowsArguments(const QString &text)
 {
     QStringList arguments;
@@ -67,6 +69,11 @@ QStringList SizeArguments(bool withSize, const QString &sizeText)
 {
     if (!withSize)
         return {};
+    if (isSizeList(sizeText)) {
+        // A list that cannot be read is refused before any child runs.
+        if (const auto sizes = parseSizeList(sizeText))
+            return sizeListArguments(*sizes);
+    }
     return QStringList{QStringLiteral("-resize")} + SplitWindowsArguments(sizeText);
 }
 

@@ -3,6 +3,7 @@
 #include "ConverterTool.h"
 #include "FailureReason.h"
 #include "IconCheck.h"
+#include "SizeList.h"
 #include "core/PathHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeFile.h"
@@ -335,6 +336,8 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
         return fails(m_stagingFailure);
     if (m_output.isEmpty())
         return fails(QLatin1String(FailureReason::NoDestination));
+    if (m_size.chosen && isSizeList(m_size.text) && !parseSizeList(m_size.text))
+        return fails(QLatin1String(FailureReason::SizeNotAccepted));
     // A FIFO or a device would hold the converter for ever: such a source fails now.
     const QString sourceProblem = FailureReason::ForSource(SafeFile::checkReadableFile(source));
     if (!sourceProblem.isEmpty())

@@ -23,8 +23,10 @@ std::optional<QList<int>> parseSizeList(const QString &sizeText)
 
 QStringList sizeListArguments(const QList<int> &sizes)
 {
-    QStringList arguments{QStringLiteral("-background"), QStringLiteral("none"),
-                          QStringLiteral("-gravity"), QStringLiteral("center")};
+    // Eight bits a channel: Windows reads no deeper compressed entries.
+    QStringList arguments{QStringLiteral("-depth"),      QStringLiteral("8"),
+                          QStringLiteral("-background"), QStringLiteral("none"),
+                          QStringLiteral("-gravity"),    QStringLiteral("center")};
     for (const int size : sizes) {
         const QString square = QStringLiteral("%1x%1").arg(size);
         arguments << QStringLiteral("(") << QStringLiteral("-clone") << QStringLiteral("0")

@@ -237,6 +237,44 @@ void benchBatch(const QString &work, int files, int runs)
     removeIcons(out);
 }
 
+// Several sizes in one icon against one size: the same files through the same batch.
+void benchMultiSize(const QString &work, int files, int runs)
+{
+    const QString sources = work + "/multisize";
+    const QString out = work + "/multisize-icons";
+    QDir().mkpath(sources);
+    QDir().mkpath(out);
+    Window w;
+    for (int i = 0; i < files; ++i) {
+        const QString p = sources + QStringLiteral("/image%1.png").arg(i);
+        makePng(p);
+        w.form.fileList().appendRow(p);
+    }
+    w.form.findChild<QLineEdit *>("Text1")->setText(out);
+    w.form.findChild<QRadioButton *>("Option7")->setChecked(true);
+    auto *sizeText = w.form.findChild<QLineEdit *>("Text2");
+    auto msPerFile = [&](const QString &size) {
+        sizeText->setText(size);
+        removeIcons(out);
+        QElapsedTimer t;
+        t.start();
+        w.form.PushButton2_Click();
+        if (w.dialogs.messages.last().text != QLatin1String("Done."))
+            std::fprintf(stderr, "multisize: %s\n", qPrintable(w.dialogs.messages.last().text));
+        return double(t.elapsed()) / files;
+    };
+    QList<double> single, multi, ratios;
+    for (int run = 0; run < runs; ++run) {
+        single << msPerFile(QStringLiteral("48"));
+        multi << msPerFile(QStringLiteral("16,24,32,48,256"));
+        ratios << multi.last() / single.last();
+    }
+    removeIcons(out);
+    print("single_48_ms_per_file", median(single), 2);
+    print("multisize_ms_per_file", median(multi), 2);
+    print("multisize_vs_single_ratio", median(ratios));
+}
+
 void benchRows()
 {
     Window w;
@@ -543,6 +581,8 @@ int main(int argc, char *argv[])
         benchWalk(work.path(), runs);
     if (wanted("batch"))
         benchBatch(work.path(), files, runs);
+    if (wanted("multisize"))
+        benchMultiSize(work.path(), files, runs);
     if (wanted("cli")) {
         benchCliStartup(work.path(), 5);
         benchCli(work.path(), files, runs);

@@ -1,5 +1,7 @@
 #include "SizeList.h"
 
+#include <algorithm>
+
 bool isSizeList(const QString &sizeText)
 {
     return sizeText.contains(QLatin1Char(','));
@@ -23,10 +25,16 @@ std::optional<QList<int>> parseSizeList(const QString &sizeText)
 
 QStringList sizeListArguments(const QList<int> &sizes)
 {
+    // The picture is fitted once into the largest square; every entry is made from that
+    // square, which costs far less than scaling the full picture for each size.
+    const QString largest =
+        QStringLiteral("%1x%1").arg(*std::max_element(sizes.begin(), sizes.end()));
     // Eight bits a channel: Windows reads no deeper compressed entries.
     QStringList arguments{QStringLiteral("-depth"),      QStringLiteral("8"),
                           QStringLiteral("-background"), QStringLiteral("none"),
-                          QStringLiteral("-gravity"),    QStringLiteral("center")};
+                          QStringLiteral("-gravity"),    QStringLiteral("center"),
+                          QStringLiteral("-resize"),     largest,
+                          QStringLiteral("-extent"),     largest};
     for (const int size : sizes) {
         const QString square = QStringLiteral("%1x%1").arg(size);
         arguments << QStringLiteral("(") << QStringLiteral("-clone") << QStringLiteral("0")

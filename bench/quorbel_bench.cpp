@@ -221,7 +221,7 @@ void benchBatch(const QString &work, int files, int runs)
     }();
     removeIcons(out);
     print("batch_files", files, 0);
-    print("batch_jobs", ConversionBatch::JobCount(), 0);
+    print("batch_jobs", ConversionBatch::jobCount(), 0);
     print("batch_wall_s", median(batch));
     print("bare_loop_wall_s", median(bare));
     print("batch_vs_bare_ratio", median(ratios));
@@ -313,7 +313,7 @@ void benchWalk(const QString &work, int runs)
     FakeReporter reports;
     // How long the window goes unserved while the whole tree is added.
     const qint64 walkGap = MaxEventGapMs(
-        [&] { AddFolderTree(root, QStringLiteral("*.png"), w.form.fileList(), reports); });
+        [&] { addFolderTree(root, QStringLiteral("*.png"), w.form.fileList(), reports); });
     print("max_event_gap_ms_during_walk", double(walkGap), 0);
     QList<double> walk, find, ratios;
     int rows = 0;
@@ -321,7 +321,7 @@ void benchWalk(const QString &work, int runs)
         w.form.fileList().clear();
         QElapsedTimer t;
         t.start();
-        AddFolderTree(root, QStringLiteral("*.png"), w.form.fileList(), reports);
+        addFolderTree(root, QStringLiteral("*.png"), w.form.fileList(), reports);
         QCoreApplication::processEvents();
         walk << t.elapsed() / 1000.0;
         rows = w.form.fileList().numberOfRows();
@@ -486,7 +486,7 @@ void benchCliStartup(const QString &work, int runs)
     QList<double> times;
     for (int run = 0; run < runs; ++run) {
         QFile::remove(marker);
-        WriteScript(temp + "/emfconvert.exe", "date +%s%N > '" + QFile::encodeName(marker) +
+        writeScript(temp + "/emfconvert.exe", "date +%s%N > '" + QFile::encodeName(marker) +
                                                   "'\nexec '" QUORBEL_CONVERTER "' \"$@\"");
         QProcess quorbel;
         quorbel.setProcessEnvironment(terminalEnvironment(config.path(), temp));

@@ -23,13 +23,13 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     SettingsStore store;
-    if (WantsTerminal(arguments)) {
+    if (wantsTerminal(arguments)) {
         QCoreApplication app(argc, argv);
-        return RunTerminal(ParseCommandLine(QCoreApplication::arguments()), store);
+        return runTerminal(parseCommandLine(QCoreApplication::arguments()), store);
     }
-    if (!CanOpenWindow(CurrentDisplayEnvironment(arguments))) {
+    if (!canOpenWindow(currentDisplayEnvironment(arguments))) {
         Console::write(Console::Stream::Err,
-                       NoDisplayMessage(QStringLiteral(
+                       noDisplayMessage(QStringLiteral(
                            "no display found (DISPLAY and WAYLAND_DISPLAY are not set)")));
         return ExitStatus::UsageError;
     }
@@ -37,9 +37,9 @@ int main(int argc, char *argv[])
     auto guard = std::make_unique<FatalStartGuard>();
     QApplication app(argc, argv);
     guard.reset();
-    const CliOptions options = ParseCommandLine(QCoreApplication::arguments());
+    const CliOptions options = parseCommandLine(QCoreApplication::arguments());
     if (options.action != CliOptions::Action::Window)
-        return RunTerminal(options, store);
+        return runTerminal(options, store);
 
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QtDialogs dialogs;
@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
     // Added once the window shows: a big tree is walked while the window answers.
     if (!options.paths.isEmpty()) {
         QTimer::singleShot(0, &window, [&] {
-            AddStartPaths(options.paths, window.fileList(), window.errorReporter());
+            addStartPaths(options.paths, window.fileList(), window.errorReporter());
         });
     }
     return app.exec();

@@ -18,16 +18,16 @@ private slots:
         QTemporaryDir dir;
         for (const char *name :
              {"a.png", "b.PNG", "c.jpg", "README", "~temp.png", ".hidden.png", "sub/d.png"})
-            WriteFile(dir.filePath(name), "x");
-        WriteFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner); // hidden read-only: 35
+            writeFile(dir.filePath(name), "x");
+        writeFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner); // hidden read-only: 35
         FakeReporter reporter;
         Rows png;
-        AddFolderTree(dir.path(), "*.png", png, reporter);
+        addFolderTree(dir.path(), "*.png", png, reporter);
         png.rows.sort();
         QCOMPARE(png.rows, (QStringList{dir.filePath("a.png"), dir.filePath("b.PNG"),
                                         dir.filePath("sub/d.png")}));
         Rows all;
-        AddFolderTree(dir.path(), "*.*", all, reporter);
+        addFolderTree(dir.path(), "*.*", all, reporter);
         QCOMPARE(all.rows.size(), 5);
         QVERIFY(all.rows.contains(dir.filePath("README")));
         QVERIFY(all.rows.indexOf(dir.filePath("sub/d.png")) == 4); // subfolders come last
@@ -36,8 +36,8 @@ private slots:
     void addAllFilesInFolderDialogs()
     {
         QTemporaryDir dir;
-        WriteFile(dir.filePath("pics/a.png"), "x");
-        WriteFile(dir.filePath("pics/b.txt"), "x");
+        writeFile(dir.filePath("pics/a.png"), "x");
+        writeFile(dir.filePath("pics/b.txt"), "x");
         SettingsStore store(dir.filePath("s.conf"));
         Settings settings(store);
         FakeDialogs dialogs;
@@ -55,11 +55,11 @@ private slots:
                                          [&] { return converting; }};
 
         dialogs.inputAnswers << ""; // Cancel
-        AddAllFilesInFolder(services);
+        addAllFilesInFolder(services);
         QVERIFY(!store.contains("Extension"));
 
         dialogs.inputAnswers << "txt"; // then cancel the picker
-        AddAllFilesInFolder(services);
+        addAllFilesInFolder(services);
         QCOMPARE(settings.extension(), QStringLiteral("txt"));
         QVERIFY(!store.contains("LastFolder"));
         QVERIFY(rows.rows.isEmpty());
@@ -69,14 +69,14 @@ private slots:
 
         dialogs.inputAnswers << "png";
         dialogs.folderAnswers << dir.filePath("pics");
-        AddAllFilesInFolder(services);
+        addAllFilesInFolder(services);
         QCOMPARE(rows.rows, QStringList{dir.filePath("pics/a.png")});
         QCOMPARE(settings.lastFolder(), dir.filePath("pics"));
         QCOMPARE(pointers, (QList<int>{11, 0}));
 
         dialogs.inputAnswers << "png";
         dialogs.folderAnswers << dir.filePath("pics");
-        AddAllFilesInFolder(services); // twice: listed twice
+        addAllFilesInFolder(services); // twice: listed twice
         QCOMPARE(rows.rows.size(), 2);
         QCOMPARE(dialogs.startFolders.last(), dir.filePath("pics"));
         QVERIFY(reporter.reports.isEmpty());
@@ -86,7 +86,7 @@ private slots:
         pointers.clear();
         dialogs.inputAnswers << "png";
         dialogs.folderAnswers << dir.filePath("pics");
-        AddAllFilesInFolder(services);
+        addAllFilesInFolder(services);
         QCOMPARE(pointers, QList<int>{11});
     }
 
@@ -108,7 +108,7 @@ private slots:
         dialogs.folderAnswers << "/t";
         FakeReporter reporter;
         Rows rows;
-        AddAllFilesInFolder(
+        addAllFilesInFolder(
             {dialogs, settings, rows, reporter, nullptr, "Quorbel", [](int) {}, nullptr, tree});
         QCOMPARE(rows.rows, QStringList{"/t/b/x.png"});
         QCOMPARE(reporter.reports.size(), 2);

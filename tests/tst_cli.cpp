@@ -89,11 +89,11 @@ private slots:
         QDir().mkpath(path("temp"));
         QDir().mkpath(path("out"));
         QDir().mkpath(path("empty"));
-        QVERIFY(MakePng(path("src/a.png"), 200, 200));
-        QVERIFY(MakePng(path("src/sub/b.PNG"), 64, 64));
-        QVERIFY(MakePng(path("src/~t.png"), 64, 64));
+        QVERIFY(makePng(path("src/a.png"), 200, 200));
+        QVERIFY(makePng(path("src/sub/b.PNG"), 64, 64));
+        QVERIFY(makePng(path("src/~t.png"), 64, 64));
         QVERIFY(QImage(path("src/a.png")).save(path("src/c.jpg"), "JPG"));
-        WriteFile(path("src/bad.png"), "not a picture");
+        writeFile(path("src/bad.png"), "not a picture");
     }
 
     void convertsAtTheSize_data()
@@ -178,7 +178,7 @@ private slots:
         QFETCH(QString, store);
         const QByteArray before = QString(store).replace("%1", path("out/")).toUtf8();
         if (!store.isEmpty())
-            WriteFile(storeFile(), "[General]\n" + before);
+            writeFile(storeFile(), "[General]\n" + before);
         QDir().mkpath(path("home/Desktop"));
         const Run run = quorbel({"--convert", "src/a.png"});
         QCOMPARE(run.status, 0);
@@ -189,7 +189,7 @@ private slots:
         if (store.isEmpty())
             QVERIFY(!QFile::exists(storeFile()));
         else
-            QCOMPARE(ReadFile(storeFile()), "[General]\n" + before);
+            QCOMPARE(readFile(storeFile()), "[General]\n" + before);
     }
 
     void exitStatus_data()
@@ -308,15 +308,15 @@ private slots:
         QFETCH(QString, platform);
         QFETCH(QString, display);
         QFETCH(QString, wayland);
-        QTEST(CanOpenWindow({argument, platform, display, wayland}), "canOpen");
+        QTEST(canOpenWindow({argument, platform, display, wayland}), "canOpen");
     }
 
     // Stopped while the converter has spoiled the icon: the old one is put back and
     // nothing of the batch stays behind.
     void stopMidBatch()
     {
-        WriteFile(path("out/a.ico"), "old icon");
-        WriteScript(path("temp/emfconvert.exe"),
+        writeFile(path("out/a.ico"), "old icon");
+        writeScript(path("temp/emfconvert.exe"),
                     "for a; do out=$a; done\nprintf broken > \"$out\"\n: > '" +
                         QFile::encodeName(path("started")) + "'\nexec sleep 30");
         QProcess process;
@@ -326,7 +326,7 @@ private slots:
         QVERIFY(process.waitForFinished(20000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 128 + 15);
-        QCOMPARE(ReadFile(path("out/a.ico")), QByteArray("old icon"));
+        QCOMPARE(readFile(path("out/a.ico")), QByteArray("old icon"));
         QCOMPARE(QDir(path("temp")).entryList(QDir::Files), QStringList());
     }
 
@@ -338,7 +338,7 @@ private slots:
         window.Form_Load();
         const QString previous = QDir::currentPath();
         QDir::setCurrent(path("src"));
-        AddStartPaths({"c.jpg", path("src/sub")}, window.fileList(), window.errorReporter());
+        addStartPaths({"c.jpg", path("src/sub")}, window.fileList(), window.errorReporter());
         QDir::setCurrent(previous);
         QStringList rows;
         for (int row = 1; row <= window.fileList().numberOfRows(); ++row)

@@ -8,7 +8,7 @@ class TestCommandLine : public QObject
     Q_OBJECT
 
 private slots:
-    void splitWindowsArguments_data()
+    void splitsAsWindowsDoes_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("arguments");
@@ -23,20 +23,20 @@ private slots:
         QTest::newRow("empty quotes") << "\"\"" << QStringList{""};
     }
 
-    void splitWindowsArguments()
+    void splitsAsWindowsDoes()
     {
         QFETCH(QString, text);
         QFETCH(QStringList, arguments);
-        QCOMPARE(SplitWindowsArguments(text), arguments);
+        QCOMPARE(splitWindowsArguments(text), arguments);
     }
 
-    void converterArguments()
+    void eachPathIsOneArgument()
     {
-        QCOMPARE(ConverterArguments("/a b/\"q\".png", true, "32", "/o/50%off.ico"),
+        QCOMPARE(converterArguments("/a b/\"q\".png", true, "32", "/o/50%off.ico"),
                  (QStringList{"/a b/\"q\".png", "-resize", "32", "/o/50%%off.ico"}));
-        QCOMPARE(ConverterArguments("/s.png", true, "", "/o/s.ico"),
+        QCOMPARE(converterArguments("/s.png", true, "", "/o/s.ico"),
                  (QStringList{"/s.png", "-resize", "/o/s.ico"}));
-        QCOMPARE(ConverterArguments("/s.png", false, "", "/o/x%03d.ico"),
+        QCOMPARE(converterArguments("/s.png", false, "", "/o/x%03d.ico"),
                  (QStringList{"/s.png", "/o/x%%03d.ico"}));
     }
 };

@@ -20,7 +20,7 @@ QColor iconColour(const QString &path)
     return image.isNull() ? QColor() : image.pixelColor(image.width() / 2, image.height() / 2);
 }
 
-bool MakeSolidPng(const QString &path, QColor colour)
+bool makeSolidPng(const QString &path, QColor colour)
 {
     QImage image(32, 32, QImage::Format_RGB32);
     image.fill(colour);
@@ -37,14 +37,14 @@ QSize iconSize(const QString &path)
 // take its time).
 bool processGone(qint64 pid)
 {
-    const QByteArray stat = ReadFile(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
     return stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
 }
 
 QList<qint64> pidsIn(const QString &file)
 {
     QList<qint64> pids;
-    for (const QByteArray &line : ReadFile(file).split('\n')) {
+    for (const QByteArray &line : readFile(file).split('\n')) {
         if (!line.isEmpty())
             pids << line.toLongLong();
     }
@@ -94,7 +94,7 @@ private slots:
     void toolPathFollowsTemp()
     {
         QCOMPARE(ConverterToolPath(), m_temp + QStringLiteral("/emfconvert.exe"));
-        QVERIFY(LoadConverterImage().startsWith("\x7f"
+        QVERIFY(loadConverterImage().startsWith("\x7f"
                                                 "ELF"));
     }
 
@@ -121,7 +121,7 @@ private slots:
     {
         FakeWindow window;
         FakeReporter reporter;
-        QVERIFY(MakePng(path("big.png"), 300, 200));
+        QVERIFY(makePng(path("big.png"), 300, 200));
         window.rows << path("big.png");
         window.selectedSize = 7;
         window.sizeText = "100";
@@ -151,9 +151,9 @@ private slots:
         QDir().mkpath(sources);
         QDir().mkpath(out);
         for (const char *decoy : {"whatA.png", "starX.png", "a.png", "list.png", "x.png", "1"})
-            QVERIFY(MakeSolidPng(sources + '/' + decoy, Qt::blue));
-        WriteFile(sources + "/list.png", QFile::encodeName(sources + "/a.png"));
-        QVERIFY(MakeSolidPng(sources + '/' + name, Qt::red));
+            QVERIFY(makeSolidPng(sources + '/' + decoy, Qt::blue));
+        writeFile(sources + "/list.png", QFile::encodeName(sources + "/a.png"));
+        QVERIFY(makeSolidPng(sources + '/' + name, Qt::red));
         FakeWindow window;
         FakeReporter reporter;
         window.rows << sources + '/' + name;
@@ -163,14 +163,14 @@ private slots:
         batch.PushButton2_Click();
         QCOMPARE(window.messages, QStringList{"Done."});
         const QString icon =
-            ConversionBatch::OutputPathFor(window.rows.first(), true, false, out, {});
+            ConversionBatch::outputPathFor(window.rows.first(), true, false, out, {});
         QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{QFileInfo(icon).fileName()});
         QCOMPARE(iconColour(icon), QColor(Qt::red));
     }
 
     void runnerGivesFolderExitCodeAndErrorOutput()
     {
-        WriteScript(path("tool.sh"), "pwd > '" + QFile::encodeName(path("cwd")) +
+        writeScript(path("tool.sh"), "pwd > '" + QFile::encodeName(path("cwd")) +
                                          "'\necho \"complaint $1\" >&2\nexit 3");
         ProcessRunner runner;
         QList<ChildEnd> ends;
@@ -184,7 +184,7 @@ private slots:
         QCOMPARE(ends[0].how, ChildProcess::End::Exited);
         QCOMPARE(ends[0].exitCode, 3);
         QCOMPARE(ends[0].errorOutput, QByteArray("complaint in-5.png\n"));
-        QCOMPARE(ReadFile(path("cwd")).trimmed(), QFile::encodeName(m_temp));
+        QCOMPARE(readFile(path("cwd")).trimmed(), QFile::encodeName(m_temp));
         runner.start(6, path("no-such-tool"), {}, m_temp);
         QTRY_COMPARE(ends.size(), 2);
         QCOMPARE(ends[1].how, ChildProcess::End::FailedToStart);
@@ -197,14 +197,14 @@ private slots:
         const QString pids = path("pids");
         QFile::remove(pids);
         // What it starts in turn (here a shell's child) ends with it.
-        WriteScript(m_temp + "/emfconvert.exe",
+        writeScript(m_temp + "/emfconvert.exe",
                     "sleep 30 &\necho $! >> '" + QFile::encodeName(pids) + "'\nwait");
-        WriteFile(path("out/a.ico"), "GOOD OLD ICON");
+        writeFile(path("out/a.ico"), "GOOD OLD ICON");
         qputenv("QUORBEL_JOBS", "3");
         FakeWindow window;
         FakeReporter reporter;
         for (const char *name : {"a.png", "b.png", "c.png", "d.png"}) {
-            QVERIFY(MakePng(path(name), 8, 8));
+            QVERIFY(makePng(path(name), 8, 8));
             window.rows << path(name);
         }
         window.folder = path("out");
@@ -222,25 +222,25 @@ private slots:
         QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{});
         QCOMPARE(QDir(path("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ico"});
-        QCOMPARE(ReadFile(path("out/a.ico")), QByteArray("GOOD OLD ICON"));
+        QCOMPARE(readFile(path("out/a.ico")), QByteArray("GOOD OLD ICON"));
     }
 
     void killedProgramLeavesNothingChanged()
     {
         const QString pids = path("pids");
         QFile::remove(pids);
-        WriteScript(m_temp + "/emfconvert.exe",
+        writeScript(m_temp + "/emfconvert.exe",
                     "echo $$ >> '" + QFile::encodeName(pids) + "'\nexec sleep 30");
         QDir(path("out")).removeRecursively();
-        WriteFile(path("out/a.ico"), "GOOD OLD ICON");
-        QVERIFY(MakePng(path("a.png"), 8, 8));
+        writeFile(path("out/a.ico"), "GOOD OLD ICON");
+        QVERIFY(makePng(path("a.png"), 8, 8));
         QProcess *child = startChild(path("out"), "16", {path("a.png")});
         QTRY_COMPARE(pidsIn(pids).size(), 1);
         ::kill(pid_t(child->processId()), SIGKILL);
         child->waitForFinished();
         QTRY_VERIFY(processGone(pidsIn(pids).first())); // the converter went with it
         QCOMPARE(QDir(path("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ico"});
-        QCOMPARE(ReadFile(path("out/a.ico")), QByteArray("GOOD OLD ICON"));
+        QCOMPARE(readFile(path("out/a.ico")), QByteArray("GOOD OLD ICON"));
         QCOMPARE(QDir(m_temp).entryList({"quorbel-work-*"}, QDir::Dirs).size(), 1);
 
         // The next batch clears what the killed one left and converts.
@@ -256,7 +256,7 @@ private slots:
         QStringList few, many;
         for (int i = 0; i < 24; ++i) {
             const QString name = path(QStringLiteral("src/p%1.png").arg(i));
-            QVERIFY(MakePng(name, 64, 64));
+            QVERIFY(makePng(name, 64, 64));
             (i < 2 ? few : many) << name;
         }
         QDir().mkpath(path("one"));
@@ -277,13 +277,13 @@ private slots:
             QSKIP("setpriv cannot drop the capability here");
         const QString out = path("ro");
         QDir(out).removeRecursively();
-        WriteFile(out + "/writable.ico", "OLD WRITABLE", QFile::ReadOwner | QFile::WriteOwner);
-        WriteFile(out + "/locked.ico", "OLD LOCKED", QFile::ReadOwner);
+        writeFile(out + "/writable.ico", "OLD WRITABLE", QFile::ReadOwner | QFile::WriteOwner);
+        writeFile(out + "/locked.ico", "OLD LOCKED", QFile::ReadOwner);
         QFile(out).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
         QStringList sources;
         for (const char *name : {"writable.png", "locked.png", "fresh.png"}) {
             sources << path(name);
-            QVERIFY(MakePng(sources.last(), 64, 64));
+            QVERIFY(makePng(sources.last(), 64, 64));
         }
         const QString message = finish(
             startChild(out, "32", sources,
@@ -291,7 +291,7 @@ private slots:
         QFile(out).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // Written in place: the folder refuses new files, the icon itself does not.
         QCOMPARE(iconColour(out + "/writable.ico").isValid(), true);
-        QCOMPARE(ReadFile(out + "/locked.ico"), QByteArray("OLD LOCKED"));
+        QCOMPARE(readFile(out + "/locked.ico"), QByteArray("OLD LOCKED"));
         QVERIFY2(message.contains(path("locked.png") + " (cannot write in the destination folder)"),
                  qPrintable(message));
         QVERIFY2(message.contains(path("fresh.png") + " (cannot write in the destination folder)"),

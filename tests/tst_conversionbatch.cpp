@@ -50,7 +50,7 @@ private slots:
         QDir(m_temp).removeRecursively();
     }
 
-    void waitingText_data()
+    void waitingDisplay_data()
     {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("polls");
@@ -60,12 +60,12 @@ private slots:
                                << "Processing: a.png, Please wait.. 11";
         QTest::newRow("no caption") << "" << 52 << "Please wait.. 2";
     }
-    void waitingText()
+    void waitingDisplay()
     {
         QFETCH(QString, caption);
         QFETCH(int, polls);
         QFETCH(QString, text);
-        QCOMPARE(WaitingText(caption, polls), text);
+        QCOMPARE(waitingText(caption, polls), text);
     }
 
     void creep_data()
@@ -89,7 +89,7 @@ private slots:
         QFETCH(int, rows);
         QFETCH(int, start);
         QFETCH(double, value);
-        const auto v = CreepValue(polls, rows, start);
+        const auto v = creepValue(polls, rows, start);
         if (value < 0)
             QVERIFY(!v);
         else
@@ -123,19 +123,19 @@ private slots:
         QFETCH(int, destination);
         QFETCH(QString, folder);
         QFETCH(QString, output);
-        QCOMPARE(ConversionBatch::OutputPathFor(source, destination == 8, destination == 9, folder,
+        QCOMPARE(ConversionBatch::outputPathFor(source, destination == 8, destination == 9, folder,
                                                 "previous"),
                  output);
     }
 
     void commandLineText()
     {
-        QCOMPARE(ConversionBatch::CommandLineFor("\"/t/emfconvert.exe\"", "/a b.png", " -resize 32",
+        QCOMPARE(ConversionBatch::commandLineFor("\"/t/emfconvert.exe\"", "/a b.png", " -resize 32",
                                                  "/o/a b.ico"),
                  QStringLiteral("\"/t/emfconvert.exe\" \"/a b.png\" -resize 32 \"/o/a b.ico\""));
-        QCOMPARE(ConversionBatch::CommandLineFor("\"T\"", "s", " -resize ", "o"),
+        QCOMPARE(ConversionBatch::commandLineFor("\"T\"", "s", " -resize ", "o"),
                  QStringLiteral("\"T\" \"s\" -resize  \"o\""));
-        QCOMPARE(ConversionBatch::CommandLineFor("\"T\"", "s", "", "o"),
+        QCOMPARE(ConversionBatch::commandLineFor("\"T\"", "s", "", "o"),
                  QStringLiteral("\"T\" \"s\" \"o\""));
     }
 
@@ -180,7 +180,7 @@ private slots:
         auto *runner = new FakeRunner;
         runner->delayMs = [](const FakeRunner::Start &) { return 300; };
         for (const char *name : {"a.png", "b.png"}) {
-            QVERIFY(MakePng(path(name), 8, 8));
+            QVERIFY(makePng(path(name), 8, 8));
             window.rows << path(name);
         }
         QTimer::singleShot(100, [&] {
@@ -197,7 +197,7 @@ private slots:
         FakeWindow window;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
-        QVERIFY(MakePng(path("a.png"), 8, 8));
+        QVERIFY(makePng(path("a.png"), 8, 8));
         window.rows << path("a.png");
         window.selectedSize = 0;
         runBatch(window, runner, reporter);
@@ -213,8 +213,8 @@ private slots:
         for (int i = 1; i <= 10; ++i)
             expected << QStringLiteral("/p/bad%1.png (size not accepted)").arg(i);
         expected << "... and 2 more.";
-        QCOMPARE(ConversionBatch::SummaryText(failed, 13).split("\r\n"), expected);
-        QCOMPARE(ConversionBatch::SummaryText({}, 3), QStringLiteral("Done."));
+        QCOMPARE(ConversionBatch::summaryText(failed, 13).split("\r\n"), expected);
+        QCOMPARE(ConversionBatch::summaryText({}, 3), QStringLiteral("Done."));
     }
 
     void inputNames_data()
@@ -238,7 +238,7 @@ private slots:
     {
         QFETCH(QString, source);
         QFETCH(QString, name);
-        QCOMPARE(ConversionBatch::InputNameFor(7, source), name);
+        QCOMPARE(ConversionBatch::inputNameFor(7, source), name);
     }
 
     void childrenSeeOnlyPlainNamesInTheirOwnFolder()
@@ -253,7 +253,7 @@ private slots:
         };
         window.rows << path("[1] a.png") << path("b*.png");
         for (const QString &row : window.rows)
-            QVERIFY(MakePng(row, 8, 8));
+            QVERIFY(makePng(row, 8, 8));
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
         QCOMPARE(runner->starts.size(), 2);
         QCOMPARE(runner->starts[0].arguments,
@@ -282,14 +282,14 @@ private slots:
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         runner->act = [&](const FakeRunner::Start &s) {
-            WriteFile(s.output(), output);
+            writeFile(s.output(), output);
             return ChildEnd{ChildProcess::End::Exited, 0, {}};
         };
-        WriteFile(path("out/kept.ico"), "OLD ICON BYTES");
-        QVERIFY(MakePng(path("kept.png"), 8, 8));
+        writeFile(path("out/kept.ico"), "OLD ICON BYTES");
+        QVERIFY(makePng(path("kept.png"), 8, 8));
         window.rows << path("kept.png");
         const QString message = runBatch(window, runner, reporter);
-        QCOMPARE(ReadFile(path("out/kept.ico")), QByteArray("OLD ICON BYTES"));
+        QCOMPARE(readFile(path("out/kept.ico")), QByteArray("OLD ICON BYTES"));
         QVERIFY2(message.endsWith("kept.png (the converter made no valid icon)"),
                  qPrintable(message));
     }
@@ -307,7 +307,7 @@ private slots:
         QDir().mkpath(path("a"));
         QDir().mkpath(path("b"));
         for (const char *name : {"a/same.png", "other.png", "b/same.png", "more.png"}) {
-            QVERIFY(MakePng(path(name), 8, 8));
+            QVERIFY(makePng(path(name), 8, 8));
             window.rows << path(name);
         }
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
@@ -321,7 +321,7 @@ private slots:
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         for (const char *name : {"a.png", "b.png", "c.png", "d.png"}) {
-            QVERIFY(MakePng(path(name), 8, 8));
+            QVERIFY(makePng(path(name), 8, 8));
             window.rows << path(name);
         }
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
@@ -352,7 +352,7 @@ private slots:
         QVERIFY(mkfifo(QFile::encodeName(path("pipe.png")).constData(), 0600) == 0 ||
                 errno == EEXIST);
         QDir().mkpath(path("folder.png"));
-        WriteFile(path("self.ico"), "SOURCE");
+        writeFile(path("self.ico"), "SOURCE");
         FakeWindow window;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
@@ -361,7 +361,7 @@ private slots:
         const QString message = runBatch(window, runner, reporter);
         QVERIFY(runner->starts.isEmpty());
         QVERIFY2(message.endsWith(path(name) + " (" + reason + ")"), qPrintable(message));
-        QCOMPARE(ReadFile(path("self.ico")), QByteArray("SOURCE"));
+        QCOMPARE(readFile(path("self.ico")), QByteArray("SOURCE"));
     }
 
     void stagingProblemIsReportedOnce()
@@ -375,7 +375,7 @@ private slots:
         auto *runner = new FakeRunner;
         for (const char *name : {"a.png", "b.png", "c.png"})
             window.rows << path(name);
-        WriteFile(path("out/a.ico"), "OLD");
+        writeFile(path("out/a.ico"), "OLD");
         const QString message = runBatch(window, runner, reporter);
         qputenv("XDG_RUNTIME_DIR", runtime);
         QCOMPARE(reporter.reports.size(), 1);
@@ -384,19 +384,19 @@ private slots:
         QVERIFY2(message.contains("3 of 3 files could not be converted:\r\n" + path("a.png") +
                                   " (the converter could not be started)"),
                  qPrintable(message));
-        QCOMPARE(ReadFile(path("out/a.ico")), QByteArray("OLD"));
+        QCOMPARE(readFile(path("out/a.ico")), QByteArray("OLD"));
     }
 
     void someoneElsesConverterIsNeitherRunNorDeleted()
     {
         // As in a shared sticky TEMP where another user staged first.
-        WriteScript(m_temp + "/emfconvert.exe", "exit 0");
+        writeScript(m_temp + "/emfconvert.exe", "exit 0");
         if (::chown(QFile::encodeName(m_temp + "/emfconvert.exe").constData(), 65534, 65534) != 0)
             QSKIP("needs to give a file to another user");
         FakeWindow window;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
-        QVERIFY(MakePng(path("a.png"), 8, 8));
+        QVERIFY(makePng(path("a.png"), 8, 8));
         window.rows << path("a.png");
         runBatch(window, runner, reporter);
         QCOMPARE(reporter.reports.size(), 1);
@@ -418,7 +418,7 @@ private slots:
             }
             return FakeRunner::WriteIcon(s.output(), Qt::red);
         };
-        QVERIFY(MakePng(path("a.png"), 8, 8));
+        QVERIFY(makePng(path("a.png"), 8, 8));
         window.rows << path("a.png");
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
         QVERIFY(removed);
@@ -453,7 +453,7 @@ private slots:
         runner->act = [&](const FakeRunner::Start &) {
             return ChildEnd{ChildProcess::End::Exited, 1, errors};
         };
-        QVERIFY(MakePng(path("a.png"), 8, 8));
+        QVERIFY(makePng(path("a.png"), 8, 8));
         window.rows << path("a.png");
         const QString message = runBatch(window, runner, reporter);
         QVERIFY2(message.endsWith(" (" + reason + ")"), qPrintable(message));
@@ -462,12 +462,12 @@ private slots:
     void staleWorkFolderOfAGoneProgramIsRemoved()
     {
         QDir().mkpath(m_temp + "/quorbel-work-AbCdEf");
-        WriteFile(m_temp + "/quorbel-work-AbCdEf/in-1.png", "left behind");
+        writeFile(m_temp + "/quorbel-work-AbCdEf/in-1.png", "left behind");
         QDir().mkpath(m_temp + "/quorbel-work-keep");
         FakeWindow window;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
-        QVERIFY(MakePng(path("a.png"), 8, 8));
+        QVERIFY(makePng(path("a.png"), 8, 8));
         window.rows << path("a.png");
         // A live batch's folder is locked; this one stands for another running instance.
         const int lock = ::open(QFile::encodeName(m_temp + "/quorbel-work-keep").constData(),

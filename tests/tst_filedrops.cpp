@@ -15,13 +15,13 @@ private slots:
     void drops()
     {
         QTemporaryDir dir;
-        WriteFile(dir.filePath("a.png"), "x");
-        WriteFile(dir.filePath("b.txt"), "x");
-        WriteFile(dir.filePath("pics/a.png"), "x");
-        WriteFile(dir.filePath("pics/~tmp.png"), "x");
-        WriteFile(dir.filePath("pics/.secret"), "x");
-        WriteFile(dir.filePath("pics/sub/b.png"), "x");
-        WriteFile(dir.filePath(".cfg/c.png"), "x");
+        writeFile(dir.filePath("a.png"), "x");
+        writeFile(dir.filePath("b.txt"), "x");
+        writeFile(dir.filePath("pics/a.png"), "x");
+        writeFile(dir.filePath("pics/~tmp.png"), "x");
+        writeFile(dir.filePath("pics/.secret"), "x");
+        writeFile(dir.filePath("pics/sub/b.png"), "x");
+        writeFile(dir.filePath(".cfg/c.png"), "x");
         QDir().mkpath(dir.filePath("empty"));
         Rows rows;
         FakeReporter reporter;
@@ -36,14 +36,14 @@ private slots:
 
     void unreadableFolderAndALoop()
     {
-        if (const int child = RerunWithoutPermissionOverride(); child >= 0) {
+        if (const int child = rerunWithoutPermissionOverride(); child >= 0) {
             QCOMPARE(child, 0);
             return;
         }
         QTemporaryDir dir;
-        WriteFile(dir.filePath("t/a.png"), "x");
-        WriteFile(dir.filePath("t/locked-folder-nobody-may-read/l.png"), "x");
-        WriteFile(dir.filePath("t/z/z.png"), "x");
+        writeFile(dir.filePath("t/a.png"), "x");
+        writeFile(dir.filePath("t/locked-folder-nobody-may-read/l.png"), "x");
+        writeFile(dir.filePath("t/z/z.png"), "x");
         // A long name reaches the old length limit before the kernel's limit of links.
         QVERIFY(
             QFile::link(dir.filePath("t"), dir.filePath("t/a-link-back-to-the-top-of-the-tree")));
@@ -64,7 +64,7 @@ private slots:
     {
         QTemporaryDir dir;
         for (int i = 0; i < 20; ++i)
-            WriteFile(dir.filePath(QStringLiteral("t/f%1/a.png").arg(i)), "x");
+            writeFile(dir.filePath(QStringLiteral("t/f%1/a.png").arg(i)), "x");
         Rows rows;
         FakeReporter reporter;
         QTimer::singleShot(0, [&] {

@@ -136,11 +136,11 @@ private slots:
 
     void openFilesResultForm()
     {
-        QCOMPARE(OpenFilesResult({"/p/a.png"}, 100), QStringLiteral("/p/a.png"));
-        QCOMPARE(OpenFilesResult({"/p/a.png", "/p/b.png"}, 100),
+        QCOMPARE(openFilesResult({"/p/a.png"}, 100), QStringLiteral("/p/a.png"));
+        QCOMPARE(openFilesResult({"/p/a.png", "/p/b.png"}, 100),
                  QString("/p") + QChar(0) + "a.png" + QChar(0) + "b.png");
-        QCOMPARE(OpenFilesResult({}, 100), QString());
-        QVERIFY_THROWS_EXCEPTION(AppError, OpenFilesResult({"/p/a.png", "/p/b.png"}, 8));
+        QCOMPARE(openFilesResult({}, 100), QString());
+        QVERIFY_THROWS_EXCEPTION(AppError, openFilesResult({"/p/a.png", "/p/b.png"}, 8));
     }
 
     void eachChosenFileUnderItsOwnPath_data()
@@ -158,10 +158,10 @@ private slots:
     {
         QFETCH(QStringList, chosen);
         FakeDialogs dialogs;
-        dialogs.openFilesAnswers << OpenFilesResult(chosen, 1000);
+        dialogs.openFilesAnswers << openFilesResult(chosen, 1000);
         Rows rows;
         FakeReporter reporter;
-        AddFilesByDialog(dialogs, nullptr, rows, reporter, "Quorbel");
+        addFilesByDialog(dialogs, nullptr, rows, reporter, "Quorbel");
         QCOMPARE(rows.rows, chosen);
     }
 
@@ -183,7 +183,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(int, code);
-        QCOMPARE(FileListView::KeyCodeFor(key, Qt::KeyboardModifiers(modifiers)), code);
+        QCOMPARE(FileListView::keyCodeFor(key, Qt::KeyboardModifiers(modifiers)), code);
     }
 };
 

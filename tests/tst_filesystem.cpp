@@ -16,9 +16,9 @@ private slots:
     void attributeValues()
     {
         QTemporaryDir dir;
-        WriteFile(dir.filePath("plain.png"), "x");
-        WriteFile(dir.filePath(".hidden.png"), "x");
-        WriteFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner);
+        writeFile(dir.filePath("plain.png"), "x");
+        writeFile(dir.filePath(".hidden.png"), "x");
+        writeFile(dir.filePath(".ro.png"), "x", QFile::ReadOwner);
         QFile::link(dir.filePath("plain.png"), dir.filePath("link.png"));
         QCOMPARE(FileSystem::attributes(dir.filePath("plain.png")), 32);
         QCOMPARE(FileSystem::attributes(dir.filePath(".hidden.png")), 34);
@@ -69,7 +69,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QByteArray base = QFile::encodeName(dir.path());
-        WriteFile(dir.filePath("ok.png"), "x");
+        writeFile(dir.filePath("ok.png"), "x");
         QDir().mkpath(dir.filePath("sub"));
         // Latin-1 bytes: no UTF-8 text names these.
         const int fd = ::open(base + "/caf\xe9.png", O_CREAT | O_WRONLY, 0600);

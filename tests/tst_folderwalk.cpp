@@ -174,7 +174,7 @@ private slots:
         QString deep = dir.path();
         for (int level = 0; level < 8; ++level) // far beyond 260 characters
             deep += '/' + QString(60, QChar('a' + level));
-        WriteFile(deep + "/bottom.png", "x");
+        writeFile(deep + "/bottom.png", "x");
         QStringList folders{dir.path() + '/'};
         FakeReporter reporter;
         GetSubDirectories2016(folders, true, reporter);
@@ -228,7 +228,7 @@ private slots:
         QFETCH(QStringList, names);
         QTemporaryDir dir;
         for (const char *name : {"a.png", "b.PNG", "c.jpg", "README", ".h.png"})
-            WriteFile(dir.filePath(name), "x");
+            writeFile(dir.filePath(name), "x");
         QDir().mkpath(dir.filePath("sub.png"));
         QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo.png")).constData(), 0600) == 0);
         QFile::link(dir.filePath("a.png"), dir.filePath("link.png"));
@@ -242,7 +242,7 @@ private slots:
     void isExistingFile()
     {
         QTemporaryDir dir;
-        WriteFile(dir.filePath("a.png"), "x", QFile::WriteOwner); // not readable, still exists
+        writeFile(dir.filePath("a.png"), "x", QFile::WriteOwner); // not readable, still exists
         QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600) == 0);
         QVERIFY(IsExistingFile(dir.filePath("a.png")));
         QVERIFY(!IsExistingFile(dir.path()));

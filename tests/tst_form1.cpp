@@ -72,7 +72,7 @@ private slots:
 
     void firstRun()
     {
-        WriteFile(m_app + "/Samples/a.png", "x");
+        writeFile(m_app + "/Samples/a.png", "x");
         auto w = loadedWindow();
         QVERIFY(reports().isEmpty());
         QCOMPARE(w->windowTitle(), QStringLiteral("Quorbel"));
@@ -199,7 +199,7 @@ private slots:
         bytes[2] = 2;
         bytes[10] = 5;
         bytes[12] = 7;
-        WriteFile(m_app + "/HAND-M.CUR", bytes);
+        writeFile(m_app + "/HAND-M.CUR", bytes);
         auto w = loadedWindow();
         QVERIFY(reports().isEmpty());
         w->setPointer(99);
@@ -374,8 +374,8 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, title);
-        QCOMPARE(Form1::ApplicationTitleFor(name), title);
-        QVERIFY(Form1::ApplicationTitleFor(name).size() <= 40);
+        QCOMPARE(Form1::applicationTitleFor(name), title);
+        QVERIFY(Form1::applicationTitleFor(name).size() <= 40);
     }
 
     void emptyListSaysSo()
@@ -510,8 +510,8 @@ private slots:
     void dropsAcceptOnlyFiles()
     {
         QTemporaryDir dir;
-        WriteFile(dir.filePath("a.png"), "x");
-        WriteFile(dir.filePath("pics/b.png"), "x");
+        writeFile(dir.filePath("a.png"), "x");
+        writeFile(dir.filePath("pics/b.png"), "x");
         auto w = loadedWindow();
         w->show();
         QWidget *viewport = w->listView().viewport();
@@ -538,8 +538,8 @@ private slots:
 
     void skinAndPointerImage()
     {
-        WriteFile(m_app + "/x/o.cjs", "QPushButton { font-style: italic; }");
-        WriteFile(m_app + "/HAND-M.CUR", "not a picture");
+        writeFile(m_app + "/x/o.cjs", "QPushButton { font-style: italic; }");
+        writeFile(m_app + "/HAND-M.CUR", "not a picture");
         auto w = loadedWindow();
         QCOMPARE(w->styleSheet(), QStringLiteral("QPushButton { font-style: italic; }"));
         QCOMPARE(w->palette().color(QPalette::Window), w->palette().color(QPalette::Button));
@@ -547,7 +547,7 @@ private slots:
         QVERIFY(reports().first().contains("Form_Load at line 104"));
 
         m_dialogs.messages.clear();
-        WriteFile(m_app + "/x/o.cjs", "\xff\xfe bad");
+        writeFile(m_app + "/x/o.cjs", "\xff\xfe bad");
         QFile::remove(m_app + "/HAND-M.CUR");
         auto broken = loadedWindow();
         QCOMPARE(reports().size(), 1);
@@ -559,11 +559,11 @@ private slots:
     {
         QTemporaryDir dir;
         qputenv("TEMP", QFile::encodeName(dir.path()));
-        WriteScript(dir.filePath("emfconvert.exe"), "sleep 0.3\nexit 1");
+        writeScript(dir.filePath("emfconvert.exe"), "sleep 0.3\nexit 1");
         qputenv("QUORBEL_JOBS", "1"); // rows 2 and 3 are read after the clearing
         auto w = loadedWindow();
         for (const char *name : {"a.png", "b.png", "c.png"}) {
-            WriteFile(dir.filePath(name), "PNG"); // a missing source would fail at once
+            writeFile(dir.filePath(name), "PNG"); // a missing source would fail at once
             w->fileList().appendRow(dir.filePath(name));
         }
         child<QRadioButton>(*w, "Option9")->click();
@@ -586,9 +586,9 @@ private slots:
         const QString temp = dir.filePath("temp");
         QDir().mkpath(temp);
         qputenv("TEMP", QFile::encodeName(temp));
-        WriteScript(temp + "/emfconvert.exe", "eval out=\\${$#}\nprintf half > \"$out\"\nsleep 30");
-        WriteFile(dir.filePath("out/a.ico"), "GOOD OLD ICON");
-        WriteFile(dir.filePath("a.png"), "PNG");
+        writeScript(temp + "/emfconvert.exe", "eval out=\\${$#}\nprintf half > \"$out\"\nsleep 30");
+        writeFile(dir.filePath("out/a.ico"), "GOOD OLD ICON");
+        writeFile(dir.filePath("a.png"), "PNG");
         auto w = loadedWindow();
         w->fileList().appendRow(dir.filePath("a.png"));
         child<QLineEdit>(*w, "Text1")->setText(dir.filePath("out"));
@@ -606,7 +606,7 @@ private slots:
         w->PushButton2_Click();
         QVERIFY(ended);
         QVERIFY(clock.elapsed() < 10000);
-        QCOMPARE(ReadFile(dir.filePath("out/a.ico")), QByteArray("GOOD OLD ICON"));
+        QCOMPARE(readFile(dir.filePath("out/a.ico")), QByteArray("GOOD OLD ICON"));
         QVERIFY(!QFile::exists(temp + "/emfconvert.exe"));
         qunsetenv("TEMP");
     }

@@ -79,7 +79,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, good);
-        QCOMPARE(IsWellFormedIcon(bytes), good);
+        QCOMPARE(isWellFormedIcon(bytes), good);
     }
 };
 

@@ -125,7 +125,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("a.png"));
-        WriteFile(file, "x", QFile::ReadOwner); // read-only
+        writeFile(file, "x", QFile::ReadOwner); // read-only
         QVERIFY(!PathExists(QString()));
         QVERIFY(PathExists(file));
         QVERIFY(!IsFolder(file));
@@ -138,13 +138,13 @@ private slots:
         QVERIFY(!PathExists(file));
 
         const QString existing = dir.filePath(QStringLiteral("keep.bin"));
-        WriteFile(existing, "old");
+        writeFile(existing, "old");
         WriteFileIfMissing("new and longer", existing);
-        QCOMPARE(ReadFile(existing), QByteArray("old"));
+        QCOMPARE(readFile(existing), QByteArray("old"));
 
         const QString fresh = dir.filePath(QStringLiteral("fresh.bin"));
         WriteFileIfMissing(QByteArray("\0raw\xff", 5), fresh);
-        QCOMPARE(ReadFile(fresh), QByteArray("\0raw\xff", 5));
+        QCOMPARE(readFile(fresh), QByteArray("\0raw\xff", 5));
         QVERIFY(QFileInfo(fresh).permissions() & QFile::ExeOwner);
         QVERIFY(!(QFileInfo(fresh).permissions() & (QFile::ReadGroup | QFile::ReadOther)));
 

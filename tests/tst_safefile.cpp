@@ -27,12 +27,12 @@ class TestSafeFile : public QObject
 private slots:
     void replacesKeepingModeAndOwner()
     {
-        WriteFile(path("a.ico"), "OLD", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        writeFile(path("a.ico"), "OLD", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
         if (geteuid() == 0)
             QVERIFY(::chown(QFile::encodeName(path("a.ico")).constData(), 65534, 65534) == 0);
         const struct stat before = statOf(path("a.ico"));
         QCOMPARE(SafeFile::replaceFile(path("a.ico"), "NEW BYTES"), Outcome::Done);
-        QCOMPARE(ReadFile(path("a.ico")), QByteArray("NEW BYTES"));
+        QCOMPARE(readFile(path("a.ico")), QByteArray("NEW BYTES"));
         const struct stat after = statOf(path("a.ico"));
         QCOMPARE(after.st_mode, before.st_mode);
         QCOMPARE(after.st_uid, before.st_uid);
@@ -42,18 +42,18 @@ private slots:
 
     void unreadableIconIsReplaced()
     {
-        WriteFile(path("w.ico"), "OLD", QFile::WriteOwner);
+        writeFile(path("w.ico"), "OLD", QFile::WriteOwner);
         QCOMPARE(SafeFile::replaceFile(path("w.ico"), "NEW"), Outcome::Done);
         QFile(path("w.ico")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(ReadFile(path("w.ico")), QByteArray("NEW"));
+        QCOMPARE(readFile(path("w.ico")), QByteArray("NEW"));
     }
 
     void hardLinkedIconChangesUnderEveryName()
     {
-        WriteFile(path("h1.ico"), "OLD OLD OLD");
+        writeFile(path("h1.ico"), "OLD OLD OLD");
         QVERIFY(SafeFile::makeHardLink(path("h1.ico"), path("h2.ico")));
         QCOMPARE(SafeFile::replaceFile(path("h1.ico"), "NEW"), Outcome::Done);
-        QCOMPARE(ReadFile(path("h2.ico")), QByteArray("NEW"));
+        QCOMPARE(readFile(path("h2.ico")), QByteArray("NEW"));
         QCOMPARE(statOf(path("h1.ico")).st_ino, statOf(path("h2.ico")).st_ino);
     }
 
@@ -70,14 +70,14 @@ private slots:
         QFile::remove(path("real/t.ico"));
         QFile::remove(path("l.ico"));
         if (!dangling)
-            WriteFile(path("real/t.ico"), "OLD");
+            writeFile(path("real/t.ico"), "OLD");
         QVERIFY(SafeFile::makeSymbolicLink("real/t.ico", path("l.ico")));
         const SafeFile::Target target = SafeFile::resolveTarget(path("l.ico"));
         QCOMPARE(target.path, path("real/t.ico"));
         QCOMPARE(target.exists, !dangling);
         QCOMPARE(SafeFile::replaceFile(target.path, "NEW"), Outcome::Done);
         QVERIFY(QFileInfo(path("l.ico")).isSymLink());
-        QCOMPARE(ReadFile(path("l.ico")), QByteArray("NEW"));
+        QCOMPARE(readFile(path("l.ico")), QByteArray("NEW"));
     }
 
     void fullDiskKeepsTheOldIcon_data()
@@ -93,7 +93,7 @@ private slots:
         QDir().mkpath(disk);
         if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=256k", "tmpfs", disk}) != 0)
             QSKIP("cannot mount a small file system here");
-        WriteFile(disk + "/old.ico", "OLD ICON");
+        writeFile(disk + "/old.ico", "OLD ICON");
         if (hardLinked)
             QVERIFY(SafeFile::makeHardLink(disk + "/old.ico", disk + "/other.ico"));
         QFile filler(disk + "/filler");
@@ -103,7 +103,7 @@ private slots:
         filler.close();
         const Outcome outcome =
             SafeFile::replaceFile(disk + "/old.ico", QByteArray(64 * 1024, 'n'));
-        const QByteArray kept = ReadFile(disk + "/old.ico");
+        const QByteArray kept = readFile(disk + "/old.ico");
         const QStringList left = QDir(disk).entryList(QDir::Files | QDir::Hidden);
         QProcess::execute("umount", {disk});
         QCOMPARE(outcome, Outcome::DiskFull);
@@ -115,7 +115,7 @@ private slots:
     {
         SafeFile::stageFileIfMissing(path("tool"), "FIRST");
         SafeFile::stageFileIfMissing(path("tool"), "SECOND");
-        QCOMPARE(ReadFile(path("tool")), QByteArray("FIRST"));
+        QCOMPARE(readFile(path("tool")), QByteArray("FIRST"));
         QVERIFY(SafeFile::isPrivateExecutable(path("tool")));
         QCOMPARE(QDir(m_dir.path()).entryList({"*tool*", ".emf*"}, QDir::Files | QDir::Hidden),
                  QStringList{"tool"});

@@ -16,8 +16,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString app = dir.filePath("app");
-        WriteFile(app + "/Samples/a.png", "x");
-        WriteFile(app + "/Samples/b.png", "x");
+        writeFile(app + "/Samples/a.png", "x");
+        writeFile(app + "/Samples/b.png", "x");
         SettingsStore store(dir.filePath("s.conf"));
         Settings settings(store);
         FakeDialogs dialogs;
@@ -40,7 +40,7 @@ private slots:
         QCOMPARE(dialogs.messages.last().title, QStringLiteral("Quorbel"));
 
         QFile::remove(app + "/Samples/a.png");
-        WriteFile(app + "/Samples/c.png", "x"); // added after recording: never loaded
+        writeFile(app + "/Samples/c.png", "x"); // added after recording: never loaded
         Rows fresh;
         dialogs.yesNoAnswers << true;
         LoadSampleFiles(fresh, settings, dialogs, nullptr, "Quorbel", app);

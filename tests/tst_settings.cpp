@@ -11,7 +11,7 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private slots:
-    void toInt16_data()
+    void sixteenBitNumbers_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value"); // -99999: an error
@@ -27,17 +27,17 @@ private slots:
         QTest::newRow("empty") << "" << -99999;
     }
 
-    void toInt16()
+    void sixteenBitNumbers()
     {
         QFETCH(QString, text);
         QFETCH(int, value);
         if (value == -99999)
-            QVERIFY_THROWS_EXCEPTION(AppError, Settings::ToInt16(text));
+            QVERIFY_THROWS_EXCEPTION(AppError, Settings::toInt16(text));
         else
-            QCOMPARE(Settings::ToInt16(text), value);
+            QCOMPARE(Settings::toInt16(text), value);
     }
 
-    void toTruth_data()
+    void truthValues_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value"); // 1 true, 0 false, -1 error
@@ -51,14 +51,14 @@ private slots:
         QTest::newRow("empty") << "" << -1;
     }
 
-    void toTruth()
+    void truthValues()
     {
         QFETCH(QString, text);
         QFETCH(int, value);
         if (value < 0)
-            QVERIFY_THROWS_EXCEPTION(AppError, Settings::ToTruth(text));
+            QVERIFY_THROWS_EXCEPTION(AppError, Settings::toTruth(text));
         else
-            QCOMPARE(Settings::ToTruth(text), value == 1);
+            QCOMPARE(Settings::toTruth(text), value == 1);
     }
 
     void handEditedTextsReadAsFound_data()
@@ -79,7 +79,7 @@ private slots:
         QFETCH(QByteArray, value);
         QFETCH(QString, text);
         QTemporaryDir dir;
-        WriteFile(dir.filePath("q.conf"), "[General]\nText2=32\nText1=" + value + "\n");
+        writeFile(dir.filePath("q.conf"), "[General]\nText2=32\nText1=" + value + "\n");
         SettingsStore store(dir.filePath("q.conf"));
         QCOMPARE(Settings(store).text1("default"), text);
     }

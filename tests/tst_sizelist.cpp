@@ -99,7 +99,7 @@ private slots:
         const QString source = wideBluePicture(dir);
         const QString icon = dir.filePath(QStringLiteral("wide.ico"));
         QCOMPARE(convert(source, QStringLiteral("16, 24,32,48,256")), QStringList{"Done."});
-        const QList<Entry> entries = entriesOf(ReadFile(icon));
+        const QList<Entry> entries = entriesOf(readFile(icon));
         QCOMPARE(entries.size(), 5);
         const int sizes[] = {16, 24, 32, 48, 256};
         for (int i = 0; i < 5; ++i) {
@@ -119,7 +119,7 @@ private slots:
 
         // A single size keeps its meaning: the picture's shape, one entry.
         QCOMPARE(convert(source, QStringLiteral("48")), QStringList{"Done."});
-        const QList<Entry> single = entriesOf(ReadFile(icon));
+        const QList<Entry> single = entriesOf(readFile(icon));
         QCOMPARE(single.size(), 1);
         QCOMPARE(QSize(single[0].width, single[0].height), QSize(48, 24));
         qunsetenv("TEMP");

@@ -31,12 +31,12 @@ class TestThumbnails : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(MakePng(path("wide.png"), 64, 32));
+        QVERIFY(makePng(path("wide.png"), 64, 32));
         QImage palette(64, 32, QImage::Format_Mono);
         palette.setColorTable({qRgb(0, 0, 255), qRgb(0, 0, 255)});
         palette.fill(0);
         QVERIFY(palette.save(path("palette.png")));
-        WriteFile(path("notes.png"), "just some text\n");
+        writeFile(path("notes.png"), "just some text\n");
         QCOMPARE(QProcess::execute("mkfifo", {path("pipe.png")}), 0);
         QDir().mkpath(path("folder.png"));
     }
@@ -91,7 +91,7 @@ private slots:
         for (int i = 0; i < 12; ++i) {
             paths << path(QStringLiteral("big%1.png").arg(i)) << path("notes.png");
             if (!QFile::exists(paths.at(2 * i)))
-                QVERIFY(MakePng(paths.at(2 * i), 1200, 1200));
+                QVERIFY(makePng(paths.at(2 * i), 1200, 1200));
         }
         FileListModel model;
         model.appendRows(paths);

@@ -51,7 +51,7 @@ Form1::Form1(Dialogs &dialogs, SettingsStore &store, QString applicationFolder, 
         [this] { m_pointer.reset(); }, m_applicationFolder);
     m_controls.ListView1->setHandlers(m_listHandlers.get());
     connectHandlers();
-    m_endProgram = [] { EventPump::EndProgramNow(); };
+    m_endProgram = [] { EventPump::endProgramNow(); };
 }
 
 Form1::~Form1() = default;
@@ -87,7 +87,7 @@ void Form1::connectHandlers()
         [this](const QStringList &paths) { ListView1_OLEDragDrop(paths, *m_model, m_reporter); });
 }
 
-QString Form1::ApplicationTitleFor(const QString &displayName)
+QString Form1::applicationTitleFor(const QString &displayName)
 {
     QString title = displayName;
     if (!title.contains(QLatin1Char(' ')))
@@ -103,7 +103,7 @@ QString Form1::ApplicationTitleFor(const QString &displayName)
 
 void Form1::SetApplicationTitle()
 {
-    m_applicationTitle = ApplicationTitleFor(DisplayName);
+    m_applicationTitle = applicationTitleFor(DisplayName);
 }
 
 void Form1::Form_Load()
@@ -188,12 +188,12 @@ void Form1::OptionDestination_Click()
 
 void Form1::PushButton1_Click()
 {
-    AddFilesByDialog(m_dialogs, this, *m_model, m_reporter, m_applicationTitle);
+    addFilesByDialog(m_dialogs, this, *m_model, m_reporter, m_applicationTitle);
 }
 
 void Form1::PushButton4_Click()
 {
-    AddAllFilesInFolder({m_dialogs, m_settings, *m_model, m_reporter, this, m_applicationTitle,
+    addAllFilesInFolder({m_dialogs, m_settings, *m_model, m_reporter, this, m_applicationTitle,
                          [this](int code) { m_pointer.set(code); },
                          [this] { return isConverting(); }});
 }

@@ -74,7 +74,7 @@ public:
     // Replaces what closing mid-batch does once the batch is stopped (tests).
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
 
-    static QString ApplicationTitleFor(const QString &displayName);
+    static QString applicationTitleFor(const QString &displayName);
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;

@@ -51,7 +51,7 @@ void Form1BatchWindow::showMessage(const QString &text)
 
 void Form1BatchWindow::letEventsRun()
 {
-    EventPump::LetEventsRun();
+    EventPump::letEventsRun();
 }
 
 QString Form1BatchWindow::progressText() const

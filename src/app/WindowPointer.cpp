@@ -42,7 +42,7 @@ void WindowPointer::reset()
         set(PointerCode::Default);
 }
 
-std::optional<QPoint> WindowPointer::CursorHotSpot(const QByteArray &file)
+std::optional<QPoint> WindowPointer::cursorHotSpot(const QByteArray &file)
 {
     // A cursor file is an icon directory of type 2 whose entries keep the hot spot
     // where an icon keeps its planes and bit count.
@@ -60,7 +60,7 @@ void WindowPointer::loadHandImage(const QString &path)
         throw AppError(ErrorNumber::InvalidPicture, QStringLiteral("Invalid picture"));
     // Without a hot spot of its own, the tip of the hand's finger.
     QPoint hotSpot(image.width() * 3 / 8, image.height() / 16);
-    if (const auto own = CursorHotSpot(bytes);
+    if (const auto own = cursorHotSpot(bytes);
         own && own->x() < image.width() && own->y() < image.height())
         hotSpot = *own;
     m_hand = QCursor(image, hotSpot.x(), hotSpot.y());

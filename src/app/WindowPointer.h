@@ -35,7 +35,7 @@ public:
     void watchFrame(QWidget *frame);
 
     // The hot spot that a cursor file names for its first image, if it is one.
-    static std::optional<QPoint> CursorHotSpot(const QByteArray &file);
+    static std::optional<QPoint> cursorHotSpot(const QByteArray &file);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -60,7 +60,7 @@ CliOptions usageError(const QString &text)
 }
 } // namespace
 
-bool WantsTerminal(const QStringList &arguments)
+bool wantsTerminal(const QStringList &arguments)
 {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -75,7 +75,7 @@ bool WantsTerminal(const QStringList &arguments)
     return false;
 }
 
-CliOptions ParseCommandLine(const QStringList &arguments)
+CliOptions parseCommandLine(const QStringList &arguments)
 {
     Grammar g;
     if (!g.parser.parse(arguments))
@@ -133,7 +133,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     return options;
 }
 
-QString HelpText()
+QString helpText()
 {
     // The parser names the program as it was started (a full path, often); GNU style
     // names the command.
@@ -145,7 +145,7 @@ QString HelpText()
                           "or nothing to convert.\n");
 }
 
-QString VersionText()
+QString versionText()
 {
     return QStringLiteral("quorbel %1\n").arg(QStringLiteral(QUORBEL_VERSION));
 }

@@ -30,10 +30,10 @@ struct CliOptions
 // Whether the arguments hold one of the terminal's own options. Decided on the raw
 // arguments, before any application object exists: the terminal road must not
 // touch the window system at all.
-bool WantsTerminal(const QStringList &arguments);
+bool wantsTerminal(const QStringList &arguments);
 
 // `arguments` as the application gives them, the program's name first.
-CliOptions ParseCommandLine(const QStringList &arguments);
+CliOptions parseCommandLine(const QStringList &arguments);
 
-QString HelpText();
-QString VersionText();
+QString helpText();
+QString versionText();

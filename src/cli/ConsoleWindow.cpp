@@ -39,7 +39,7 @@ QString progressLine(int started, int total, int percent, const QString &text, i
 }
 } // namespace
 
-QString TerminalText(QString text)
+QString terminalText(QString text)
 {
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -70,16 +70,16 @@ void ConsoleWindow::showMessage(const QString &text)
     clearLine();
     if (text.startsWith(QLatin1String("Done."))) {
         m_summary = text;
-        Console::write(Console::Stream::Out, TerminalText(text) + QLatin1Char('\n'));
+        Console::write(Console::Stream::Out, terminalText(text) + QLatin1Char('\n'));
         return;
     }
     Console::write(Console::Stream::Err,
-                   QStringLiteral("quorbel: ") + TerminalText(text) + QLatin1Char('\n'));
+                   QStringLiteral("quorbel: ") + terminalText(text) + QLatin1Char('\n'));
 }
 
 void ConsoleWindow::letEventsRun()
 {
-    EventPump::LetEventsRun();
+    EventPump::letEventsRun();
 }
 
 void ConsoleWindow::setProgressText(const QString &text)
@@ -126,5 +126,5 @@ void ConsoleReporter::showErrorReport(const QString &text)
 {
     ++m_reports;
     Console::write(Console::Stream::Err,
-                   QStringLiteral("quorbel: ") + TerminalText(text) + QLatin1Char('\n'));
+                   QStringLiteral("quorbel: ") + terminalText(text) + QLatin1Char('\n'));
 }

@@ -70,4 +70,4 @@ private:
 };
 
 // The window's texts end lines with CR LF (or a lone CR); a terminal wants LF.
-QString TerminalText(QString text);
+QString terminalText(QString text);

@@ -16,7 +16,7 @@ void fatalToExit(QtMsgType type, const QMessageLogContext &context, const QStrin
         return;
     }
     Console::write(Console::Stream::Err,
-                   NoDisplayMessage(QStringLiteral("the display could not be reached")));
+                   noDisplayMessage(QStringLiteral("the display could not be reached")));
     Console::exitNow(2);
 }
 
@@ -31,7 +31,7 @@ bool entryCanOpen(const QString &entry, const DisplayEnvironment &environment)
 }
 } // namespace
 
-DisplayEnvironment CurrentDisplayEnvironment(const QStringList &arguments)
+DisplayEnvironment currentDisplayEnvironment(const QStringList &arguments)
 {
     DisplayEnvironment environment;
     for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
@@ -45,7 +45,7 @@ DisplayEnvironment CurrentDisplayEnvironment(const QStringList &arguments)
     return environment;
 }
 
-bool CanOpenWindow(const DisplayEnvironment &environment)
+bool canOpenWindow(const DisplayEnvironment &environment)
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     const QString requested = !environment.platformArgument.isEmpty() ? environment.platformArgument
@@ -63,7 +63,7 @@ bool CanOpenWindow(const DisplayEnvironment &environment)
 #endif
 }
 
-QString NoDisplayMessage(const QString &reason)
+QString noDisplayMessage(const QString &reason)
 {
     return QStringLiteral("quorbel: cannot open the window: %1. To convert from a terminal, "
                           "see: quorbel --convert --help\n")

@@ -13,19 +13,19 @@ struct DisplayEnvironment
     QString waylandDisplay;   // WAYLAND_DISPLAY
 };
 
-DisplayEnvironment CurrentDisplayEnvironment(const QStringList &arguments);
+DisplayEnvironment currentDisplayEnvironment(const QStringList &arguments);
 
 // A requested platform ("-platform" before QT_QPA_PLATFORM, as Qt takes them; a ";"
 // list is tried in turn) can open when one of its entries can: "xcb" needs DISPLAY,
 // "wayland..." needs WAYLAND_DISPLAY, any other (offscreen, minimal, vnc, eglfs, ...)
 // needs no display server. Nothing requested: DISPLAY or WAYLAND_DISPLAY must be set.
-bool CanOpenWindow(const DisplayEnvironment &environment);
+bool canOpenWindow(const DisplayEnvironment &environment);
 
 // The one line shown instead of the window.
-QString NoDisplayMessage(const QString &reason);
+QString noDisplayMessage(const QString &reason);
 
 // Turns a fatal error of Qt's platform start (an X server that cannot be reached, say)
-// into NoDisplayMessage and status 2 instead of an abort, while it lives.
+// into noDisplayMessage and status 2 instead of an abort, while it lives.
 class FatalStartGuard
 {
 public:

@@ -5,7 +5,7 @@
 #include "platform/AppError.h"
 #include "scan/FolderWalk.h"
 
-void AppendFolderFiles(const QString &folder, const QString &pattern, RowList &rows,
+void appendFolderFiles(const QString &folder, const QString &pattern, RowList &rows,
                        ErrorReporter &reporter)
 {
     // A folder that cannot be read is named plainly: a terminal has no line labels to show.

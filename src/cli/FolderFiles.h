@@ -8,5 +8,5 @@ class ErrorReporter;
 class RowList;
 
 // `pattern` as the button forms it: "*." and the extension ("*.*" for every file).
-void AppendFolderFiles(const QString &folder, const QString &pattern, RowList &rows,
+void appendFolderFiles(const QString &folder, const QString &pattern, RowList &rows,
                        ErrorReporter &reporter);

@@ -4,17 +4,17 @@
 
 #include <QDir>
 
-QString AbsolutePath(const QString &path)
+QString absolutePath(const QString &path)
 {
     // Not cleaned: "link/.." must keep meaning what the shell meant.
     return QDir::current().absoluteFilePath(path);
 }
 
-void AddStartPaths(const QStringList &paths, RowList &rows, ErrorReporter &reporter)
+void addStartPaths(const QStringList &paths, RowList &rows, ErrorReporter &reporter)
 {
     QStringList absolute;
     absolute.reserve(paths.size());
     for (const QString &path : paths)
-        absolute << AbsolutePath(path);
+        absolute << absolutePath(path);
     ListView1_OLEDragDrop(absolute, rows, reporter);
 }

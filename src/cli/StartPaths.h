@@ -7,6 +7,6 @@ class ErrorReporter;
 class RowList;
 
 // Relative paths are taken from the current folder, as the shell meant them.
-void AddStartPaths(const QStringList &paths, RowList &rows, ErrorReporter &reporter);
+void addStartPaths(const QStringList &paths, RowList &rows, ErrorReporter &reporter);
 
-QString AbsolutePath(const QString &path);
+QString absolutePath(const QString &path);

@@ -72,7 +72,7 @@ QString ChoicesFor(const CliOptions &options, const Settings &settings, ConsoleC
 
     if (options.toFolder) {
         choices.destinationOption = SaveToFolder;
-        choices.text1 = AbsolutePath(*options.toFolder);
+        choices.text1 = absolutePath(*options.toFolder);
     } else if (options.beside || savedOr([&] { return settings.option9(); }, false, "Option9")) {
         choices.destinationOption = SaveBesideSource;
     } else if (savedOr([&] { return settings.option8(); }, true, "Option8")) {
@@ -129,13 +129,13 @@ int convert(const CliOptions &options, SettingsStore &store)
     int missing = 0;
     bool walked = false;
     for (const QString &path : options.paths) {
-        const QString absolute = AbsolutePath(path);
+        const QString absolute = absolutePath(path);
         const int attributes = FileSystem::attributes(absolute);
         if (attributes < 0) {
             complain(QStringLiteral("cannot find \"%1\".").arg(path));
             ++missing;
         } else if (attributes & FileSystem::Attr::Directory) {
-            AppendFolderFiles(folderWithoutTrailingSeparators(absolute), pattern, collected,
+            appendFolderFiles(folderWithoutTrailingSeparators(absolute), pattern, collected,
                               reporter);
             walked = true;
         } else {
@@ -163,14 +163,14 @@ int convert(const CliOptions &options, SettingsStore &store)
 }
 } // namespace
 
-int RunTerminal(const CliOptions &options, SettingsStore &store)
+int runTerminal(const CliOptions &options, SettingsStore &store)
 {
     switch (options.action) {
     case CliOptions::Action::Help:
-        Console::write(Console::Stream::Out, HelpText());
+        Console::write(Console::Stream::Out, helpText());
         return ExitStatus::Converted;
     case CliOptions::Action::Version:
-        Console::write(Console::Stream::Out, VersionText());
+        Console::write(Console::Stream::Out, versionText());
         return ExitStatus::Converted;
     case CliOptions::Action::UsageError:
         complain(options.error + QStringLiteral("\nTry 'quorbel --help' for more information."));

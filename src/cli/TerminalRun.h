@@ -12,4 +12,4 @@ inline constexpr int UsageError = 2;
 
 // Help, version, a usage error or a conversion; answers the exit status. Reads the
 // saved options where the command line leaves them out; never writes the store.
-int RunTerminal(const CliOptions &options, SettingsStore &store);
+int runTerminal(const CliOptions &options, SettingsStore &store);

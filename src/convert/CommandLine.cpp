@@ -2,7 +2,7 @@
 
 #include "SizeList.h"
 
-QStringList SplitWindowsArguments(const QString &text)
+QStringList splitWindowsArguments(const QString &text)
 {
     QStringList arguments;
     QString current;
@@ -58,14 +58,14 @@ QStringList SplitWindowsArguments(const QString &text)
     return arguments;
 }
 
-QString ProtectFromPrintfPatterns(const QString &path)
+QString protectFromPrintfPatterns(const QString &path)
 {
     QString protectedPath = path;
     protectedPath.replace(QLatin1Char('%'), QStringLiteral("%%"));
     return protectedPath;
 }
 
-QStringList SizeArguments(bool withSize, const QString &sizeText)
+QStringList sizeArguments(bool withSize, const QString &sizeText)
 {
     if (!withSize)
         return {};
@@ -74,14 +74,14 @@ QStringList SizeArguments(bool withSize, const QString &sizeText)
         if (const auto sizes = parseSizeList(sizeText))
             return sizeListArguments(*sizes);
     }
-    return QStringList{QStringLiteral("-resize")} + SplitWindowsArguments(sizeText);
+    return QStringList{QStringLiteral("-resize")} + splitWindowsArguments(sizeText);
 }
 
-QStringList ConverterArguments(const QString &source, bool withSize, const QString &sizeText,
+QStringList converterArguments(const QString &source, bool withSize, const QString &sizeText,
                                const QString &output)
 {
     QStringList arguments{source};
-    arguments << SizeArguments(withSize, sizeText);
-    arguments << ProtectFromPrintfPatterns(output);
+    arguments << sizeArguments(withSize, sizeText);
+    arguments << protectFromPrintfPatterns(output);
     return arguments;
 }

@@ -13,16 +13,16 @@ struct ChildCommand
 };
 
 // Splits text into arguments the way Windows programs split their command line.
-QStringList SplitWindowsArguments(const QString &text);
+QStringList splitWindowsArguments(const QString &text);
 
 // ImageMagick expands printf patterns in output names; "%%" is a literal "%".
-QString ProtectFromPrintfPatterns(const QString &path);
+QString protectFromPrintfPatterns(const QString &path);
 
 // The arguments that say which size (or sizes) the icon gets: "-resize" and the
 // split size text when a size was chosen. The one place a size list would grow.
-QStringList SizeArguments(bool withSize, const QString &sizeText);
+QStringList sizeArguments(bool withSize, const QString &sizeText);
 
 // The converter's arguments: source, the size arguments, then the output path;
 // each path exactly one argument.
-QStringList ConverterArguments(const QString &source, bool withSize, const QString &sizeText,
+QStringList converterArguments(const QString &source, bool withSize, const QString &sizeText,
                                const QString &output);

@@ -50,7 +50,7 @@ ConversionBatch::ConversionBatch(BatchWindow &window, ErrorReporter &reporter,
 
 ConversionBatch::~ConversionBatch() = default;
 
-int ConversionBatch::JobCount()
+int ConversionBatch::jobCount()
 {
     bool ok = false;
     const int jobs = qEnvironmentVariableIntValue("QUORBEL_JOBS", &ok);
@@ -59,7 +59,7 @@ int ConversionBatch::JobCount()
     return std::max(1, QThread::idealThreadCount());
 }
 
-QString ConversionBatch::OutputPathFor(const QString &source, bool toFolder, bool besideSource,
+QString ConversionBatch::outputPathFor(const QString &source, bool toFolder, bool besideSource,
                                        const QString &folder, const QString &previous)
 {
     const QString sep = FileSystem::nativeSeparator();
@@ -71,14 +71,14 @@ QString ConversionBatch::OutputPathFor(const QString &source, bool toFolder, boo
     return previous;
 }
 
-QString ConversionBatch::CommandLineFor(const QString &quotedTool, const QString &source,
+QString ConversionBatch::commandLineFor(const QString &quotedTool, const QString &source,
                                         const QString &sizeArgument, const QString &output)
 {
     return quotedTool + QLatin1Char(' ') + quoted(source) + sizeArgument + QLatin1Char(' ') +
            quoted(output);
 }
 
-QString ConversionBatch::InputNameFor(int job, const QString &source)
+QString ConversionBatch::inputNameFor(int job, const QString &source)
 {
     QString name = QStringLiteral("in-%1").arg(job);
     const QString file = FileNameOf(source);
@@ -94,7 +94,7 @@ QString ConversionBatch::InputNameFor(int job, const QString &source)
     return plain ? name + QLatin1Char('.') + extension.toString() : name;
 }
 
-QString ConversionBatch::SummaryText(const QList<FailedFile> &failed, int total)
+QString ConversionBatch::summaryText(const QList<FailedFile> &failed, int total)
 {
     QString text = QStringLiteral("Done.");
     if (failed.isEmpty())
@@ -160,7 +160,7 @@ void ConversionBatch::PushButton2_Click()
     m_rows = 0;
     m_nextRow = 1;
     m_nextJobId = 1;
-    m_jobs = JobCount();
+    m_jobs = jobCount();
     // With a child on every core, ImageMagick's own threads only fight over them.
     m_runner->setChildEnvironment(m_jobs > 1 && !qEnvironmentVariableIsSet("MAGICK_THREAD_LIMIT")
                                       ? QStringList{QStringLiteral("MAGICK_THREAD_LIMIT=1")}
@@ -168,7 +168,7 @@ void ConversionBatch::PushButton2_Click()
 
     QByteArray image;
     trap.run(108, [&] { m_window.setPointer(PointerCode::Busy); });
-    trap.run(110, [&] { image = LoadConverterImage(); });
+    trap.run(110, [&] { image = loadConverterImage(); });
     // One report when the converter cannot be had; every file then fails with its reason.
     m_stagingFailure = QLatin1String(FailureReason::ConverterNotStarted);
     trap.run(112, [&] { stage(image); });
@@ -205,7 +205,7 @@ void ConversionBatch::PushButton2_Click()
     for (const auto &entry : std::as_const(m_failed))
         failed << entry.second;
     m_failed.clear();
-    trap.run(182, [&] { m_window.showMessage(SummaryText(failed, m_rows)); });
+    trap.run(182, [&] { m_window.showMessage(summaryText(failed, m_rows)); });
     finish();
 }
 
@@ -252,7 +252,7 @@ bool ConversionBatch::restage()
         return false;
     try {
         m_work->removeEntry(QLatin1String(ConverterFileName));
-        return placeTool(LoadConverterImage());
+        return placeTool(loadConverterImage());
     } catch (const AppError &) {
         return false;
     }
@@ -310,7 +310,7 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     trap.run(152, [&] { m_window.letEventsRun(); });
     trap.run(154, [&] { m_window.setPointer(PointerCode::Busy); });
     trap.run(156, [&] {
-        m_output = OutputPathFor(source, m_window.isOptionSelected(8), m_window.isOptionSelected(9),
+        m_output = outputPathFor(source, m_window.isOptionSelected(8), m_window.isOptionSelected(9),
                                  m_window.text1(), m_output);
     });
 
@@ -318,14 +318,14 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     job.id = m_nextJobId++;
     job.row = row;
     job.source = source;
-    job.input = InputNameFor(job.id, source);
+    job.input = inputNameFor(job.id, source);
     trap.run(164, [&] {
         job.arguments =
-            ConverterArguments(job.input, m_size.chosen, m_size.text, outputNameFor(job.id));
+            converterArguments(job.input, m_size.chosen, m_size.text, outputNameFor(job.id));
     });
     // The classic command line, for the record: the child never sees it.
     trap.run(166, [&] {
-        job.commandLine = CommandLineFor(m_quotedTool, source, m_size.argument(), m_output);
+        job.commandLine = commandLineFor(m_quotedTool, source, m_size.argument(), m_output);
     });
 
     auto fails = [&](const QString &reason) {
@@ -339,12 +339,12 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     if (m_size.chosen && isSizeList(m_size.text) && !parseSizeList(m_size.text))
         return fails(QLatin1String(FailureReason::SizeNotAccepted));
     // A FIFO or a device would hold the converter for ever: such a source fails now.
-    const QString sourceProblem = FailureReason::ForSource(SafeFile::checkReadableFile(source));
+    const QString sourceProblem = FailureReason::forSource(SafeFile::checkReadableFile(source));
     if (!sourceProblem.isEmpty())
         return fails(sourceProblem);
     const SafeFile::Target target = SafeFile::resolveTarget(m_output);
     if (target.outcome != SafeFile::Outcome::Done)
-        return fails(FailureReason::ForReplacing(target.outcome));
+        return fails(FailureReason::forReplacing(target.outcome));
     const QString sourceIdentity = SafeFile::identityOf(source);
     const QString targetIdentity = target.exists ? SafeFile::identityOf(target.path) : QString();
     if (!targetIdentity.isEmpty() && targetIdentity == sourceIdentity)
@@ -444,13 +444,13 @@ QString ConversionBatch::finishJob(const Job &job, const ChildEnd &end)
         break;
     }
     if (end.exitCode != 0)
-        return FailureReason::FromConverterOutput(end.errorOutput);
+        return FailureReason::fromConverterOutput(end.errorOutput);
     // Only a well-formed icon may replace what is there.
     const QByteArray icon = SafeFile::readFile(
         m_work->path() + QLatin1Char('/') + outputNameFor(job.id), LargestIconFile);
-    if (!IsWellFormedIcon(icon))
+    if (!isWellFormedIcon(icon))
         return QLatin1String(FailureReason::NoValidIcon);
-    return FailureReason::ForReplacing(SafeFile::replaceFile(job.target, icon));
+    return FailureReason::forReplacing(SafeFile::replaceFile(job.target, icon));
 }
 
 void ConversionBatch::poll()
@@ -464,8 +464,8 @@ void ConversionBatch::poll()
     if (oldest.polls < 50)
         return;
     m_trap->run(168, [&] {
-        m_window.setProgressText(WaitingText(oldest.caption, oldest.polls));
-        const auto value = CreepValue(oldest.polls, oldest.rowCount, oldest.startValue);
+        m_window.setProgressText(waitingText(oldest.caption, oldest.polls));
+        const auto value = creepValue(oldest.polls, oldest.rowCount, oldest.startValue);
         // Later files have moved the bar on already; it never creeps back.
         if (value && (m_jobs == 1 || *value > m_window.progressValue()))
             m_window.setProgressValue(*value);

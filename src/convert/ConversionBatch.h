@@ -59,19 +59,19 @@ public:
     void abortForShutDown();
 
     // How many conversions run at once: QUORBEL_JOBS when set, else one per core.
-    static int JobCount();
+    static int jobCount();
 
     // The output path of one source; `previous` when no destination is selected.
-    static QString OutputPathFor(const QString &source, bool toFolder, bool besideSource,
+    static QString outputPathFor(const QString &source, bool toFolder, bool besideSource,
                                  const QString &folder, const QString &previous);
-    static QString CommandLineFor(const QString &quotedTool, const QString &source,
+    static QString commandLineFor(const QString &quotedTool, const QString &source,
                                   const QString &sizeArgument, const QString &output);
     // "Done." and, when files failed, how many and which (in list order), each
     // followed by its reason.
-    static QString SummaryText(const QList<FailedFile> &failed, int total);
+    static QString summaryText(const QList<FailedFile> &failed, int total);
     // The plain name the converter reads a source through: "in-<n>", plus the
     // source's extension when that is plain letters and digits.
-    static QString InputNameFor(int job, const QString &source);
+    static QString inputNameFor(int job, const QString &source);
 
 private:
     struct SizeChoice

@@ -10,7 +10,7 @@ static void initConverterResource()
     Q_INIT_RESOURCE(converter);
 }
 
-QByteArray LoadConverterImage()
+QByteArray loadConverterImage()
 {
     initConverterResource();
     QFile resource(QStringLiteral(":/converter"));

@@ -7,6 +7,6 @@
 inline constexpr char ConverterFileName[] = "emfconvert.exe";
 
 // The whole converter image; throws AppError when the resource is missing.
-QByteArray LoadConverterImage();
+QByteArray loadConverterImage();
 // The staging folder followed by the separator and "emfconvert.exe".
 QString ConverterToolPath();

@@ -4,7 +4,7 @@
 
 namespace FailureReason {
 
-QString FromConverterOutput(const QByteArray &errorOutput)
+QString fromConverterOutput(const QByteArray &errorOutput)
 {
     // "prog: message `name' @ error/file.c/Function/line." -- the first such line.
     QString line = QString::fromUtf8(errorOutput).section(QLatin1Char('\n'), 0, 0).trimmed();
@@ -27,7 +27,7 @@ QString FromConverterOutput(const QByteArray &errorOutput)
     return QStringLiteral("ImageMagick: ") + line;
 }
 
-QString ForSource(SafeFile::Outcome outcome)
+QString forSource(SafeFile::Outcome outcome)
 {
     switch (outcome) {
     case SafeFile::Outcome::Done:
@@ -41,7 +41,7 @@ QString ForSource(SafeFile::Outcome outcome)
     }
 }
 
-QString ForReplacing(SafeFile::Outcome outcome)
+QString forReplacing(SafeFile::Outcome outcome)
 {
     switch (outcome) {
     case SafeFile::Outcome::Done:

@@ -25,9 +25,9 @@ inline constexpr char WriteFailed[] = "the icon could not be written";
 
 // Why the converter failed, from its error output: one of the reasons above where
 // its message says so, else ImageMagick's own words.
-QString FromConverterOutput(const QByteArray &errorOutput);
+QString fromConverterOutput(const QByteArray &errorOutput);
 // Why the source cannot be converted, or empty when it can be read.
-QString ForSource(SafeFile::Outcome outcome);
+QString forSource(SafeFile::Outcome outcome);
 // Why the icon could not be put in place, or empty when it was.
-QString ForReplacing(SafeFile::Outcome outcome);
+QString forReplacing(SafeFile::Outcome outcome);
 } // namespace FailureReason

@@ -46,7 +46,7 @@ bool imageFits(const char *data, quint32 size)
 }
 } // namespace
 
-bool IsWellFormedIcon(const QByteArray &bytes)
+bool isWellFormedIcon(const QByteArray &bytes)
 {
     const qsizetype size = bytes.size();
     if (size < HeaderSize)

@@ -6,12 +6,12 @@ namespace {
 constexpr int PollsPerCreep = 150;
 } // namespace
 
-int RoundHalfEven(double value)
+int roundHalfEven(double value)
 {
     return static_cast<int>(std::nearbyint(value));
 }
 
-QString WaitingText(const QString &caption, int polls)
+QString waitingText(const QString &caption, int polls)
 {
     QString text = caption;
     if (!caption.isEmpty())
@@ -20,13 +20,13 @@ QString WaitingText(const QString &caption, int polls)
            QString::number(polls - PollsBeforeWaitingText);
 }
 
-std::optional<double> CreepValue(int polls, int rowCount, int startValue)
+std::optional<double> creepValue(int polls, int rowCount, int startValue)
 {
     const int extra = polls - PollsBeforeWaitingText;
     if (extra < 0 || extra % PollsPerCreep != 0 || rowCount <= 0)
         return std::nullopt;
-    const int step = RoundHalfEven(100.0 / rowCount / 10.0);
-    const int cap = RoundHalfEven(100.0 / rowCount + startValue - step);
+    const int step = roundHalfEven(100.0 / rowCount / 10.0);
+    const int cap = roundHalfEven(100.0 / rowCount + startValue - step);
     const double x = double(extra) / PollsPerCreep * step + startValue;
     return x < cap ? x : double(cap);
 }

@@ -20,8 +20,8 @@ inline constexpr int PollIntervalMs = 100;
 inline constexpr int PollsBeforeWaitingText = 50;
 
 // The display's text after `polls` polls (counter 50 and up).
-QString WaitingText(const QString &caption, int polls);
+QString waitingText(const QString &caption, int polls);
 // The bar's new value at this poll, if the creep moves it at this poll.
-std::optional<double> CreepValue(int polls, int rowCount, int startValue);
+std::optional<double> creepValue(int polls, int rowCount, int startValue);
 // Rounds to the nearest whole number, a half to the even neighbour.
-int RoundHalfEven(double value);
+int roundHalfEven(double value);

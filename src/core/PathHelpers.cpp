@@ -5,19 +5,19 @@
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 
-QChar SeparatorOf(PathFlavour flavour)
+QChar separatorOf(PathFlavour flavour)
 {
     return flavour == PathFlavour::Windows ? QLatin1Char('\\') : QLatin1Char('/');
 }
 
 QString FileNameOf(const QString &path, PathFlavour flavour)
 {
-    return path.mid(path.lastIndexOf(SeparatorOf(flavour)) + 1);
+    return path.mid(path.lastIndexOf(separatorOf(flavour)) + 1);
 }
 
 QString FolderOf(const QString &path, PathFlavour flavour)
 {
-    const qsizetype p = path.lastIndexOf(SeparatorOf(flavour));
+    const qsizetype p = path.lastIndexOf(separatorOf(flavour));
     return p < 0 ? QString() : path.left(p + 1);
 }
 
@@ -50,7 +50,7 @@ QString collapseOnce(QStringView text, QChar separator)
 
 QString CollapseBackslashes(const QString &path, PathFlavour flavour)
 {
-    const QChar separator = SeparatorOf(flavour);
+    const QChar separator = separatorOf(flavour);
     const QChar pair[] = {separator, separator};
     const QStringView doubled(pair, 2);
     if (!path.startsWith(separator)) {
@@ -80,7 +80,7 @@ bool IsFolder(const QString &path)
 
 void DeleteFileSafe(const QString &path)
 {
-    EventPump::LetEventsRun();
+    EventPump::letEventsRun();
     if (!FileSystem::deleteFile(path))
         ForceDeleteFile(path);
 }
@@ -92,7 +92,7 @@ void ForceDeleteFile(const QString &path)
 
 void WriteFileIfMissing(const QByteArray &bytes, const QString &path)
 {
-    EventPump::LetEventsRun();
+    EventPump::letEventsRun();
     if (PathExists(path))
         return;
     FileSystem::writeNewFile(path, bytes, 0700);

@@ -19,7 +19,7 @@ inline constexpr PathFlavour NativeFlavour = PathFlavour::Windows;
 inline constexpr PathFlavour NativeFlavour = PathFlavour::Posix;
 #endif
 
-QChar SeparatorOf(PathFlavour flavour);
+QChar separatorOf(PathFlavour flavour);
 
 QString FileNameOf(const QString &path, PathFlavour flavour = NativeFlavour);
 QString FolderOf(const QString &path, PathFlavour flavour = NativeFlavour);

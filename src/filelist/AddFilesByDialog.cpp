@@ -15,7 +15,7 @@ const QString Title = QStringLiteral("Add File(s) - Hold Ctrl to select multiple
 const QString Filter = QStringLiteral("PNG Files (*.png)|*.png|");
 } // namespace
 
-void AddFilesByDialog(Dialogs &dialogs, QWidget *owner, RowList &rows, ErrorReporter &reporter,
+void addFilesByDialog(Dialogs &dialogs, QWidget *owner, RowList &rows, ErrorReporter &reporter,
                       const QString &title)
 {
     ErrorTrap trap(reporter, Location);

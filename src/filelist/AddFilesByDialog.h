@@ -8,7 +8,7 @@ class ErrorReporter;
 class RowList;
 class QWidget;
 
-void AddFilesByDialog(Dialogs &dialogs, QWidget *owner, RowList &rows, ErrorReporter &reporter,
+void addFilesByDialog(Dialogs &dialogs, QWidget *owner, RowList &rows, ErrorReporter &reporter,
                       const QString &title);
 
 extern const QString TooManyFilesMessage;

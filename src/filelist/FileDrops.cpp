@@ -9,7 +9,7 @@
 void ListView1_OLEDragDrop(const QStringList &paths, RowList &rows, ErrorReporter &reporter,
                            const WalkSystem &system)
 {
-    const std::atomic_bool &stop = EventPump::QuitRequested();
+    const std::atomic_bool &stop = EventPump::quitRequested();
     for (const QString &path : paths) {
         if (stop)
             return;

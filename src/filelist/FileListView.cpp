@@ -61,7 +61,7 @@ void FileListView::setListPointer(int code, const QString &imageFile)
     }
 }
 
-int FileListView::KeyCodeFor(int key, Qt::KeyboardModifiers modifiers)
+int FileListView::keyCodeFor(int key, Qt::KeyboardModifiers modifiers)
 {
     // Windows' virtual key codes, which the handlers' numbers are (Delete is 46).
     // Qt's codes are mostly Unicode, in which "." is 46 as well.
@@ -126,7 +126,7 @@ int FileListView::KeyCodeFor(int key, Qt::KeyboardModifiers modifiers)
 void FileListView::keyPressEvent(QKeyEvent *event)
 {
     if (m_handlers)
-        m_handlers->ListView1_KeyDown(KeyCodeFor(event->key(), event->modifiers()),
+        m_handlers->ListView1_KeyDown(keyCodeFor(event->key(), event->modifiers()),
                                       int(event->modifiers()));
     QTreeView::keyPressEvent(event);
 }
@@ -165,7 +165,7 @@ void FileListView::mouseReleaseEvent(QMouseEvent *event)
         m_handlers->ListView1_MouseUp();
 }
 
-QStringList FileListView::DroppedPaths(const QMimeData *data)
+QStringList FileListView::droppedPaths(const QMimeData *data)
 {
     QStringList paths;
     if (!data || !data->hasUrls())
@@ -179,7 +179,7 @@ QStringList FileListView::DroppedPaths(const QMimeData *data)
 
 void FileListView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (DroppedPaths(event->mimeData()).isEmpty())
+    if (droppedPaths(event->mimeData()).isEmpty())
         event->ignore();
     else
         event->acceptProposedAction();
@@ -187,7 +187,7 @@ void FileListView::dragEnterEvent(QDragEnterEvent *event)
 
 void FileListView::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (DroppedPaths(event->mimeData()).isEmpty())
+    if (droppedPaths(event->mimeData()).isEmpty())
         event->ignore();
     else
         event->acceptProposedAction();
@@ -195,7 +195,7 @@ void FileListView::dragMoveEvent(QDragMoveEvent *event)
 
 void FileListView::dropEvent(QDropEvent *event)
 {
-    const QStringList paths = DroppedPaths(event->mimeData());
+    const QStringList paths = droppedPaths(event->mimeData());
     if (paths.isEmpty()) {
         event->ignore();
         return;

@@ -38,10 +38,10 @@ public:
     void setListPointer(int code, const QString &imageFile) override;
 
     // The key code the list's handlers take for a Qt key (Delete is 46).
-    static int KeyCodeFor(int key, Qt::KeyboardModifiers modifiers);
+    static int keyCodeFor(int key, Qt::KeyboardModifiers modifiers);
 
     // Local files and folders the data offers, in order; empty when it offers none.
-    static QStringList DroppedPaths(const QMimeData *data);
+    static QStringList droppedPaths(const QMimeData *data);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

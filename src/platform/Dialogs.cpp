@@ -74,7 +74,7 @@ QString QtDialogs::browseForFolder(QWidget *owner, const QString &prompt,
     return folder;
 }
 
-QString OpenFilesResult(const QStringList &paths, qsizetype bufferChars)
+QString openFilesResult(const QStringList &paths, qsizetype bufferChars)
 {
     if (paths.isEmpty())
         return {};
@@ -131,7 +131,7 @@ QString QtDialogs::openFiles(QWidget *owner, const QString &title, const QString
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return OpenFilesResult(dialog.selectedFiles(), NameBufferChars);
+    return openFilesResult(dialog.selectedFiles(), NameBufferChars);
 }
 
 void QtDialogs::openFolder(const QString &path)

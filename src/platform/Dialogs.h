@@ -49,4 +49,4 @@ public:
 };
 
 // Turns the dialog's list of chosen paths into the single-text result form.
-QString OpenFilesResult(const QStringList &paths, qsizetype bufferChars);
+QString openFilesResult(const QStringList &paths, qsizetype bufferChars);

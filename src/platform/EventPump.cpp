@@ -8,7 +8,7 @@
 
 namespace EventPump {
 namespace {
-std::atomic_bool quitRequested{false};
+std::atomic_bool s_quitRequested{false};
 
 // Closing the last window asks the application to quit, but the main loop only
 // sees that once the handler that let events run has returned.
@@ -21,18 +21,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Quit && watched == QCoreApplication::instance())
-            quitRequested = true;
+            s_quitRequested = true;
         return false;
     }
 };
 } // namespace
 
-void LetEventsRun()
+void letEventsRun()
 {
     QCoreApplication::processEvents();
 }
 
-void LetEventsRunThrottled()
+void letEventsRunThrottled()
 {
     static QElapsedTimer sinceLast;
     if (!sinceLast.isValid() || sinceLast.elapsed() >= 15) {
@@ -41,7 +41,7 @@ void LetEventsRunThrottled()
     }
 }
 
-const std::atomic_bool &QuitRequested()
+const std::atomic_bool &quitRequested()
 {
     static QObject *watcher = nullptr;
     QCoreApplication *application = QCoreApplication::instance();
@@ -49,10 +49,10 @@ const std::atomic_bool &QuitRequested()
         watcher = new QuitWatcher(application);
         application->installEventFilter(watcher);
     }
-    return quitRequested;
+    return s_quitRequested;
 }
 
-void EndProgramNow()
+void endProgramNow()
 {
     std::fflush(nullptr);
     std::_Exit(0);

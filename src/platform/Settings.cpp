@@ -37,7 +37,7 @@ bool parseNumber(const QString &text, double *value)
 }
 } // namespace
 
-int Settings::ToInt16(const QString &text)
+int Settings::toInt16(const QString &text)
 {
     double value = 0;
     if (!parseNumber(text, &value))
@@ -48,7 +48,7 @@ int Settings::ToInt16(const QString &text)
     return static_cast<int>(rounded);
 }
 
-bool Settings::ToTruth(const QString &text)
+bool Settings::toTruth(const QString &text)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
@@ -61,14 +61,14 @@ bool Settings::ToTruth(const QString &text)
     return value != 0;
 }
 
-QString Settings::TruthText(bool value)
+QString Settings::truthText(bool value)
 {
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
 int Settings::iconSize() const
 {
-    return ToInt16(m_store.read(IconSize, QStringLiteral("2")));
+    return toInt16(m_store.read(IconSize, QStringLiteral("2")));
 }
 void Settings::setIconSize(int option)
 {
@@ -76,17 +76,17 @@ void Settings::setIconSize(int option)
 }
 bool Settings::option8() const
 {
-    return ToTruth(m_store.read(Option8, TruthText(true)));
+    return toTruth(m_store.read(Option8, truthText(true)));
 }
 bool Settings::option9() const
 {
-    return ToTruth(m_store.read(Option9, TruthText(false)));
+    return toTruth(m_store.read(Option9, truthText(false)));
 }
 
 void Settings::setDestination(bool option8, bool option9)
 {
-    m_store.write(Option8, TruthText(option8));
-    m_store.write(Option9, TruthText(option9));
+    m_store.write(Option8, truthText(option8));
+    m_store.write(Option9, truthText(option9));
 }
 
 QString Settings::text1(const QString &defaultFolder) const
@@ -135,7 +135,7 @@ QString Settings::snapshot() const
 }
 QString Settings::snapshotForLoading() const
 {
-    return m_store.read(Snapshot, TruthText(false));
+    return m_store.read(Snapshot, truthText(false));
 }
 void Settings::setSnapshot(const QString &record)
 {

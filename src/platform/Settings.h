@@ -12,9 +12,9 @@ public:
     explicit Settings(SettingsStore &store) : m_store(store) {}
 
     // Conversions of stored texts; both throw AppError (type mismatch, overflow).
-    static int ToInt16(const QString &text);
-    static bool ToTruth(const QString &text);
-    static QString TruthText(bool value);
+    static int toInt16(const QString &text);
+    static bool toTruth(const QString &text);
+    static QString truthText(bool value);
 
     int iconSize() const; // "Icon Size", default 2
     void setIconSize(int option);

@@ -16,7 +16,7 @@ const QString Prompt = QStringLiteral("Enter file extension to load:\r\r(* for a
                                       "all txt files, doc for all doc files, etc.)");
 } // namespace
 
-void AddFolderTree(const QString &folder, const QString &pattern, RowList &rows,
+void addFolderTree(const QString &folder, const QString &pattern, RowList &rows,
                    ErrorReporter &reporter, const WalkSystem &system)
 {
     const FileTreeSink sink{[&](const QStringList &paths) { rows.appendRows(paths); },
@@ -24,10 +24,10 @@ void AddFolderTree(const QString &folder, const QString &pattern, RowList &rows,
                                 reporter.showErrorReport(
                                     ErrorTrap::reportText(error.description(), Location, 118));
                             }};
-    walkFolderTree(folder, pattern, sink, reporter, EventPump::QuitRequested(), system);
+    walkFolderTree(folder, pattern, sink, reporter, EventPump::quitRequested(), system);
 }
 
-void AddAllFilesInFolder(const AddFolderServices &s)
+void addAllFilesInFolder(const AddFolderServices &s)
 {
     ErrorTrap trap(s.reporter, Location);
     QString extension;
@@ -51,7 +51,7 @@ void AddAllFilesInFolder(const AddFolderServices &s)
     trap.run(114, [&] { s.settings.setLastFolder(folder); });
     trap.run(116, [&] { s.setPointer(PointerCode::Busy); });
     trap.run(118, [&] {
-        AddFolderTree(folder, QStringLiteral("*.") + answer, s.rows, s.reporter, s.system);
+        addFolderTree(folder, QStringLiteral("*.") + answer, s.rows, s.reporter, s.system);
     });
     trap.run(120, [&] {
         // A batch shows the hourglass as well; ending it here would open the removal guard.

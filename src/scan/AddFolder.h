@@ -26,8 +26,8 @@ struct AddFolderServices
     const WalkSystem &system = WalkSystem::real();
 };
 
-void AddAllFilesInFolder(const AddFolderServices &services);
+void addAllFilesInFolder(const AddFolderServices &services);
 
 // Appends to `rows` every file below `folder` that matches `pattern`.
-void AddFolderTree(const QString &folder, const QString &pattern, RowList &rows,
+void addFolderTree(const QString &folder, const QString &pattern, RowList &rows,
                    ErrorReporter &reporter, const WalkSystem &system = WalkSystem::real());

@@ -34,7 +34,7 @@ QStringList WalkSystem::listFiles(const QString &folder, const QString &pattern)
 
 void WalkSystem::letEventsRun() const
 {
-    EventPump::LetEventsRunThrottled();
+    EventPump::letEventsRunThrottled();
 }
 
 const WalkSystem &WalkSystem::real()
@@ -149,7 +149,7 @@ bool HasUnsafeCharacters(const QString &name)
     return false;
 }
 
-void ForEachFileInTree(const QStringList &folders, const QString &pattern, const FileTreeSink &sink,
+void forEachFileInTree(const QStringList &folders, const QString &pattern, const FileTreeSink &sink,
                        const WalkSystem &system, const std::atomic_bool &stop)
 {
     QStringList rows;
@@ -170,7 +170,7 @@ void ForEachFileInTree(const QStringList &folders, const QString &pattern, const
         for (const QString &name : std::as_const(names)) {
             if (name.startsWith(QLatin1Char('~')))
                 continue;
-            const QString path = FileRowText(folder, name);
+            const QString path = fileRowText(folder, name);
             if (system.isHiddenFile(path))
                 continue;
             rows << path;
@@ -187,10 +187,10 @@ void walkFolderTree(const QString &folder, const QString &pattern, const FileTre
 {
     QStringList folders{folder + FileSystem::nativeSeparator()};
     GetSubDirectories2016(folders, true, reporter, system, stop);
-    ForEachFileInTree(folders, pattern, sink, system, stop);
+    forEachFileInTree(folders, pattern, sink, system, stop);
 }
 
-QString FileRowText(const QString &folder, const QString &name)
+QString fileRowText(const QString &folder, const QString &name)
 {
     QString path;
     path.reserve(folder.size() + 1 + name.size());

@@ -58,7 +58,7 @@ struct FileTreeSink
 // Every file of the listed folders, as adding a folder or dropping one lists
 // them: each folder's files in turn; names starting with "~" and hidden files
 // left out. Stops at the next folder once `stop` is set.
-void ForEachFileInTree(const QStringList &folders, const QString &pattern, const FileTreeSink &sink,
+void forEachFileInTree(const QStringList &folders, const QString &pattern, const FileTreeSink &sink,
                        const WalkSystem &system = WalkSystem::real(),
                        const std::atomic_bool &stop = NeverStop);
 
@@ -71,4 +71,4 @@ void walkFolderTree(const QString &folder, const QString &pattern, const FileTre
                     ErrorReporter &reporter, const std::atomic_bool &stop = NeverStop,
                     const WalkSystem &system = WalkSystem::real());
 
-QString FileRowText(const QString &folder, const QString &name);
+QString fileRowText(const QString &folder, const QString &name);

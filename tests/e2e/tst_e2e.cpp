@@ -123,7 +123,7 @@ class TestEndToEnd : public QObject
     }
     QStringList messages() const
     {
-        return QString::fromUtf8(ReadFile(path("messages.log"))).split('\n', Qt::SkipEmptyParts);
+        return QString::fromUtf8(readFile(path("messages.log"))).split('\n', Qt::SkipEmptyParts);
     }
     // Waits for the next message box, answers it with `answer` and returns its text.
     QString nextMessage(int seen, const QString &answer = "Return", int timeoutMs = 60000)
@@ -188,9 +188,9 @@ private slots:
     {
         for (const char *name :
              {"tree/a.png", "tree/B.PNG", "tree/sub/c.png", "tree/sub/deep/d.png"})
-            QVERIFY(MakePng(path(name), 256, 256));
-        WriteFile(path("tree/skip.jpg"), "x");
-        WriteFile(path("tree/~tmp.png"), "x");
+            QVERIFY(makePng(path(name), 256, 256));
+        writeFile(path("tree/skip.jpg"), "x");
+        writeFile(path("tree/~tmp.png"), "x");
         QDir().mkpath(path("icons"));
         startApp();
 
@@ -216,15 +216,15 @@ private slots:
         for (const char *name : {"a.ico", "B.ico", "c.ico", "d.ico"})
             QCOMPARE(identify(path("icons/") + name), QSize(48, 48));
         QCOMPARE(QDir(path("icons")).entryList(QDir::Files).size(), 4);
-        QVERIFY(QString::fromUtf8(ReadFile(config())).contains("LastFolder=" + path("tree")));
+        QVERIFY(QString::fromUtf8(readFile(config())).contains("LastFolder=" + path("tree")));
         closeApp();
     }
 
     void dialogBrokenPngAndExistingIcon()
     {
-        QVERIFY(MakePng(path("in/good.png"), 128, 128));
-        WriteFile(path("in/broken.png"), "this is not a picture");
-        WriteFile(path("out/broken.ico"), "OLD ICON");
+        QVERIFY(makePng(path("in/good.png"), 128, 128));
+        writeFile(path("in/broken.png"), "this is not a picture");
+        writeFile(path("out/broken.ico"), "OLD ICON");
         startApp();
         click(AddFiles);
         QVERIFY(waitForWindow("^Add File"));
@@ -238,7 +238,7 @@ private slots:
         QVERIFY2(summary.startsWith("Done.\\n\\n1 of 2 files could not be converted:\\n" +
                                     path("in/broken.png")),
                  qPrintable(summary));
-        QCOMPARE(ReadFile(path("out/broken.ico")), QByteArray("OLD ICON"));
+        QCOMPARE(readFile(path("out/broken.ico")), QByteArray("OLD ICON"));
         QCOMPARE(identify(path("out/good.ico")), QSize(24, 24));
         closeApp();
     }
@@ -246,11 +246,11 @@ private slots:
     void duringBatch()
     {
         // A slow stand-in converter: what the batch does meanwhile is the point.
-        WriteScript(path("temp/emfconvert.exe"),
+        writeScript(path("temp/emfconvert.exe"),
                     "eval out=\\${$#}\nprintf half > \"$out\"\nsleep 1\nexit 1");
-        WriteFile(path("busy/out/s1.ico"), "KEEP ME");
+        writeFile(path("busy/out/s1.ico"), "KEEP ME");
         for (const char *name : {"busy/s1.png", "busy/s2.png", "busy/more/s3.png"})
-            QVERIFY(MakePng(path(name), 32, 32));
+            QVERIFY(makePng(path(name), 32, 32));
         startApp();
         // Two files and a folder arrive by dropping them from another program.
         dropOnList({path("busy/s1.png"), path("busy/s2.png"), path("busy/more")});
@@ -267,10 +267,10 @@ private slots:
         QVERIFY2(summary.startsWith("Done.\\n\\n3 of 3 files could not be converted:"),
                  qPrintable(summary));
         QCOMPARE(messages().size(), 1);
-        QCOMPARE(ReadFile(path("busy/out/s1.ico")), QByteArray("KEEP ME"));
+        QCOMPARE(readFile(path("busy/out/s1.ico")), QByteArray("KEEP ME"));
 
         // Closing in the middle of a batch ends the program at once and loses nothing.
-        WriteScript(path("temp/emfconvert.exe"),
+        writeScript(path("temp/emfconvert.exe"),
                     "eval out=\\${$#}\nprintf half > \"$out\"\nsleep 30");
         click(Start);
         pause(700);
@@ -278,17 +278,17 @@ private slots:
         clock.start();
         closeApp();
         QVERIFY(clock.elapsed() < 5000);
-        QCOMPARE(ReadFile(path("busy/out/s1.ico")), QByteArray("KEEP ME"));
+        QCOMPARE(readFile(path("busy/out/s1.ico")), QByteArray("KEEP ME"));
         QVERIFY(!QFile::exists(path("temp/emfconvert.exe")));
     }
 
     void dropTreeWithLoopAndUnreadableFolder()
     {
-        WriteScript(path("temp/emfconvert.exe"), "exit 1");
-        WriteFile(path("drop/a.png"), "x");
-        WriteFile(path("drop/z/z.png"), "x");
-        WriteFile(path("drop/.hidden.png"), "x");
-        WriteFile(path("drop/locked-folder-nobody-may-read/l.png"), "x");
+        writeScript(path("temp/emfconvert.exe"), "exit 1");
+        writeFile(path("drop/a.png"), "x");
+        writeFile(path("drop/z/z.png"), "x");
+        writeFile(path("drop/.hidden.png"), "x");
+        writeFile(path("drop/locked-folder-nobody-may-read/l.png"), "x");
         QVERIFY(QFile::link(path("drop"), path("drop/a-link-back-to-the-top-of-the-tree")));
         const QString locked = path("drop/locked-folder-nobody-may-read");
         QVERIFY(QFile::setPermissions(locked, {}));
@@ -316,12 +316,12 @@ private slots:
         click(Size64);
         click(BesideSource);
         closeApp();
-        const QString stored = QString::fromUtf8(ReadFile(config()));
+        const QString stored = QString::fromUtf8(readFile(config()));
         QVERIFY(stored.contains("Icon%20Size=5"));
         QVERIFY(stored.contains("Option9=True"));
 
         // The restored choices do their work: 64 pixels, beside the source.
-        QVERIFY(MakePng(path("again/pic.png"), 200, 200));
+        QVERIFY(makePng(path("again/pic.png"), 200, 200));
         startApp();
         click(AddFiles);
         QVERIFY(waitForWindow("^Add File"));
@@ -338,7 +338,7 @@ private slots:
         closeApp();
         startApp();
         closeApp();
-        const QString after = QString::fromUtf8(ReadFile(config()));
+        const QString after = QString::fromUtf8(readFile(config()));
         QVERIFY(after.contains("Icon%20Size=7"));
         QVERIFY(after.contains("Text2=100"));
         QVERIFY(after.contains("Option8=True"));

@@ -46,7 +46,7 @@ public:
     void setProgressValue(double v) override
     {
         values << v;
-        value = qBound(0, RoundHalfEven(v), 100);
+        value = qBound(0, roundHalfEven(v), 100);
     }
 };
 

@@ -99,7 +99,7 @@ public:
 };
 
 // A PNG with a transparent corner and an opaque disc.
-inline bool MakePng(const QString &path, int width, int height)
+inline bool makePng(const QString &path, int width, int height)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QImage image(width, height, QImage::Format_ARGB32);
@@ -112,7 +112,7 @@ inline bool MakePng(const QString &path, int width, int height)
     return image.save(path, "PNG");
 }
 
-inline void WriteFile(const QString &path, const QByteArray &bytes,
+inline void writeFile(const QString &path, const QByteArray &bytes,
                       QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -124,16 +124,16 @@ inline void WriteFile(const QString &path, const QByteArray &bytes,
     file.setPermissions(permissions);
 }
 
-inline QByteArray ReadFile(const QString &path)
+inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A stand-in converter: a shell script, private to us as the runner demands.
-inline void WriteScript(const QString &path, const QByteArray &body)
+inline void writeScript(const QString &path, const QByteArray &body)
 {
-    WriteFile(path, "#!/bin/sh\n" + body + "\n",
+    writeFile(path, "#!/bin/sh\n" + body + "\n",
               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
@@ -141,7 +141,7 @@ inline void WriteScript(const QString &path, const QByteArray &body)
 // runs the current test function again in a child without root's override of
 // file permissions. Answers the child's exit code (0: passed; 999: crashed), or
 // -1 when this process needs no child and should run the test itself.
-inline int RerunWithoutPermissionOverride()
+inline int rerunWithoutPermissionOverride()
 {
     const char *marker = "QUORBEL_WITHOUT_OVERRIDE";
     if (geteuid() != 0 || qEnvironmentVariableIsSet(marker))

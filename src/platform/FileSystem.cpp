@@ -331,68 +331,6 @@ void writeNewFile(const QString &path, const QByteArray &bytes, int mode)
     }
 }
 
-bool isSafeExecutable(const QString &path)
-{
-    struct stat st;
-    if (lstat(encoded(path).constData(), &st) != 0)
-        return false;
-    return S_ISREG(st.st_mode) && st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
-}
-
-bool isSameFile(const QString &a, const QString &b)
-{
-    struct stat sa, sb;
-    if (stat(encoded(a).constData(), &sa) != 0 || stat(encoded(b).constData(), &sb) != 0)
-        return QDir::cleanPath(a) == QDir::cleanPath(b);
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-qint64 fileSize(const QString &path)
-{
-    struct stat st;
-    if (stat(encoded(path).constData(), &st) != 0)
-        return -1;
-    return st.st_size;
-}
-
-QString resolvedPath(const QString &path)
-{
-    char resolved[PATH_MAX];
-    if (!realpath(encoded(path).constData(), resolved))
-        return path;
-    return decoded(resolved);
-}
-
-bool copyFileReplacing(const QString &from, const QString &to)
-{
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return false;
-    const QFileInfo target(to);
-    QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.quorbel-XXXXXX"));
-    copy.setAutoRemove(true);
-    if (!copy.open())
-        return false;
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = source.read(buffer, sizeof buffer);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        if (copy.write(buffer, n) != n)
-            return false;
-    }
-    if (!copy.flush())
-        return false;
-    copy.setPermissions(source.permissions());
-    // rename() replaces the target in one step: it is never seen half-written.
-    if (rename(encoded(copy.fileName()).constData(), encoded(to).constData()) != 0)
-        return false;
-    copy.setAutoRemove(false);
-    return true;
-}
-
 QString stagingFolder()
 {
     const QString temp = qEnvironmentVariable("TEMP");

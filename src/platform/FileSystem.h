@@ -72,18 +72,6 @@ bool forceDeleteFile(const QString &path);
 // all bytes; throws AppError on any failure and leaves no partial file.
 void writeNewFile(const QString &path, const QByteArray &bytes, int mode);
 
-// A file we may start: regular, not a link, ours, not writable by group or others.
-bool isSafeExecutable(const QString &path);
-
-// True when both paths name the same existing file.
-bool isSameFile(const QString &a, const QString &b);
-qint64 fileSize(const QString &path); // -1 when missing
-// The path with every link resolved; the path itself when it cannot be resolved.
-QString resolvedPath(const QString &path);
-
-// Byte-for-byte copy onto a path; the target is replaced only once the copy is complete.
-bool copyFileReplacing(const QString &from, const QString &to);
-
 // `TEMP` when set, else a folder private to this user (created 0700).
 // Throws AppError when the private folder exists but is not ours alone.
 QString stagingFolder();

@@ -80,8 +80,3 @@ void SettingsStore::write(const QString &key, const QString &value)
     settings->setValue(key, value);
     settings->sync();
 }
-
-QString SettingsStore::fileName() const
-{
-    return open(m_iniFile)->fileName();
-}

@@ -18,8 +18,6 @@ public:
     // Never throws: a store that cannot be written must not end the program.
     void write(const QString &key, const QString &value);
 
-    QString fileName() const;
-
 private:
     QString m_iniFile; // empty: the native store
 };

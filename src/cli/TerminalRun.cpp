@@ -4,6 +4,7 @@
 #include "ConsoleWindow.h"
 #include "FolderFiles.h"
 #include "StartPaths.h"
+#include "core/OptionNumber.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
 #include "platform/AppError.h"
@@ -15,9 +16,9 @@ namespace {
 // The sizes of the window's option buttons 1 to 6.
 const QStringList ButtonSizes = {QStringLiteral("16"), QStringLiteral("24"), QStringLiteral("32"),
                                  QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("72")};
-constexpr int UserDefinedSize = 7;
-constexpr int SaveToFolder = 8;
-constexpr int SaveBesideSource = 9;
+using OptionNumber::SaveBesideSource;
+using OptionNumber::SaveToFolder;
+using OptionNumber::UserDefinedSize;
 constexpr int FallbackColumns = 80;
 
 void complain(const QString &text)

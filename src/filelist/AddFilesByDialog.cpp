@@ -10,7 +10,7 @@ const QString TooManyFilesMessage = QStringLiteral(
     "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
 
 namespace {
-const QString Location = QStringLiteral("in Tessiva2021/08/31.Form1.PushButton1_Click ");
+const QString Location = errorLocation("Form1.PushButton1_Click");
 const QString Title = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
 const QString Filter = QStringLiteral("PNG Files (*.png)|*.png|");
 } // namespace

@@ -11,7 +11,7 @@
 #include "platform/Settings.h"
 
 namespace {
-const QString Location = QStringLiteral("in Tessiva2021/08/31.Form1.PushButton4_Click ");
+const QString Location = errorLocation("Form1.PushButton4_Click");
 const QString Prompt = QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for "
                                       "all txt files, doc for all doc files, etc.)");
 } // namespace

@@ -333,14 +333,13 @@ void writeNewFile(const QString &path, const QByteArray &bytes, int mode)
 
 QString stagingFolder()
 {
-    const QString temp = qEnvironmentVariable("TEMP");
+    QString temp = qEnvironmentVariable("TEMP");
     if (!temp.isEmpty())
         return temp;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty())
         return runtime;
-    const QString folder =
-        QDir::tempPath() + QStringLiteral("/quorbel-") + QString::number(geteuid());
+    QString folder = QDir::tempPath() + QStringLiteral("/quorbel-") + QString::number(geteuid());
     const QByteArray p = encoded(folder);
     if (mkdir(p.constData(), 0700) != 0 && errno != EEXIST)
         throw AppError(errorNumberFor(errno), QStringLiteral("Cannot create folder ") + folder);

@@ -316,8 +316,8 @@ private slots:
         QVERIFY(runner->mostRunning >= 2);
     }
 
-    // Icons are flushed off the window's thread; closing meanwhile leaves each icon
-    // old or new and whole, and no hidden file beside them.
+    // Children end while earlier icons are still being written out; closing meanwhile
+    // leaves each icon old or new and whole, and no hidden file beside them.
     void closingWhileIconsAreWrittenKeepsEachWhole_data()
     {
         QTest::addColumn<int>("closeAfterMs");

@@ -40,32 +40,6 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ico"});
     }
 
-    // Written now, flushed later: until the rename the old icon is all there is, and
-    // an unfinished replacement leaves nothing behind.
-    void twoStepReplacement_data()
-    {
-        QTest::addColumn<bool>("finished");
-        QTest::newRow("finished") << true;
-        QTest::newRow("dropped") << false;
-    }
-    void twoStepReplacement()
-    {
-        QFETCH(bool, finished);
-        QTemporaryDir dir;
-        const QString icon = dir.filePath("t.ico");
-        WriteFile(icon, "OLD");
-        {
-            SafeFile::Replacement replacement = SafeFile::beginReplace(icon, "NEW");
-            QVERIFY(replacement.isPending());
-            QCOMPARE(ReadFile(icon), QByteArray("OLD"));
-            SafeFile::Replacement moved = std::move(replacement);
-            if (finished)
-                QCOMPARE(moved.finish(), Outcome::Done);
-        }
-        QCOMPARE(ReadFile(icon), finished ? QByteArray("NEW") : QByteArray("OLD"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"t.ico"});
-    }
-
     void unreadableIconIsReplaced()
     {
         WriteFile(path("w.ico"), "OLD", QFile::WriteOwner);

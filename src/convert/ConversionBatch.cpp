@@ -2,7 +2,7 @@
 
 #include "ConverterTool.h"
 #include "FailureReason.h"
-#include "IconWriter.h"
+#include "IconCheck.h"
 #include "core/PathHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeFile.h"
@@ -15,6 +15,7 @@
 
 namespace {
 const QString Location = QStringLiteral("in Tessiva2021/08/31.Form1.PushButton2_Click ");
+constexpr qint64 LargestIconFile = 64 * 1024 * 1024;
 constexpr int StartAttempts = 3;
 
 QString quoted(const QString &text)
@@ -41,9 +42,7 @@ QStringList identities(std::initializer_list<QString> texts)
 ConversionBatch::ConversionBatch(BatchWindow &window, ErrorReporter &reporter,
                                  std::unique_ptr<ConverterRunner> runner)
     : m_window(window), m_reporter(reporter),
-      m_runner(runner ? std::move(runner) : std::make_unique<ProcessRunner>()),
-      m_writer(std::make_unique<IconWriter>(
-          [this](int job, const QString &reason) { iconWritten(job, reason); }))
+      m_runner(runner ? std::move(runner) : std::make_unique<ProcessRunner>())
 {
     m_runner->setEndedHandler([this](int job, const ChildEnd &end) { jobEnded(job, end); });
 }
@@ -416,42 +415,14 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
                                                          : m_caption);
         });
     }
-    // The next child starts first, and the icon is written out on the writer's
-    // thread: no core sits idle while the disk flushes. Until then the job still
-    // guards its icon.
+    // The next child starts first: writing the icon out to disk takes milliseconds
+    // that a core would otherwise sit idle. Until then the job still guards its icon.
     m_installing.append(job);
     dispatch();
     if (m_aborted)
         return;
-    if (end.how == ChildProcess::End::Exited && end.exitCode == 0) {
-        m_writer->write(id, m_work->path() + QLatin1Char('/') + outputNameFor(id), job.target);
-        return;
-    }
-    QString reason;
-    switch (end.how) {
-    case ChildProcess::End::FailedToStart:
-        reason = QLatin1String(FailureReason::ConverterNotStarted);
-        break;
-    case ChildProcess::End::Crashed:
-        reason = QLatin1String(FailureReason::ConverterStopped);
-        break;
-    case ChildProcess::End::Exited:
-        reason = FailureReason::FromConverterOutput(end.errorOutput);
-        break;
-    }
-    iconWritten(id, reason);
-}
-
-void ConversionBatch::iconWritten(int id, const QString &reason)
-{
-    if (m_aborted)
-        return;
-    const auto it = std::find_if(m_installing.begin(), m_installing.end(),
-                                 [id](const Job &job) { return job.id == id; });
-    if (it == m_installing.end())
-        return;
-    const Job job = *it;
-    m_installing.erase(it);
+    const QString reason = finishJob(job, end);
+    m_installing.removeIf([id](const Job &other) { return other.id == id; });
     if (!reason.isEmpty())
         fail(job.row, job.source, reason);
     if (m_work) {
@@ -459,6 +430,26 @@ void ConversionBatch::iconWritten(int id, const QString &reason)
         m_work->removeEntry(outputNameFor(job.id));
     }
     dispatch();
+}
+
+QString ConversionBatch::finishJob(const Job &job, const ChildEnd &end)
+{
+    switch (end.how) {
+    case ChildProcess::End::FailedToStart:
+        return QLatin1String(FailureReason::ConverterNotStarted);
+    case ChildProcess::End::Crashed:
+        return QLatin1String(FailureReason::ConverterStopped);
+    case ChildProcess::End::Exited:
+        break;
+    }
+    if (end.exitCode != 0)
+        return FailureReason::FromConverterOutput(end.errorOutput);
+    // Only a well-formed icon may replace what is there.
+    const QByteArray icon = SafeFile::readFile(
+        m_work->path() + QLatin1Char('/') + outputNameFor(job.id), LargestIconFile);
+    if (!IsWellFormedIcon(icon))
+        return QLatin1String(FailureReason::NoValidIcon);
+    return FailureReason::ForReplacing(SafeFile::replaceFile(job.target, icon));
 }
 
 void ConversionBatch::poll()
@@ -491,7 +482,6 @@ void ConversionBatch::abortForShutDown()
         return;
     m_aborted = true;
     m_runner->stopAll();
-    m_writer->stop();
     m_running.clear();
     m_installing.clear();
     m_parked.reset();

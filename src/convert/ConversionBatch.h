@@ -15,7 +15,6 @@
 #include <memory>
 #include <optional>
 
-class IconWriter;
 class QEventLoop;
 class QTimer;
 namespace SafeFile {
@@ -109,7 +108,7 @@ private:
     bool collides(const Job &job) const;
     void startJob(Job job);
     void jobEnded(int id, const ChildEnd &end);
-    void iconWritten(int id, const QString &reason);
+    QString finishJob(const Job &job, const ChildEnd &end);
     void poll();
     void fail(int row, const QString &source, const QString &reason);
 
@@ -140,5 +139,4 @@ private:
     bool m_dispatching = false;
     bool m_dispatchAgain = false;
     bool m_aborted = false;
-    std::unique_ptr<IconWriter> m_writer; // goes before the work folder it reads from
 };

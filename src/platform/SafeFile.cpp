@@ -4,8 +4,6 @@
 
 #include <QRandomGenerator>
 
-#include <utility>
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -115,13 +113,13 @@ void removeEntries(int dirFd)
 
 // Writes over the file itself: its space reserved first, so a full disk leaves it
 // as it was; then the new bytes, the new length, and a flush.
-Outcome writeInPlace(const QByteArray &path, quint64 device, quint64 inode, const QByteArray &bytes)
+Outcome writeInPlace(const QByteArray &path, const struct stat &old, const QByteArray &bytes)
 {
     const int fd = open(path.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return outcomeFor(errno);
     struct stat st;
-    if (fstat(fd, &st) != 0 || quint64(st.st_ino) != inode || quint64(st.st_dev) != device ||
+    if (fstat(fd, &st) != 0 || st.st_ino != old.st_ino || st.st_dev != old.st_dev ||
         !S_ISREG(st.st_mode)) {
         close(fd);
         return Outcome::Failed;
@@ -189,128 +187,61 @@ Target resolveTarget(const QString &path)
 
 Outcome replaceFile(const QString &target, const QByteArray &bytes)
 {
-    Replacement replacement = beginReplace(target, bytes);
-    return replacement.isPending() ? replacement.finish() : replacement.outcome();
-}
-
-Replacement beginReplace(const QString &target, const QByteArray &bytes)
-{
-    Replacement r;
-    r.m_target = encoded(target);
-    r.m_bytes = bytes;
-    const QByteArray &t = r.m_target;
+    const QByteArray t = encoded(target);
     struct stat old;
+    bool hadFile = false;
     if (lstat(t.constData(), &old) == 0) {
-        if (!S_ISREG(old.st_mode)) {
-            r.m_outcome = Outcome::NotRegular;
-            return r;
-        }
-        r.m_hadFile = true;
-        r.m_device = quint64(old.st_dev);
-        r.m_inode = quint64(old.st_ino);
+        if (!S_ISREG(old.st_mode))
+            return Outcome::NotRegular;
+        hadFile = true;
         // Every name of a hard-linked icon must show the new one.
-        if (old.st_nlink > 1) {
-            r.m_outcome = writeInPlace(t, r.m_device, r.m_inode, bytes);
-            return r;
-        }
+        if (old.st_nlink > 1)
+            return writeInPlace(t, old, bytes);
         // Someone else's icon could not be handed back to them as a new file:
         // the file itself keeps its owner.
         if (old.st_uid != geteuid() && geteuid() != 0) {
-            r.m_outcome = writeInPlace(t, r.m_device, r.m_inode, bytes);
-            if (r.m_outcome != Outcome::NoAccess)
-                return r;
+            const Outcome inPlace = writeInPlace(t, old, bytes);
+            if (inPlace != Outcome::NoAccess)
+                return inPlace;
         }
     } else if (errno != ENOENT) {
-        r.m_outcome = outcomeFor(errno);
-        return r;
+        return outcomeFor(errno);
     }
 
-    const int fd = createHidden(folderOf(t), ".quorbel-", r.m_hadFile ? (old.st_mode & 0777) : 0666,
-                                &r.m_hidden);
+    QByteArray hidden;
+    const int fd =
+        createHidden(folderOf(t), ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666, &hidden);
     if (fd < 0) {
         const int err = errno;
-        r.m_outcome = r.m_hadFile && (err == EACCES || err == EPERM)
-                          ? writeInPlace(t, r.m_device, r.m_inode, bytes)
-                          : outcomeFor(err);
-        return r;
+        if (hadFile && (err == EACCES || err == EPERM))
+            return writeInPlace(t, old, bytes);
+        return outcomeFor(err);
     }
-    int err = 0;
-    if (!writeAll(fd, bytes, 0, &err)) {
+    auto fail = [&](int err) {
         close(fd);
-        unlink(r.m_hidden.constData());
-        r.m_outcome = outcomeFor(err);
-        return r;
-    }
-    if (r.m_hadFile) {
+        unlink(hidden.constData());
+        return outcomeFor(err);
+    };
+    int err = 0;
+    if (!writeAll(fd, bytes, 0, &err))
+        return fail(err);
+    if (hadFile) {
         if (fchown(fd, old.st_uid, old.st_gid) != 0)
             (void)!fchown(fd, uid_t(-1), old.st_gid);
         fchmod(fd, old.st_mode & 07777);
     }
-#ifdef __linux__
-    // The disk starts on it now; the flush in finish() then mostly finds it done.
-    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
-    r.m_fd = fd;
-    r.m_outcome = Outcome::Done;
-    return r;
-}
-
-Replacement::~Replacement()
-{
-    abandon();
-}
-
-Replacement::Replacement(Replacement &&other) noexcept
-{
-    *this = std::move(other);
-}
-
-Replacement &Replacement::operator=(Replacement &&other) noexcept
-{
-    if (this != &other) {
-        abandon();
-        m_target = std::move(other.m_target);
-        m_hidden = std::move(other.m_hidden);
-        m_bytes = std::move(other.m_bytes);
-        m_fd = std::exchange(other.m_fd, -1);
-        m_hadFile = other.m_hadFile;
-        m_device = other.m_device;
-        m_inode = other.m_inode;
-        m_outcome = other.m_outcome;
-    }
-    return *this;
-}
-
-void Replacement::abandon()
-{
-    if (m_fd < 0)
-        return;
-    close(m_fd);
-    m_fd = -1;
-    unlink(m_hidden.constData());
-    m_outcome = Outcome::Failed;
-}
-
-Outcome Replacement::finish()
-{
-    if (m_fd < 0)
-        return m_outcome;
-    if (fsync(m_fd) != 0) {
-        const int err = errno;
-        abandon();
-        return m_outcome = outcomeFor(err);
-    }
-    close(m_fd);
-    m_fd = -1;
-    if (rename(m_hidden.constData(), m_target.constData()) != 0) {
-        const int err = errno;
-        unlink(m_hidden.constData());
+    if (fsync(fd) != 0)
+        return fail(errno);
+    close(fd);
+    if (rename(hidden.constData(), t.constData()) != 0) {
+        err = errno;
+        unlink(hidden.constData());
         // A sticky folder refuses to replace another's file by name.
-        if (m_hadFile && (err == EACCES || err == EPERM))
-            return m_outcome = writeInPlace(m_target, m_device, m_inode, m_bytes);
-        return m_outcome = outcomeFor(err);
+        if (hadFile && (err == EACCES || err == EPERM))
+            return writeInPlace(t, old, bytes);
+        return outcomeFor(err);
     }
-    return m_outcome = Outcome::Done;
+    return Outcome::Done;
 }
 
 WorkFolder::WorkFolder(const QString &stagingFolder)

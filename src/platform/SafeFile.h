@@ -40,39 +40,6 @@ Target resolveTarget(const QString &path);
 // reserved first, when the folder refuses new files or the file has several links.
 Outcome replaceFile(const QString &target, const QByteArray &bytes);
 
-// replaceFile() in two steps, so that several files can be written first and flushed
-// together: the hidden file is written and its way to the disk started, and the
-// target stays untouched until finish() has flushed it and renamed it over the target.
-// Dropped unfinished, the hidden file is removed.
-class Replacement
-{
-public:
-    Replacement() = default;
-    ~Replacement();
-    Replacement(Replacement &&other) noexcept;
-    Replacement &operator=(Replacement &&other) noexcept;
-    Replacement(const Replacement &) = delete;
-    Replacement &operator=(const Replacement &) = delete;
-
-    // True when a hidden file waits for finish(); otherwise outcome() is final.
-    bool isPending() const { return m_fd >= 0; }
-    Outcome outcome() const { return m_outcome; }
-    Outcome finish();
-    void abandon();
-
-private:
-    friend Replacement beginReplace(const QString &target, const QByteArray &bytes);
-    QByteArray m_target;
-    QByteArray m_hidden;
-    QByteArray m_bytes;
-    int m_fd = -1;
-    bool m_hadFile = false;
-    quint64 m_device = 0;
-    quint64 m_inode = 0;
-    Outcome m_outcome = Outcome::Failed;
-};
-Replacement beginReplace(const QString &target, const QByteArray &bytes);
-
 // A batch's own folder inside the staging folder, created 0700 and locked for as
 // long as this object lives; removed with everything in it at the end.
 class WorkFolder

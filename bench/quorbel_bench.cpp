@@ -27,6 +27,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <sys/resource.h>
 
 namespace {
 int envInt(const char *name, int fallback)
@@ -150,9 +151,20 @@ double mogrifySeconds(const QString &mogrify, const QStringList &paths, const QS
     return t.elapsed() / 1000.0;
 }
 
+// CPU time of this process alone (all its threads, no children) in milliseconds:
+// what the batch takes from the cores the converters need.
+double ownCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
 // The batch with children that finish at once, writing a ready icon: what is left is
 // the batch's own work per file (links, checks, the hidden copy, fsync, rename).
-double batchOwnCostMs(const QStringList &paths, const QString &out, const QByteArray &icon)
+double batchOwnCostMs(const QStringList &paths, const QString &out, const QByteArray &icon,
+                      double *cpuMs)
 {
     FakeWindow window;
     FakeReporter reporter;
@@ -169,8 +181,10 @@ double batchOwnCostMs(const QStringList &paths, const QString &out, const QByteA
     ConversionBatch batch(window, reporter, std::unique_ptr<ConverterRunner>(runner));
     QElapsedTimer t;
     t.start();
+    const double cpuBefore = ownCpuMs();
     batch.PushButton2_Click();
     const double ms = double(t.nsecsElapsed()) / 1e6 / paths.size();
+    *cpuMs = (ownCpuMs() - cpuBefore) / paths.size();
     if (window.messages.value(0) != QLatin1String("Done."))
         std::fprintf(stderr, "own cost batch: %s\n", qPrintable(window.messages.value(0)));
     return ms;
@@ -194,13 +208,15 @@ void benchBatch(const QString &work, int files, int runs)
     w.form.findChild<QRadioButton *>("Option4")->setChecked(true);
     const QString mogrify = QString::fromUtf8(QUORBEL_CONVERTER).replace("convert", "mogrify");
 
-    QList<double> batch, bare, mog, two, ratios, mogRatios, twoRatios;
+    QList<double> batch, bare, mog, two, ratios, mogRatios, twoRatios, cpu;
     for (int run = 0; run < runs; ++run) {
         removeIcons(out);
         QElapsedTimer t;
         t.start();
+        const double cpuBefore = ownCpuMs();
         w.form.PushButton2_Click();
         batch << t.elapsed() / 1000.0;
+        cpu << (ownCpuMs() - cpuBefore) / files;
         if (w.dialogs.messages.last().text != QLatin1String("Done."))
             std::fprintf(stderr, "batch: %s\n", qPrintable(w.dialogs.messages.last().text));
         removeIcons(out);
@@ -233,7 +249,10 @@ void benchBatch(const QString &work, int files, int runs)
         print("mogrify_wall_s", median(mog));
         print("batch_vs_mogrify_ratio", median(mogRatios));
     }
-    print("batch_own_cost_ms_per_file", batchOwnCostMs(paths, out, icon));
+    double ownCpu = 0;
+    print("batch_own_cost_ms_per_file", batchOwnCostMs(paths, out, icon, &ownCpu));
+    print("batch_own_cost_cpu_ms_per_file", ownCpu);
+    print("batch_own_cpu_ms_per_file", median(cpu));
     removeIcons(out);
 }
 

@@ -3,6 +3,7 @@
 #include "BatchFakes.h"
 #include "TestSupport.h"
 #include "convert/ConverterTool.h"
+#include "convert/IconCheck.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -313,6 +314,39 @@ private slots:
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
         QCOMPARE(QImage(path("out/same.ico")).pixelColor(4, 4), QColor(Qt::blue));
         QVERIFY(runner->mostRunning >= 2);
+    }
+
+    // Children end while earlier icons are still being written out; closing meanwhile
+    // leaves each icon old or new and whole, and no hidden file beside them.
+    void closingWhileIconsAreWrittenKeepsEachWhole_data()
+    {
+        QTest::addColumn<int>("closeAfterMs");
+        QTest::newRow("at once") << 0;
+        QTest::newRow("mid-batch") << 15;
+    }
+    void closingWhileIconsAreWrittenKeepsEachWhole()
+    {
+        QFETCH(int, closeAfterMs);
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        runner->delayMs = [](const FakeRunner::Start &) { return 0; };
+        QDir().mkpath(path("out"));
+        for (int i = 0; i < 40; ++i) {
+            const QString name = QStringLiteral("p%1").arg(i);
+            QVERIFY(MakePng(path(name + ".png"), 8, 8));
+            window.rows << path(name + ".png");
+            WriteFile(path("out/" + name + ".ico"), "OLD");
+        }
+        QTimer::singleShot(closeAfterMs, [this] { m_batch->abortForShutDown(); });
+        runBatch(window, runner, reporter);
+        const QStringList left =
+            QDir(path("out")).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        QCOMPARE(left.size(), 40);
+        for (const QString &name : left) {
+            const QByteArray bytes = ReadFile(path("out/" + name));
+            QVERIFY2(bytes == "OLD" || IsWellFormedIcon(bytes), qPrintable(name));
+        }
     }
 
     void displayAdvancesAsFilesStart()

@@ -280,12 +280,15 @@ void ConversionBatch::dispatch()
             if (m_nextRow > m_rows)
                 break;
             std::optional<Job> job = prepareRow(m_nextRow++);
-            if (!job || m_aborted)
-                continue;
-            if (collides(*job))
-                m_parked = std::move(job);
-            else
-                startJob(std::move(*job));
+            if (job && !m_aborted) {
+                if (collides(*job))
+                    m_parked = std::move(job);
+                else
+                    startJob(std::move(*job));
+            }
+            // The window catches up (and paints) once the child is already running.
+            if (!m_aborted)
+                m_trap->run(152, [&] { m_window.letEventsRun(); });
         }
     } while (m_dispatchAgain && !m_aborted);
     m_dispatching = false;
@@ -307,7 +310,6 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
         m_caption = QStringLiteral("Processing: ") + FileNameOf(source);
         m_window.setProgressText(m_caption);
     });
-    trap.run(152, [&] { m_window.letEventsRun(); });
     trap.run(154, [&] { m_window.setPointer(PointerCode::Busy); });
     trap.run(156, [&] {
         m_output = outputPathFor(source, m_window.isOptionSelected(8), m_window.isOptionSelected(9),

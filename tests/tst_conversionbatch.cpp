@@ -334,9 +334,9 @@ private slots:
         QDir().mkpath(path("out"));
         for (int i = 0; i < 40; ++i) {
             const QString name = QStringLiteral("p%1").arg(i);
-            QVERIFY(MakePng(path(name + ".png"), 8, 8));
+            QVERIFY(makePng(path(name + ".png"), 8, 8));
             window.rows << path(name + ".png");
-            WriteFile(path("out/" + name + ".ico"), "OLD");
+            writeFile(path("out/" + name + ".ico"), "OLD");
         }
         QTimer::singleShot(closeAfterMs, [this] { m_batch->abortForShutDown(); });
         runBatch(window, runner, reporter);
@@ -344,8 +344,8 @@ private slots:
             QDir(path("out")).entryList(QDir::Files | QDir::Hidden | QDir::System);
         QCOMPARE(left.size(), 40);
         for (const QString &name : left) {
-            const QByteArray bytes = ReadFile(path("out/" + name));
-            QVERIFY2(bytes == "OLD" || IsWellFormedIcon(bytes), qPrintable(name));
+            const QByteArray bytes = readFile(path("out/" + name));
+            QVERIFY2(bytes == "OLD" || isWellFormedIcon(bytes), qPrintable(name));
         }
     }
 

@@ -5,13 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-struct ChildCommand
-{
-    QString commandLine; // the classic quoted form, for display and tests
-    QString program;
-    QStringList arguments;
-};
-
 // Splits text into arguments the way Windows programs split their command line.
 QStringList splitWindowsArguments(const QString &text);
 

@@ -4,6 +4,7 @@
 #include "FailureReason.h"
 #include "IconCheck.h"
 #include "SizeList.h"
+#include "core/OptionNumber.h"
 #include "core/PathHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeFile.h"
@@ -15,7 +16,7 @@
 #include <algorithm>
 
 namespace {
-const QString Location = QStringLiteral("in Tessiva2021/08/31.Form1.PushButton2_Click ");
+const QString Location = errorLocation("Form1.PushButton2_Click");
 constexpr qint64 LargestIconFile = 64 * 1024 * 1024;
 constexpr int StartAttempts = 3;
 
@@ -115,11 +116,11 @@ QString ConversionBatch::summaryText(const QList<FailedFile> &failed, int total)
 ConversionBatch::SizeChoice ConversionBatch::readSizeChoice() const
 {
     static const char *const sizes[] = {"16", "24", "32", "48", "64", "72"};
-    for (int option = 1; option <= 6; ++option) {
+    for (int option = OptionNumber::Size16; option <= OptionNumber::Size72; ++option) {
         if (m_window.isOptionSelected(option))
             return {true, QLatin1String(sizes[option - 1])};
     }
-    if (m_window.isOptionSelected(7))
+    if (m_window.isOptionSelected(OptionNumber::UserDefinedSize))
         return {true, m_window.text2()};
     return {};
 }
@@ -137,8 +138,10 @@ void ConversionBatch::PushButton2_Click()
         finish();
         return;
     }
-    if (trap.test(106,
-                  [&] { return !(IsFolder(m_window.text1()) || m_window.isOptionSelected(9)); })) {
+    if (trap.test(106, [&] {
+            return !(IsFolder(m_window.text1()) ||
+                     m_window.isOptionSelected(OptionNumber::SaveBesideSource));
+        })) {
         trap.run(184, [&] {
             m_window.showMessage(
                 QStringLiteral("Folder does not exist. Please select another folder."));
@@ -312,7 +315,8 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     });
     trap.run(154, [&] { m_window.setPointer(PointerCode::Busy); });
     trap.run(156, [&] {
-        m_output = outputPathFor(source, m_window.isOptionSelected(8), m_window.isOptionSelected(9),
+        m_output = outputPathFor(source, m_window.isOptionSelected(OptionNumber::SaveToFolder),
+                                 m_window.isOptionSelected(OptionNumber::SaveBesideSource),
                                  m_window.text1(), m_output);
     });
 

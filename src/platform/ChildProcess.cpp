@@ -59,11 +59,6 @@ void ChildProcess::kill()
     m_process.kill();
 }
 
-bool ChildProcess::isRunning() const
-{
-    return m_process.state() != QProcess::NotRunning;
-}
-
 void ChildProcess::readErrorOutput()
 {
     const QByteArray chunk = m_process.readAllStandardError();

@@ -34,7 +34,6 @@ public:
                const QStringList &extraEnvironment = QStringList());
     // Asks the child to end at once; `ended` follows.
     void kill();
-    bool isRunning() const;
     // The beginning of what the child wrote to its error output.
     QByteArray errorOutput() const { return m_errorOutput; }
 

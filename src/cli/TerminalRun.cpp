@@ -26,16 +26,6 @@ void complain(const QString &text)
     Console::write(Console::Stream::Err, QStringLiteral("quorbel: ") + text + QLatin1Char('\n'));
 }
 
-class CollectedRows final : public RowList
-{
-public:
-    QStringList rows;
-    int numberOfRows() const override { return int(rows.size()); }
-    QString rowText(int row) const override { return rows.value(row - 1); }
-    void appendRow(const QString &text) override { rows << text; }
-    void appendRows(const QStringList &texts) override { rows << texts; }
-};
-
 // A saved value the window could not read either: it says so and carries on, and so
 // does the terminal, with what the window would then show.
 template <class Read, class T> T savedOr(Read &&read, T fallback, const char *key)
@@ -125,7 +115,7 @@ int convert(const CliOptions &options, SettingsStore &store)
     });
 
     ConsoleReporter reporter;
-    CollectedRows collected;
+    RowsInMemory collected;
     const QString pattern = QStringLiteral("*.") + options.extension;
     int missing = 0;
     bool walked = false;

@@ -24,3 +24,14 @@ public:
             appendRow(text);
     }
 };
+
+// A list of rows without a view: the terminal's list, and the tests'.
+class RowsInMemory final : public RowList
+{
+public:
+    QStringList rows;
+    int numberOfRows() const override { return int(rows.size()); }
+    QString rowText(int row) const override { return rows.value(row - 1); }
+    void appendRow(const QString &text) override { rows << text; }
+    void appendRows(const QStringList &texts) override { rows << texts; }
+};

@@ -81,15 +81,7 @@ public:
     }
 };
 
-// A file list without a view.
-class Rows final : public RowList
-{
-public:
-    QStringList rows;
-    int numberOfRows() const override { return int(rows.size()); }
-    QString rowText(int row) const override { return rows.at(row - 1); }
-    void appendRow(const QString &text) override { rows << text; }
-};
+using Rows = RowsInMemory;
 
 class FakeReporter final : public ErrorReporter
 {

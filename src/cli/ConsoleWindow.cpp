@@ -46,6 +46,12 @@ QString terminalText(QString text)
     return text;
 }
 
+void complain(const QString &text)
+{
+    Console::write(Console::Stream::Err,
+                   QStringLiteral("quorbel: ") + terminalText(text) + QLatin1Char('\n'));
+}
+
 ConsoleWindow::ConsoleWindow(QStringList rows, ConsoleChoices choices, int progressColumns)
     : m_rows(std::move(rows)), m_choices(std::move(choices)), m_columns(progressColumns)
 {
@@ -73,8 +79,7 @@ void ConsoleWindow::showMessage(const QString &text)
         Console::write(Console::Stream::Out, terminalText(text) + QLatin1Char('\n'));
         return;
     }
-    Console::write(Console::Stream::Err,
-                   QStringLiteral("quorbel: ") + terminalText(text) + QLatin1Char('\n'));
+    complain(text);
 }
 
 void ConsoleWindow::letEventsRun()
@@ -125,6 +130,5 @@ void ConsoleWindow::clearLine()
 void ConsoleReporter::showErrorReport(const QString &text)
 {
     ++m_reports;
-    Console::write(Console::Stream::Err,
-                   QStringLiteral("quorbel: ") + terminalText(text) + QLatin1Char('\n'));
+    complain(text);
 }

@@ -71,3 +71,5 @@ private:
 
 // The window's texts end lines with CR LF (or a lone CR); a terminal wants LF.
 QString terminalText(QString text);
+// A message on standard error, named as the program's.
+void complain(const QString &text);

@@ -21,11 +21,6 @@ using OptionNumber::SaveToFolder;
 using OptionNumber::UserDefinedSize;
 constexpr int FallbackColumns = 80;
 
-void complain(const QString &text)
-{
-    Console::write(Console::Stream::Err, QStringLiteral("quorbel: ") + text + QLatin1Char('\n'));
-}
-
 // A saved value the window could not read either: it says so and carries on, and so
 // does the terminal, with what the window would then show.
 template <class Read, class T> T savedOr(Read &&read, T fallback, const char *key)

@@ -466,7 +466,7 @@ void ConversionBatch::poll()
     for (Job &job : m_running)
         ++job.polls;
     // The display follows the conversion that has run longest.
-    const Job oldest = m_running.first();
+    const Job &oldest = m_running.first();
     if (oldest.polls < 50)
         return;
     m_trap->run(168, [&] {

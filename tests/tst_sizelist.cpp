@@ -146,12 +146,6 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("wide.ico"))));
         qunsetenv("TEMP");
     }
-
-    void singleSizesAreNoList()
-    {
-        for (const char *text : {"48", "128x64", "", "100%"})
-            QVERIFY(!isSizeList(QString::fromLatin1(text)));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSizeList)

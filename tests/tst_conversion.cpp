@@ -179,13 +179,13 @@ private slots:
             jobs << job;
             ends << end;
         });
-        runner.start(5, path("tool.sh"), {"in-5.png"}, m_temp);
+        runner.start(5, path("tool.sh"), {"in-5.png"}, m_temp, {});
         QTRY_COMPARE(ends.size(), 1);
         QCOMPARE(ends[0].how, ChildProcess::End::Exited);
         QCOMPARE(ends[0].exitCode, 3);
         QCOMPARE(ends[0].errorOutput, QByteArray("complaint in-5.png\n"));
         QCOMPARE(readFile(path("cwd")).trimmed(), QFile::encodeName(m_temp));
-        runner.start(6, path("no-such-tool"), {}, m_temp);
+        runner.start(6, path("no-such-tool"), {}, m_temp, {});
         QTRY_COMPARE(ends.size(), 2);
         QCOMPARE(ends[1].how, ChildProcess::End::FailedToStart);
         QCOMPARE(jobs, (QList<int>{5, 6}));

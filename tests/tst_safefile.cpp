@@ -40,6 +40,42 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ico"});
     }
 
+    void readyFileMovesInOnlyWhereANewFileWouldMatch_data()
+    {
+        QTest::addColumn<bool>("oldIcon");
+        QTest::addColumn<bool>("groupFolder"); // hands its group to new files
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("new icon") << false << false << true;
+        QTest::newRow("over an old icon") << true << false << true;
+        QTest::newRow("folder with set-group-ID") << false << true << false;
+    }
+    void readyFileMovesInOnlyWhereANewFileWouldMatch()
+    {
+        QFETCH(bool, oldIcon);
+        QFETCH(bool, groupFolder);
+        QFETCH(bool, moved);
+        if (groupFolder && geteuid() != 0)
+            QSKIP("needs a group this user is not in");
+        const QString folder = path(QTest::currentDataTag());
+        QVERIFY(QDir().mkpath(folder));
+        if (groupFolder)
+            QVERIFY(::chown(QFile::encodeName(folder).constData(), uid_t(-1), 65534) == 0 &&
+                    ::chmod(QFile::encodeName(folder).constData(), 02775) == 0);
+        if (oldIcon)
+            writeFile(folder + "/a.ico", "OLD", QFile::ReadOwner | QFile::WriteOwner);
+        writeFile(path("ready"), "NEW");
+        QCOMPARE(SafeFile::replaceFile(folder + "/a.ico", "NEW", path("ready")), Outcome::Done);
+        QCOMPARE(readFile(folder + "/a.ico"), QByteArray("NEW"));
+        QCOMPARE(QFile::exists(path("ready")), !moved);
+        const struct stat icon = statOf(folder + "/a.ico");
+        if (oldIcon)
+            QCOMPARE(icon.st_mode & 0777, mode_t(0600));
+        if (groupFolder)
+            QCOMPARE(icon.st_gid, gid_t(65534));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ico"});
+        QFile::remove(path("ready"));
+    }
+
     void unreadableIconIsReplaced()
     {
         writeFile(path("w.ico"), "OLD", QFile::WriteOwner);

@@ -8,9 +8,9 @@
 #include "core/PathHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeFile.h"
+#include "platform/WorkSlot.h"
 
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -23,11 +23,6 @@ constexpr int StartAttempts = 3;
 QString quoted(const QString &text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
-QString outputNameFor(int job)
-{
-    return QStringLiteral("out-%1.ico").arg(job);
 }
 
 QStringList identities(std::initializer_list<QString> texts)
@@ -156,6 +151,8 @@ void ConversionBatch::PushButton2_Click()
     m_running.clear();
     m_installing.clear();
     m_parked.reset();
+    m_slots.clear();
+    m_freeSlots.clear();
     m_toolPath.clear();
     m_program.clear();
     m_output.clear();
@@ -191,6 +188,7 @@ void ConversionBatch::PushButton2_Click()
         loop.exec();
     m_loop = nullptr;
     polls.stop();
+    m_slots.clear();
     m_work.reset();
     m_trap = nullptr;
     if (m_aborted) {
@@ -324,10 +322,11 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     job.id = m_nextJobId++;
     job.row = row;
     job.source = source;
-    job.input = inputNameFor(job.id, source);
+    job.slot = takeSlot();
+    job.input = inputNameFor(job.slot + 1, source);
     trap.run(164, [&] {
-        job.arguments =
-            converterArguments(job.input, m_size.chosen, m_size.text, outputNameFor(job.id));
+        job.arguments = converterArguments(job.input, m_size.chosen, m_size.text,
+                                           SafeFile::WorkSlot::outputName(job.slot + 1));
     });
     // The classic command line, for the record: the child never sees it.
     trap.run(166, [&] {
@@ -335,6 +334,7 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     });
 
     auto fails = [&](const QString &reason) {
+        freeSlot(job.slot);
         fail(row, source, reason);
         return std::nullopt;
     };
@@ -389,14 +389,21 @@ void ConversionBatch::startJob(Job job)
     });
     // The converter reads the source through a plain name: no character of the
     // user's path ever reaches ImageMagick's parser.
-    const QString absolute = QFileInfo(job.source).absoluteFilePath();
-    if (!SafeFile::makeSymbolicLink(absolute, m_work->path() + QLatin1Char('/') + job.input)) {
-        fail(job.row, job.source, QLatin1String(FailureReason::ConverterNotStarted));
+    auto &slot = m_slots[size_t(job.slot)];
+    if (!slot)
+        slot = std::make_unique<SafeFile::WorkSlot>(*m_work, job.slot + 1);
+    const SafeFile::Outcome attached = slot->attach(job.source, job.input);
+    if (attached != SafeFile::Outcome::Done) {
+        fail(job.row, job.source,
+             attached == SafeFile::Outcome::Failed
+                 ? QLatin1String(FailureReason::ConverterNotStarted)
+                 : FailureReason::forSource(attached));
+        freeSlot(job.slot);
         return;
     }
     job.starts = 1;
     m_running.append(job);
-    m_runner->start(job.id, m_program, job.arguments, m_work->path());
+    m_runner->start(job.id, m_program, job.arguments, m_work->path(), slot->inherited());
 }
 
 void ConversionBatch::jobEnded(int id, const ChildEnd &end)
@@ -411,7 +418,8 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
         !SafeFile::exists(m_program) && restage()) {
         // The converter vanished under us (another instance's end): stage it again.
         ++it->starts;
-        m_runner->start(id, m_program, it->arguments, m_work->path());
+        m_runner->start(id, m_program, it->arguments, m_work->path(),
+                        m_slots[size_t(it->slot)]->inherited());
         return;
     }
     const Job job = *it;
@@ -432,10 +440,8 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
     m_installing.removeIf([id](const Job &other) { return other.id == id; });
     if (!reason.isEmpty())
         fail(job.row, job.source, reason);
-    if (m_work) {
-        m_work->removeEntry(job.input);
-        m_work->removeEntry(outputNameFor(job.id));
-    }
+    m_slots[size_t(job.slot)]->release();
+    freeSlot(job.slot);
     dispatch();
 }
 
@@ -452,11 +458,11 @@ QString ConversionBatch::finishJob(const Job &job, const ChildEnd &end)
     if (end.exitCode != 0)
         return FailureReason::fromConverterOutput(end.errorOutput);
     // Only a well-formed icon may replace what is there.
-    const QByteArray icon = SafeFile::readFile(
-        m_work->path() + QLatin1Char('/') + outputNameFor(job.id), LargestIconFile);
+    const SafeFile::WorkSlot &slot = *m_slots[size_t(job.slot)];
+    const QByteArray icon = slot.output(LargestIconFile);
     if (!isWellFormedIcon(icon))
         return QLatin1String(FailureReason::NoValidIcon);
-    return FailureReason::forReplacing(SafeFile::replaceFile(job.target, icon));
+    return FailureReason::forReplacing(SafeFile::replaceFile(job.target, icon, slot.outputPath()));
 }
 
 void ConversionBatch::poll()
@@ -483,6 +489,19 @@ void ConversionBatch::fail(int row, const QString &source, const QString &reason
     m_failed.append({row, FailedFile{source, reason}});
 }
 
+int ConversionBatch::takeSlot()
+{
+    if (!m_freeSlots.isEmpty())
+        return m_freeSlots.takeFirst();
+    m_slots.push_back(nullptr);
+    return int(m_slots.size()) - 1;
+}
+
+void ConversionBatch::freeSlot(int slot)
+{
+    m_freeSlots.insert(std::lower_bound(m_freeSlots.begin(), m_freeSlots.end(), slot), slot);
+}
+
 void ConversionBatch::abortForShutDown()
 {
     if (!m_isConverting)
@@ -492,6 +511,7 @@ void ConversionBatch::abortForShutDown()
     m_running.clear();
     m_installing.clear();
     m_parked.reset();
+    m_slots.clear();
     m_work.reset();
     SafeFile::deleteOwnFile(m_toolPath);
     if (m_loop)

@@ -14,12 +14,14 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QEventLoop;
 class QTimer;
 namespace SafeFile {
 class WorkFolder;
-}
+class WorkSlot;
+} // namespace SafeFile
 
 // What the batch needs of the main window.
 class BatchWindow : public RowSource, public ProgressDisplay
@@ -93,6 +95,7 @@ private:
         int rowCount = 0;
         int polls = 0;
         int starts = 0;
+        int slot = -1;      // where in the work folder it reads and writes
         QStringList writes; // identities this job's icon writes over
         QStringList reads;  // identities of its source
         QStringList arguments;
@@ -111,6 +114,8 @@ private:
     QString finishJob(const Job &job, const ChildEnd &end);
     void poll();
     void fail(int row, const QString &source, const QString &reason);
+    int takeSlot();
+    void freeSlot(int slot);
 
     BatchWindow &m_window;
     ErrorReporter &m_reporter;
@@ -121,6 +126,8 @@ private:
     ErrorTrap *m_trap = nullptr;
     QEventLoop *m_loop = nullptr;
     std::unique_ptr<SafeFile::WorkFolder> m_work;
+    std::vector<std::unique_ptr<SafeFile::WorkSlot>> m_slots; // made when first used
+    QList<int> m_freeSlots;                                   // lowest first
     QString m_toolPath;
     QString m_quotedTool;
     QString m_program;

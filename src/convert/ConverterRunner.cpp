@@ -6,7 +6,7 @@ ProcessRunner::~ProcessRunner()
 }
 
 void ProcessRunner::start(int job, const QString &program, const QStringList &arguments,
-                          const QString &workingFolder)
+                          const QString &workingFolder, const QList<int> &inherited)
 {
     auto *child = new ChildProcess;
     m_children.insert(job, child);
@@ -20,7 +20,7 @@ void ProcessRunner::start(int job, const QString &program, const QStringList &ar
                              &m_context, [this, job, end] { reportEnd(job, end); },
                              Qt::QueuedConnection);
                      });
-    child->start(program, arguments, workingFolder, childEnvironment());
+    child->start(program, arguments, workingFolder, childEnvironment(), inherited);
 }
 
 void ProcessRunner::stopAll()

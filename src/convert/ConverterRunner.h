@@ -28,8 +28,9 @@ public:
     virtual ~ConverterRunner() = default;
     void setEndedHandler(EndedHandler handler) { m_ended = std::move(handler); }
 
+    // The child keeps the `inherited` descriptors open.
     virtual void start(int job, const QString &program, const QStringList &arguments,
-                       const QString &workingFolder) = 0;
+                       const QString &workingFolder, const QList<int> &inherited) = 0;
     // Ends every child still running; their ends are not reported.
     virtual void stopAll() = 0;
     // Settings ("NAME=value") added to the environment of the children started next.
@@ -58,7 +59,7 @@ public:
     ProcessRunner &operator=(const ProcessRunner &) = delete;
 
     void start(int job, const QString &program, const QStringList &arguments,
-               const QString &workingFolder) override;
+               const QString &workingFolder, const QList<int> &inherited) override;
     void stopAll() override;
 
 private:

@@ -3,6 +3,7 @@
 #include "AppError.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -12,13 +13,15 @@ ChildProcess::ChildProcess(QObject *parent) : QObject(parent)
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setStandardOutputFile(QProcess::nullDevice());
     const pid_t parentPid = getpid();
-    m_process.setChildProcessModifier([parentPid] {
+    m_process.setChildProcessModifier([this, parentPid] {
         // Killed with us; and if we already went before this line, go at once.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (getppid() != parentPid)
             _exit(127);
         // A group of its own, so that ending it also ends whatever it started.
         setpgid(0, 0);
+        for (qsizetype i = 0; i < m_inheritedCount; ++i)
+            fcntl(m_inherited[size_t(i)], F_SETFD, 0);
     });
     connect(&m_process, &QProcess::readyReadStandardError, this, &ChildProcess::readErrorOutput);
     connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
@@ -40,8 +43,11 @@ ChildProcess::~ChildProcess()
 }
 
 void ChildProcess::start(const QString &program, const QStringList &arguments,
-                         const QString &workingFolder, const QStringList &extraEnvironment)
+                         const QString &workingFolder, const QStringList &extraEnvironment,
+                         const QList<int> &inherited)
 {
+    m_inheritedCount = std::min(inherited.size(), MostInherited);
+    std::copy_n(inherited.begin(), m_inheritedCount, m_inherited.begin());
     m_ended = false;
     m_errorOutput.clear();
     m_process.setWorkingDirectory(workingFolder);

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <array>
+
 class ChildProcess final : public QObject
 {
     Q_OBJECT
@@ -22,16 +24,19 @@ public:
     };
 
     static constexpr qsizetype KeptErrorOutput = 4096;
+    static constexpr qsizetype MostInherited = 4;
 
     explicit ChildProcess(QObject *parent = nullptr);
     ~ChildProcess() override;
 
     // Starts the program in `workingFolder` (the current one when empty), with our
     // environment plus `extraEnvironment` ("NAME=value"); `ended` follows, also when
-    // the start fails.
+    // the start fails. The child keeps the `inherited` descriptors open (at most
+    // MostInherited; they are closed on start otherwise).
     void start(const QString &program, const QStringList &arguments,
                const QString &workingFolder = QString(),
-               const QStringList &extraEnvironment = QStringList());
+               const QStringList &extraEnvironment = QStringList(),
+               const QList<int> &inherited = QList<int>());
     // Asks the child to end at once; `ended` follows.
     void kill();
     // The beginning of what the child wrote to its error output.
@@ -47,4 +52,7 @@ private:
     QProcess m_process;
     QByteArray m_errorOutput;
     bool m_ended = false;
+    // Read in the child between its start and the program's: no allocation there.
+    std::array<int, MostInherited> m_inherited{};
+    qsizetype m_inheritedCount = 0;
 };

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace SafeFile {
@@ -92,6 +93,41 @@ int createHidden(const QByteArray &folder, const char *stem, mode_t mode, QByteA
     return -1;
 }
 
+// Whether a file moved into the folder ends as one made there would: not where the
+// folder hands its group, a default access list or a security label to new files.
+bool movedFilesFitIn(const QByteArray &folder)
+{
+    struct stat st;
+    if (stat(folder.constData(), &st) != 0 || (st.st_mode & S_ISGID))
+        return false;
+    for (const char *attribute : {"system.posix_acl_default", "security.selinux"}) {
+        if (getxattr(folder.constData(), attribute, nullptr, 0) >= 0 ||
+            (errno != ENODATA && errno != ENOTSUP))
+            return false;
+    }
+    return true;
+}
+
+// Moves a finished file of ours into the folder under a new random hidden name,
+// opened for flushing; -1 when it cannot (another file system, say).
+int adoptHidden(const QByteArray &ready, const QByteArray &folder, const char *stem,
+                QByteArray *name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = folder + '/' + stem + randomSuffix();
+        if (renameat2(AT_FDCWD, ready.constData(), AT_FDCWD, name->constData(), RENAME_NOREPLACE) ==
+            0) {
+            const int fd = open(name->constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0)
+                unlink(name->constData());
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
 // Every entry of an open folder, which holds only files we made.
 void removeEntries(int dirFd)
 {
@@ -139,6 +175,11 @@ Outcome writeInPlace(const QByteArray &path, const struct stat &old, const QByte
 
 } // namespace
 
+Outcome outcomeForError(int err)
+{
+    return outcomeFor(err);
+}
+
 Outcome checkReadableFile(const QString &path)
 {
     const QByteArray p = encoded(path);
@@ -185,7 +226,7 @@ Target resolveTarget(const QString &path)
     return {QString::fromUtf8(p), false, Outcome::Failed};
 }
 
-Outcome replaceFile(const QString &target, const QByteArray &bytes)
+Outcome replaceFile(const QString &target, const QByteArray &bytes, const QString &readyFile)
 {
     const QByteArray t = encoded(target);
     struct stat old;
@@ -209,8 +250,15 @@ Outcome replaceFile(const QString &target, const QByteArray &bytes)
     }
 
     QByteArray hidden;
-    const int fd =
-        createHidden(folderOf(t), ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666, &hidden);
+    // A file that already holds the bytes, on the same file system, is moved in
+    // rather than copied: no new file to allocate, none to delete.
+    const QByteArray folder = folderOf(t);
+    int fd = readyFile.isEmpty() || !movedFilesFitIn(folder)
+                 ? -1
+                 : adoptHidden(encoded(readyFile), folder, ".quorbel-", &hidden);
+    const bool adopted = fd >= 0;
+    if (!adopted)
+        fd = createHidden(folder, ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666, &hidden);
     if (fd < 0) {
         const int err = errno;
         if (hadFile && (err == EACCES || err == EPERM))
@@ -223,7 +271,7 @@ Outcome replaceFile(const QString &target, const QByteArray &bytes)
         return outcomeFor(err);
     };
     int err = 0;
-    if (!writeAll(fd, bytes, 0, &err))
+    if (!adopted && !writeAll(fd, bytes, 0, &err))
         return fail(err);
     if (hadFile) {
         if (fchown(fd, old.st_uid, old.st_gid) != 0)

@@ -18,6 +18,9 @@ enum class Outcome
     Failed // anything else
 };
 
+// What a failed system call's error number means here.
+Outcome outcomeForError(int err);
+
 // What stands at a path once links are followed.
 Outcome checkReadableFile(const QString &path);
 // Device and inode of an existing file, empty when it cannot be read.
@@ -38,7 +41,10 @@ Target resolveTarget(const QString &path);
 // file's permissions, owner and group), flushed to disk and renamed over it, so the
 // old file stays whole until that instant. Written in place instead, with its space
 // reserved first, when the folder refuses new files or the file has several links.
-Outcome replaceFile(const QString &target, const QByteArray &bytes);
+// `readyFile`, a file of ours holding exactly `bytes`, may be moved in as the new
+// file instead of writing one; it is gone afterwards when it was.
+Outcome replaceFile(const QString &target, const QByteArray &bytes,
+                    const QString &readyFile = QString());
 
 // A batch's own folder inside the staging folder, created 0700 and locked for as
 // long as this object lives; removed with everything in it at the end.
@@ -52,6 +58,8 @@ public:
     WorkFolder &operator=(const WorkFolder &) = delete;
 
     QString path() const { return m_path; }
+    // The open folder, for making and removing entries by plain name.
+    int descriptor() const { return m_fd; }
     // Removes one file in the folder, by its plain name.
     void removeEntry(const QString &name) const;
     void remove();

@@ -80,8 +80,8 @@ public:
         return {ChildProcess::End::Exited, 0, {}};
     }
 
-    void start(int job, const QString &program, const QStringList &arguments,
-               const QString &folder) override
+    void start(int job, const QString &program, const QStringList &arguments, const QString &folder,
+               const QList<int> &) override
     {
         const Start s{job, program, arguments, folder};
         starts << s;

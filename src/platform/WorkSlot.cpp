@@ -1,0 +1,110 @@
+#include "WorkSlot.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace SafeFile {
+namespace {
+
+QByteArray descriptorLink(int fd)
+{
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
+// Points `fd` at nothing, keeping its number.
+void pointAtNothing(int fd)
+{
+    const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (null >= 0) {
+        dup3(null, fd, O_CLOEXEC);
+        close(null);
+    }
+}
+
+} // namespace
+
+WorkSlot::WorkSlot(const WorkFolder &folder, int number) : m_folder(folder), m_number(number)
+{
+    if (access("/proc/self/fd", X_OK) != 0)
+        return;
+    m_sourceFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
+
+WorkSlot::~WorkSlot()
+{
+    release();
+    if (m_sourceFd >= 0)
+        close(m_sourceFd);
+}
+
+QString WorkSlot::outputName(int number)
+{
+    return QStringLiteral("out-%1.ico").arg(number);
+}
+
+Outcome WorkSlot::attach(const QString &source, const QString &inputName)
+{
+    release();
+    const int dir = m_folder.descriptor();
+    if (!usesDescriptors()) {
+        m_input = inputName;
+        const QByteArray absolute = QFileInfo(source).absoluteFilePath().toUtf8();
+        return symlinkat(absolute.constData(), dir, inputName.toUtf8().constData()) == 0
+                   ? Outcome::Done
+                   : Outcome::Failed;
+    }
+    // Not blocking: a FIFO put there since it was checked must not hold us.
+    const int fd = open(source.toUtf8().constData(),
+                        O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return errno == ENXIO ? Outcome::NotRegular : outcomeForError(errno);
+    struct stat st;
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (regular)
+        dup3(fd, m_sourceFd, O_CLOEXEC);
+    close(fd);
+    if (!regular)
+        return Outcome::NotRegular;
+    if (!m_links.contains(inputName)) {
+        if (symlinkat(descriptorLink(m_sourceFd).constData(), dir,
+                      inputName.toUtf8().constData()) != 0 &&
+            errno != EEXIST)
+            return Outcome::Failed;
+        m_links.insert(inputName);
+    }
+    return Outcome::Done;
+}
+
+QByteArray WorkSlot::output(qint64 limit) const
+{
+    return readFile(outputPath(), limit);
+}
+
+QString WorkSlot::outputPath() const
+{
+    return m_folder.path() + QLatin1Char('/') + outputName();
+}
+
+QList<int> WorkSlot::inherited() const
+{
+    if (!usesDescriptors())
+        return {};
+    return {m_sourceFd};
+}
+
+void WorkSlot::release()
+{
+    m_folder.removeEntry(outputName());
+    if (usesDescriptors()) {
+        pointAtNothing(m_sourceFd);
+    } else if (!m_input.isEmpty()) {
+        m_folder.removeEntry(m_input);
+        m_input.clear();
+    }
+}
+
+} // namespace SafeFile

@@ -170,7 +170,10 @@ private slots:
 
     void runnerGivesFolderExitCodeAndErrorOutput()
     {
+        // It may run on every core we may: never left where it was started.
         writeScript(path("tool.sh"), "pwd > '" + QFile::encodeName(path("cwd")) +
+                                         "'\ngrep Cpus_allowed_list /proc/self/status > '" +
+                                         QFile::encodeName(path("cores")) +
                                          "'\necho \"complaint $1\" >&2\nexit 3");
         ProcessRunner runner;
         QList<ChildEnd> ends;
@@ -185,6 +188,11 @@ private slots:
         QCOMPARE(ends[0].exitCode, 3);
         QCOMPARE(ends[0].errorOutput, QByteArray("complaint in-5.png\n"));
         QCOMPARE(readFile(path("cwd")).trimmed(), QFile::encodeName(m_temp));
+        QFile status("/proc/self/status");
+        QVERIFY(status.open(QIODevice::ReadOnly));
+        const QByteArray ours = status.readAll();
+        const qsizetype at = ours.indexOf("Cpus_allowed_list");
+        QCOMPARE(readFile(path("cores")), ours.mid(at, ours.indexOf('\n', at) + 1 - at));
         runner.start(6, path("no-such-tool"), {}, m_temp, {});
         QTRY_COMPARE(ends.size(), 2);
         QCOMPARE(ends[1].how, ChildProcess::End::FailedToStart);

@@ -23,6 +23,22 @@
 #include <QtTest>
 
 namespace {
+class EventCounter final : public QObject
+{
+public:
+    EventCounter(QEvent::Type type, int *count) : m_type(type), m_count(count) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == m_type)
+            ++*m_count;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int *m_count;
+};
+
 template <class T> T *child(QWidget &w, const char *name)
 {
     T *found = w.findChild<T *>(QLatin1String(name));
@@ -417,6 +433,28 @@ private slots:
         batch.setProgressText("Processing: 100%p.png");
         QCOMPARE(w.findChild<QProgressBar *>("ProgressBar1")->text(),
                  QStringLiteral("Processing: 100%p.png"));
+    }
+
+    void fastProgressEndsPaintedWithTheLatest()
+    {
+        Form1 w(m_dialogs, *m_store, m_app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *bar = w.findChild<QProgressBar *>("ProgressBar1");
+        int paints = 0;
+        EventCounter counter(QEvent::Paint, &paints);
+        bar->installEventFilter(&counter);
+        BatchWindow &batch = w.batchWindow();
+        for (int file = 1; file <= 40; ++file) {
+            batch.setProgressValue(file * 2.5);
+            batch.setProgressText(QStringLiteral("Processing: %1.png").arg(file));
+            QCoreApplication::processEvents();
+        }
+        const int before = paints;
+        QTRY_VERIFY(paints > before); // the last change is painted, late but surely
+        QCOMPARE(bar->value(), 100);
+        QCOMPARE(bar->text(), QStringLiteral("Processing: 40.png"));
+        QCOMPARE(batch.progressValue(), 100);
     }
 
     void removal_data()

@@ -20,6 +20,8 @@ ChildProcess::ChildProcess(QObject *parent) : QObject(parent)
             _exit(127);
         // A group of its own, so that ending it also ends whatever it started.
         setpgid(0, 0);
+        if (m_pinned)
+            sched_setaffinity(0, sizeof m_cores, &m_cores);
         for (qsizetype i = 0; i < m_inheritedCount; ++i)
             fcntl(m_inherited[size_t(i)], F_SETFD, 0);
     });
@@ -53,7 +55,18 @@ void ChildProcess::start(const QString &program, const QStringList &arguments,
     m_process.setWorkingDirectory(workingFolder);
     if (!extraEnvironment.isEmpty())
         m_process.setEnvironment(QProcess::systemEnvironment() + extraEnvironment);
+    // We wait while the child gets going; pinned to the core we free meanwhile, it
+    // starts at once instead of queueing behind a busy core.
+    const int core = sched_getcpu();
+    cpu_set_t here;
+    CPU_ZERO(&here);
+    if (core >= 0)
+        CPU_SET(core, &here);
+    m_pinned = core >= 0 && sched_getaffinity(0, sizeof m_cores, &m_cores) == 0 &&
+               CPU_ISSET(core, &m_cores) && sched_setaffinity(0, sizeof here, &here) == 0;
     m_process.start(program, arguments, QIODevice::ReadOnly);
+    if (m_pinned)
+        sched_setaffinity(0, sizeof m_cores, &m_cores);
 }
 
 void ChildProcess::kill()

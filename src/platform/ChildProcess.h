@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <sched.h>
 
 class ChildProcess final : public QObject
 {
@@ -55,4 +56,6 @@ private:
     // Read in the child between its start and the program's: no allocation there.
     std::array<int, MostInherited> m_inherited{};
     qsizetype m_inheritedCount = 0;
+    cpu_set_t m_cores{}; // where the program may run
+    bool m_pinned = false;
 };

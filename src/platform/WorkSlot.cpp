@@ -58,8 +58,7 @@ Outcome WorkSlot::attach(const QString &source, const QString &inputName)
                    : Outcome::Failed;
     }
     // Not blocking: a FIFO put there since it was checked must not hold us.
-    const int fd = open(source.toUtf8().constData(),
-                        O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = open(source.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return errno == ENXIO ? Outcome::NotRegular : outcomeForError(errno);
     struct stat st;

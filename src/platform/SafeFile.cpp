@@ -30,25 +30,6 @@ QByteArray encoded(const QString &path)
     return path.toUtf8();
 }
 
-Outcome outcomeFor(int err)
-{
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        return Outcome::Missing;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return Outcome::NoAccess;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return Outcome::DiskFull;
-    default:
-        return Outcome::Failed;
-    }
-}
-
 QByteArray folderOf(const QByteArray &path)
 {
     const qsizetype slash = path.lastIndexOf('/');
@@ -175,9 +156,23 @@ Outcome writeInPlace(const QByteArray &path, const struct stat &old, const QByte
 
 } // namespace
 
-Outcome outcomeForError(int err)
+Outcome outcomeFor(int err)
 {
-    return outcomeFor(err);
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return Outcome::Missing;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return Outcome::NoAccess;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return Outcome::DiskFull;
+    default:
+        return Outcome::Failed;
+    }
 }
 
 Outcome checkReadableFile(const QString &path)

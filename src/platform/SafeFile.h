@@ -19,7 +19,7 @@ enum class Outcome
 };
 
 // What a failed system call's error number means here.
-Outcome outcomeForError(int err);
+Outcome outcomeFor(int err);
 
 // What stands at a path once links are followed.
 Outcome checkReadableFile(const QString &path);

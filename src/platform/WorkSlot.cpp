@@ -34,9 +34,9 @@ WorkSlot::WorkSlot(const WorkFolder &folder, int number) : m_folder(folder), m_n
     m_sourceFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
 }
 
+// Its names go with the work folder.
 WorkSlot::~WorkSlot()
 {
-    release();
     if (m_sourceFd >= 0)
         close(m_sourceFd);
 }
@@ -48,7 +48,6 @@ QString WorkSlot::outputName(int number)
 
 Outcome WorkSlot::attach(const QString &source, const QString &inputName)
 {
-    release();
     const int dir = m_folder.descriptor();
     if (!usesDescriptors()) {
         m_input = inputName;
@@ -60,7 +59,7 @@ Outcome WorkSlot::attach(const QString &source, const QString &inputName)
     // Not blocking: a FIFO put there since it was checked must not hold us.
     const int fd = open(source.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return errno == ENXIO ? Outcome::NotRegular : outcomeForError(errno);
+        return errno == ENXIO ? Outcome::NotRegular : outcomeFor(errno);
     struct stat st;
     const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     if (regular)

@@ -178,7 +178,7 @@ double batchOwnCostMs(const QStringList &paths, const QString &out, const QByteA
         file.write(icon);
         return ChildEnd{ChildProcess::End::Exited, 0, {}};
     };
-    ConversionBatch batch(window, reporter, std::unique_ptr<ConverterRunner>(runner));
+    FakeBatch batch(window, reporter, std::unique_ptr<ConverterRunner>(runner));
     QElapsedTimer t;
     t.start();
     const double cpuBefore = ownCpuMs();

@@ -18,7 +18,7 @@ int main(int argc, char *argv[])
     window.selectedSize = 7;
     window.sizeText = arguments.at(2);
     window.rows = arguments.mid(3);
-    ConversionBatch batch(window, reporter);
+    FakeBatch batch(window, reporter);
     batch.PushButton2_Click();
     for (const QString &report : std::as_const(reporter.reports))
         std::printf("REPORT %s\n", qPrintable(report));

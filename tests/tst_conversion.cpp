@@ -3,6 +3,7 @@
 #include "BatchFakes.h"
 #include "TestSupport.h"
 #include "convert/ConverterTool.h"
+#include "convert/JobCheck.h"
 
 #include <QImageReader>
 #include <QProcess>
@@ -127,7 +128,7 @@ private slots:
         window.sizeText = "100";
         window.selectedDestination = 9;
         window.folder = "/no/such/folder"; // no obstacle beside the source
-        ConversionBatch batch(window, reporter);
+        FakeBatch batch(window, reporter);
         batch.PushButton2_Click();
         QCOMPARE(window.messages, QStringList{"Done."});
         QCOMPARE(iconSize(path("big.ico")), QSize(100, 67));
@@ -159,11 +160,11 @@ private slots:
         window.rows << sources + '/' + name;
         window.folder = out;
         window.selectedSize = 1;
-        ConversionBatch batch(window, reporter);
+        FakeBatch batch(window, reporter);
         batch.PushButton2_Click();
         QCOMPARE(window.messages, QStringList{"Done."});
         const QString icon =
-            ConversionBatch::outputPathFor(window.rows.first(), true, false, out, {});
+            outputPathFor(window.rows.first(), {Destination::Rule::Folder, out}, {});
         QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{QFileInfo(icon).fileName()});
         QCOMPARE(iconColour(icon), QColor(Qt::red));
     }
@@ -216,7 +217,7 @@ private slots:
             window.rows << path(name);
         }
         window.folder = path("out");
-        ConversionBatch batch(window, reporter);
+        FakeBatch batch(window, reporter);
         QTimer::singleShot(200, [&] {
             QTRY_COMPARE(pidsIn(pids).size(), 3);
             batch.abortForShutDown();

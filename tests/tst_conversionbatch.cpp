@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "convert/ConverterTool.h"
 #include "convert/IconCheck.h"
+#include "convert/JobCheck.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,7 +19,7 @@ class TestConversionBatch : public QObject
 
     QTemporaryDir m_dir;
     QString m_temp;
-    std::unique_ptr<ConversionBatch> m_batch;
+    std::unique_ptr<FakeBatch> m_batch;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
@@ -29,8 +30,8 @@ class TestConversionBatch : public QObject
         if (window.folder.isEmpty())
             window.folder = path("out");
         // The batch owns the runner; it stays until the test ends so the test may ask it.
-        m_batch = std::make_unique<ConversionBatch>(window, reporter,
-                                                    std::unique_ptr<ConverterRunner>(runner));
+        m_batch =
+            std::make_unique<FakeBatch>(window, reporter, std::unique_ptr<ConverterRunner>(runner));
         m_batch->PushButton2_Click();
         return window.messages.value(0);
     }
@@ -124,20 +125,11 @@ private slots:
         QFETCH(int, destination);
         QFETCH(QString, folder);
         QFETCH(QString, output);
-        QCOMPARE(ConversionBatch::outputPathFor(source, destination == 8, destination == 9, folder,
-                                                "previous"),
-                 output);
-    }
-
-    void commandLineText()
-    {
-        QCOMPARE(ConversionBatch::commandLineFor("\"/t/emfconvert.exe\"", "/a b.png", " -resize 32",
-                                                 "/o/a b.ico"),
-                 QStringLiteral("\"/t/emfconvert.exe\" \"/a b.png\" -resize 32 \"/o/a b.ico\""));
-        QCOMPARE(ConversionBatch::commandLineFor("\"T\"", "s", " -resize ", "o"),
-                 QStringLiteral("\"T\" \"s\" -resize  \"o\""));
-        QCOMPARE(ConversionBatch::commandLineFor("\"T\"", "s", "", "o"),
-                 QStringLiteral("\"T\" \"s\" \"o\""));
+        const Destination rule{destination == 8   ? Destination::Rule::Folder
+                               : destination == 9 ? Destination::Rule::BesideSource
+                                                  : Destination::Rule::Previous,
+                               folder};
+        QCOMPARE(outputPathFor(source, rule, "previous"), output);
     }
 
     void checksComeFirst_data()
@@ -166,7 +158,7 @@ private slots:
             window.rows << path("a.png");
         window.selectedDestination = destination;
         window.folder = folder;
-        ConversionBatch batch(window, reporter);
+        FakeBatch batch(window, reporter);
         batch.PushButton2_Click();
         QCOMPARE(window.messages, QStringList{message});
         QVERIFY(!batch.isConverting());
@@ -207,15 +199,16 @@ private slots:
 
     void summaryNamesEachFailureWithItsReason()
     {
-        QList<FailedFile> failed;
+        BatchSummary summary{13, {{13, "/p/good.png", FileResult::Outcome::Converted, {}, false}}};
         for (int i = 1; i <= 12; ++i)
-            failed << FailedFile{QStringLiteral("/p/bad%1.png").arg(i), "size not accepted"};
+            summary.results << FileResult{i, QStringLiteral("/p/bad%1.png").arg(i),
+                                          FileResult::Outcome::Failed, "size not accepted", false};
         QStringList expected{"Done.", "", "12 of 13 files could not be converted:"};
         for (int i = 1; i <= 10; ++i)
             expected << QStringLiteral("/p/bad%1.png (size not accepted)").arg(i);
         expected << "... and 2 more.";
-        QCOMPARE(ConversionBatch::summaryText(failed, 13).split("\r\n"), expected);
-        QCOMPARE(ConversionBatch::summaryText({}, 3), QStringLiteral("Done."));
+        QCOMPARE(summaryText(summary).split("\r\n"), expected);
+        QCOMPARE(summaryText({3, {}}), QStringLiteral("Done."));
     }
 
     void inputNames_data()
@@ -239,7 +232,7 @@ private slots:
     {
         QFETCH(QString, source);
         QFETCH(QString, name);
-        QCOMPARE(ConversionBatch::inputNameFor(7, source), name);
+        QCOMPARE(inputNameFor(7, source), name);
     }
 
     void childrenSeeOnlyPlainNamesInTheirOwnFolder()

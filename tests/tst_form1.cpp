@@ -427,7 +427,7 @@ private slots:
     void progressBeyondRangeShowsFull()
     {
         Form1 w(m_dialogs, *m_store, m_app);
-        BatchWindow &batch = w.batchWindow();
+        BatchView &batch = w.batchWindow();
         batch.setProgressValue(150);
         QCOMPARE(batch.progressValue(), 100);
         batch.setProgressText("Processing: 100%p.png");
@@ -444,7 +444,7 @@ private slots:
         int paints = 0;
         EventCounter counter(QEvent::Paint, &paints);
         bar->installEventFilter(&counter);
-        BatchWindow &batch = w.batchWindow();
+        BatchView &batch = w.batchWindow();
         for (int file = 1; file <= 40; ++file) {
             batch.setProgressValue(file * 2.5);
             batch.setProgressText(QStringLiteral("Processing: %1.png").arg(file));

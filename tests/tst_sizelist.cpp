@@ -52,7 +52,7 @@ QStringList convert(const QString &source, const QString &sizeText)
     window.selectedSize = 7;
     window.sizeText = sizeText;
     window.selectedDestination = 9;
-    ConversionBatch batch(window, reporter);
+    FakeBatch batch(window, reporter);
     batch.PushButton2_Click();
     return window.messages + reporter.reports;
 }

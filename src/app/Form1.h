@@ -57,7 +57,7 @@ public:
     void centreOnScreen();
 
     void PushButton1_Click();
-    void PushButton2_Click() { m_batch.PushButton2_Click(); }
+    void PushButton2_Click() { m_batch.PushButton2_Click(m_batchWindow.request()); }
     void PushButton4_Click();
     void PushButton6_Click();
     void PushButton7_Click();
@@ -69,7 +69,7 @@ public:
     FileListModel &fileList() const { return *m_model; }
     FileListView &listView() const { return *m_controls.ListView1; }
     FileListHandlers &listHandlers() { return *m_listHandlers; }
-    BatchWindow &batchWindow() { return m_batchWindow; }
+    BatchView &batchWindow() { return m_batchWindow; }
     ErrorReporter &errorReporter() { return m_reporter; }
     // Replaces what closing mid-batch does once the batch is stopped (tests).
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }

@@ -2,6 +2,7 @@
 
 #include "ProgressBar.h"
 #include "WindowPointer.h"
+#include "core/OptionNumber.h"
 #include "filelist/FileListModel.h"
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"
@@ -24,19 +25,30 @@ QString Form1BatchWindow::rowText(int row) const
     return m_model.rowText(row);
 }
 
-bool Form1BatchWindow::isOptionSelected(int number) const
+BatchRequest Form1BatchWindow::request() const
 {
-    return number >= 1 && number <= 9 && m_controls.Option[size_t(number)]->isChecked();
-}
-
-QString Form1BatchWindow::text1() const
-{
-    return m_controls.Text1->text();
-}
-
-QString Form1BatchWindow::text2() const
-{
-    return m_controls.Text2->text();
+    const auto &option = m_controls.Option;
+    BatchRequest request;
+    request.sources = this;
+    int chosen = 0;
+    for (int button = OptionNumber::Size16; button <= OptionNumber::UserDefinedSize; ++button) {
+        if (option[size_t(button)]->isChecked()) {
+            chosen = button;
+            break;
+        }
+    }
+    request.size = IconSize::forOption(chosen, m_controls.Text2->text());
+    request.destination = [this] {
+        const auto &option = m_controls.Option;
+        Destination destination;
+        destination.folder = m_controls.Text1->text();
+        if (option[OptionNumber::SaveToFolder]->isChecked())
+            destination.rule = Destination::Rule::Folder;
+        else if (option[OptionNumber::SaveBesideSource]->isChecked())
+            destination.rule = Destination::Rule::BesideSource;
+        return destination;
+    };
+    return request;
 }
 
 void Form1BatchWindow::setPointer(int code)

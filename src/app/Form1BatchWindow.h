@@ -1,15 +1,18 @@
-// What the conversion batch sees of the main window: its rows, options, pointer,
-// messages and progress bar.
+// What a conversion batch asks of the main window: the request its controls make,
+// and the controls that show the batch's reports.
 #pragma once
 
+#include "BatchDisplay.h"
 #include "Form1Layout.h"
-#include "convert/ConversionBatch.h"
+#include "convert/BatchRequest.h"
+#include "core/ErrorTrap.h"
+#include "core/RowSource.h"
 
 class Dialogs;
 class FileListModel;
 class WindowPointer;
 
-class Form1BatchWindow final : public BatchWindow
+class Form1BatchWindow final : public BatchView, public RowSource
 {
     Q_DISABLE_COPY_MOVE(Form1BatchWindow)
 
@@ -21,11 +24,14 @@ public:
     {
     }
 
+    // The list's rows, the size chosen now, and the destination as the options say
+    // when each file comes up.
+    BatchRequest request() const;
+    BatchDisplay &display() { return m_display; }
+
     int numberOfRows() const override;
     QString rowText(int row) const override;
-    bool isOptionSelected(int number) const override;
-    QString text1() const override;
-    QString text2() const override;
+
     void setPointer(int code) override;
     void showMessage(const QString &text) override;
     void letEventsRun() override;
@@ -41,6 +47,7 @@ private:
     WindowPointer &m_pointer;
     Dialogs &m_dialogs;
     const QString &m_messageTitle;
+    BatchDisplay m_display{*this};
 };
 
 // Error reports of trapped handlers, as a box over the window.

@@ -1,9 +1,10 @@
 #include "TerminalRun.h"
 
 #include "CliOptions.h"
-#include "ConsoleWindow.h"
+#include "ConsoleDisplay.h"
 #include "FolderFiles.h"
 #include "StartPaths.h"
+#include "convert/ConversionBatch.h"
 #include "core/OptionNumber.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
@@ -13,11 +14,6 @@
 #include "platform/Settings.h"
 
 namespace {
-// The sizes of the window's option buttons 1 to 6.
-const QStringList ButtonSizes = {QStringLiteral("16"), QStringLiteral("24"), QStringLiteral("32"),
-                                 QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("72")};
-using OptionNumber::SaveBesideSource;
-using OptionNumber::SaveToFolder;
 using OptionNumber::UserDefinedSize;
 constexpr int FallbackColumns = 80;
 
@@ -41,54 +37,56 @@ QString folderWithoutTrailingSeparators(QString folder)
     return folder;
 }
 
-// The window's choices for a conversion: the command line's, else the saved ones.
-// Answers an empty text, or why there is no destination.
-QString ChoicesFor(const CliOptions &options, const Settings &settings, ConsoleChoices &choices)
+// The size and destination for a conversion: the command line's, else the saved
+// ones, as the window would restore them. Answers an empty text, or why there is no
+// destination.
+QString choicesFor(const CliOptions &options, const Settings &settings, BatchRequest &request)
 {
     if (options.size) {
-        const qsizetype button = ButtonSizes.indexOf(*options.size);
-        choices.sizeOption = button >= 0 ? int(button) + 1 : UserDefinedSize;
-        choices.text2 = *options.size;
+        request.size = IconSize::fromText(*options.size);
     } else {
-        choices.text2 = settings.text2();
         // As the window restores it: unreadable selects "16", out of range keeps "24".
         const int saved = savedOr([&] { return settings.iconSize(); }, 1, "Icon Size");
-        choices.sizeOption = saved >= 1 && saved <= UserDefinedSize ? saved : 2;
+        request.size = IconSize::forOption(saved >= 1 && saved <= UserDefinedSize ? saved : 2,
+                                           settings.text2());
     }
 
+    Destination destination;
     if (options.toFolder) {
-        choices.destinationOption = SaveToFolder;
-        choices.text1 = absolutePath(*options.toFolder);
+        destination.rule = Destination::Rule::Folder;
+        destination.folder = absolutePath(*options.toFolder);
     } else if (options.beside || savedOr([&] { return settings.option9(); }, false, "Option9")) {
-        choices.destinationOption = SaveBesideSource;
+        destination.rule = Destination::Rule::BesideSource;
     } else if (savedOr([&] { return settings.option8(); }, true, "Option8")) {
-        choices.destinationOption = SaveToFolder;
+        destination.rule = Destination::Rule::Folder;
         QString desktop;
         try {
             desktop = FileSystem::desktopFolderPath();
         } catch (const AppError &) {
             // No desktop folder: only a saved folder can help.
         }
-        choices.text1 = settings.text1(desktop);
+        destination.folder = settings.text1(desktop);
     } else {
         return QStringLiteral("no destination is saved; give --to DIR or --beside.");
     }
+    request.destination = [destination] { return destination; };
     return {};
 }
 
 int convert(const CliOptions &options, SettingsStore &store)
 {
     const Settings settings(store);
-    ConsoleChoices choices;
-    const QString error = ChoicesFor(options, settings, choices);
+    BatchRequest request;
+    const QString error = choicesFor(options, settings, request);
     if (!error.isEmpty()) {
         complain(error);
         return ExitStatus::UsageError;
     }
-    if (choices.destinationOption == SaveToFolder && !IsFolder(choices.text1)) {
+    const Destination destination = request.destination();
+    if (destination.rule == Destination::Rule::Folder && !IsFolder(destination.folder)) {
         complain(QStringLiteral("the destination folder \"%1\" does not exist; give --to DIR "
                                 "or --beside.")
-                     .arg(choices.text1));
+                     .arg(destination.folder));
         return ExitStatus::UsageError;
     }
     if (options.jobs)
@@ -136,15 +134,16 @@ int convert(const CliOptions &options, SettingsStore &store)
         return ExitStatus::UsageError;
     }
 
-    ConsoleWindow window(collected.rows, choices, columns);
-    ConversionBatch batch(window, reporter);
+    request.sources = &collected;
+    ConsoleDisplay display(collected.numberOfRows(), columns);
+    ConversionBatch batch(display, reporter);
     running = &batch;
-    batch.PushButton2_Click();
+    batch.PushButton2_Click(request);
     running = nullptr;
-    if (!window.summary())
+    if (!display.summary())
         return ExitStatus::UsageError; // the batch refused to start and said why
     const bool allConverted =
-        *window.summary() == QLatin1String("Done.") && missing == 0 && reporter.reports() == 0;
+        display.summary()->failed().isEmpty() && missing == 0 && reporter.reports() == 0;
     return allConverted ? ExitStatus::Converted : ExitStatus::SomeFailed;
 }
 } // namespace

@@ -1,6 +1,7 @@
 #include "IconCheck.h"
 
 #include <QtEndian>
+#include <algorithm>
 
 namespace {
 constexpr qsizetype HeaderSize = 6;
@@ -68,4 +69,26 @@ bool isWellFormedIcon(const QByteArray &bytes)
             return false;
     }
     return true;
+}
+
+bool isWellFormedIcon(const QByteArray &bytes, const QList<int> &sizes)
+{
+    if (!isWellFormedIcon(bytes))
+        return false;
+    if (sizes.isEmpty())
+        return true;
+    const char *p = bytes.constData();
+    QList<int> found;
+    for (int i = 0; i < u16(p + 4); ++i) {
+        const char *entry = p + HeaderSize + EntrySize * i;
+        const int width = quint8(entry[0]) ? quint8(entry[0]) : LargestIconSide;
+        const int height = quint8(entry[1]) ? quint8(entry[1]) : LargestIconSide;
+        if (width != height)
+            return false;
+        found << width;
+    }
+    QList<int> wanted = sizes;
+    std::sort(found.begin(), found.end());
+    std::sort(wanted.begin(), wanted.end());
+    return found == wanted;
 }

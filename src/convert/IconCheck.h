@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
 inline constexpr int LargestIconSide = 256;
 
@@ -10,3 +11,6 @@ inline constexpr int LargestIconSide = 256;
 // data inside the file and past the directory, no image above 256 pixels a side.
 // Entries may be several, 256 px (stored as 0) and PNG-compressed.
 bool isWellFormedIcon(const QByteArray &bytes);
+// The same, holding exactly one square entry of each of `sizes` (any entries when
+// no sizes are given).
+bool isWellFormedIcon(const QByteArray &bytes, const QList<int> &sizes);

@@ -2,7 +2,10 @@
 // or real children.
 #pragma once
 
+#include "app/BatchDisplay.h"
+#include "app/WaitingDisplay.h"
 #include "convert/ConversionBatch.h"
+#include "core/RowSource.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,7 +13,7 @@
 #include <QTimer>
 #include <functional>
 
-class FakeWindow final : public BatchWindow
+class FakeWindow final : public BatchView, public RowSource
 {
 public:
     QStringList rows;
@@ -27,12 +30,23 @@ public:
 
     int numberOfRows() const override { return int(rows.size()); }
     QString rowText(int row) const override { return rows.at(row - 1); }
-    bool isOptionSelected(int n) const override
+    // What the window's options ask for, as the window builds it.
+    BatchRequest request() const
     {
-        return n == selectedSize || n == selectedDestination;
+        BatchRequest request;
+        request.sources = this;
+        request.size = IconSize::forOption(selectedSize, sizeText);
+        request.destination = [this] {
+            Destination destination;
+            destination.folder = folder;
+            if (selectedDestination == 8)
+                destination.rule = Destination::Rule::Folder;
+            else if (selectedDestination == 9)
+                destination.rule = Destination::Rule::BesideSource;
+            return destination;
+        };
+        return request;
     }
-    QString text1() const override { return folder; }
-    QString text2() const override { return sizeText; }
     void setPointer(int code) override { pointers << code; }
     void showMessage(const QString &m) override { messages << m; }
     void letEventsRun() override { QCoreApplication::processEvents(); }
@@ -48,6 +62,25 @@ public:
         values << v;
         value = qBound(0, roundHalfEven(v), 100);
     }
+};
+
+// A batch driven by a fake window, as the main window drives one.
+class FakeBatch
+{
+public:
+    FakeBatch(FakeWindow &window, ErrorReporter &reporter,
+              std::unique_ptr<ConverterRunner> runner = nullptr)
+        : m_window(window), m_display(window), m_batch(m_display, reporter, std::move(runner))
+    {
+    }
+    void PushButton2_Click() { m_batch.PushButton2_Click(m_window.request()); }
+    bool isConverting() const { return m_batch.isConverting(); }
+    void abortForShutDown() { m_batch.abortForShutDown(); }
+
+private:
+    FakeWindow &m_window;
+    BatchDisplay m_display;
+    ConversionBatch m_batch;
 };
 
 // Children that do what `act` says after `delayMs`, in the work folder they were given.

@@ -3,21 +3,10 @@
 // creeps on by a tenth of one file's share, never past the file's own share.
 #pragma once
 
+#include "convert/BatchObserver.h"
+
 #include <QString>
 #include <optional>
-
-class ProgressDisplay
-{
-public:
-    virtual ~ProgressDisplay() = default;
-    virtual QString progressText() const = 0;
-    virtual void setProgressText(const QString &text) = 0;
-    virtual int progressValue() const = 0;
-    virtual void setProgressValue(double value) = 0;
-};
-
-inline constexpr int PollIntervalMs = 100;
-inline constexpr int PollsBeforeWaitingText = 50;
 
 // The display's text after `polls` polls (counter 50 and up).
 QString waitingText(const QString &caption, int polls);

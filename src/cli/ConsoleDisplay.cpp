@@ -1,0 +1,129 @@
+#include "ConsoleDisplay.h"
+
+#include "core/PathHelpers.h"
+#include "platform/Console.h"
+#include "platform/EventPump.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr int BarWidth = 20;
+constexpr int RedrawMs = 100;
+
+// The progress line for `started` of `total` files; fits in `columns`.
+QString progressLine(int started, int total, int percent, QString name, int columns)
+{
+    const int filled = BarWidth * std::clamp(percent, 0, 100) / 100;
+    const int digits = int(QString::number(total).size());
+    QString line =
+        QStringLiteral("[%1%2] %3/%4 %5% ")
+            .arg(QString(filled, QLatin1Char('#')), QString(BarWidth - filled, QLatin1Char('.')))
+            .arg(started, digits)
+            .arg(total)
+            .arg(percent, 3);
+    // One character short of the width: a full line would wrap on some terminals.
+    const qsizetype room = columns - 1 - line.size();
+    if (room <= 0)
+        return line.left(std::max(columns - 1, 0));
+    if (name.size() > room)
+        name = QStringLiteral("...") + name.right(std::max<qsizetype>(room - 3, 0));
+    return line + name.left(room);
+}
+} // namespace
+
+QString terminalText(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QString printable(QString text)
+{
+    for (QChar &c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    }
+    return text;
+}
+
+void complain(const QString &text)
+{
+    Console::write(Console::Stream::Err,
+                   QStringLiteral("quorbel: ") + terminalText(text) + QLatin1Char('\n'));
+}
+
+ConsoleDisplay::ConsoleDisplay(int total, int progressColumns)
+    : m_total(total), m_columns(progressColumns)
+{
+}
+
+void ConsoleDisplay::batchRefused(Refusal why)
+{
+    clearLine();
+    complain(why == Refusal::NoFiles
+                 ? QStringLiteral("No files added.")
+                 : QStringLiteral("Folder does not exist. Please select another folder."));
+}
+
+void ConsoleDisplay::fileStarting(const FileStart &file)
+{
+    m_started = std::max(m_started, file.row);
+    m_percent = std::clamp(int(std::nearbyint(double(file.row) / file.rowCount * 100.0)), 0, 100);
+    m_name = printable(FileNameOf(file.source));
+    m_waiting.clear();
+    draw(true);
+}
+
+void ConsoleDisplay::stillConverting(const StillConverting &longest)
+{
+    m_waiting = QStringLiteral(", Please wait.. %1").arg(longest.polls - PollsBeforeWaitingText);
+    draw(false);
+}
+
+void ConsoleDisplay::batchEnded(const BatchSummary &summary)
+{
+    clearLine();
+    m_summary = summary;
+    BatchSummary shown = summary;
+    for (FileResult &result : shown.results) {
+        result.source = printable(result.source);
+        result.reason = printable(result.reason);
+    }
+    Console::write(Console::Stream::Out, terminalText(summaryText(shown)) + QLatin1Char('\n'));
+}
+
+void ConsoleDisplay::letEventsRun()
+{
+    EventPump::letEventsRun();
+}
+
+void ConsoleDisplay::draw(bool now)
+{
+    if (m_columns <= 0 || m_summary)
+        return;
+    if (!now && m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < RedrawMs)
+        return;
+    const QString line = progressLine(m_started, m_total, m_percent, m_name + m_waiting, m_columns);
+    if (m_lineShown && line == m_shownLine)
+        return;
+    m_sinceDrawn.start();
+    m_shownLine = line;
+    Console::write(Console::Stream::Err, QStringLiteral("\r\x1b[K") + line);
+    m_lineShown = true;
+}
+
+void ConsoleDisplay::clearLine()
+{
+    if (!m_lineShown)
+        return;
+    Console::write(Console::Stream::Err, QStringLiteral("\r\x1b[K"));
+    m_lineShown = false;
+}
+
+void ConsoleReporter::showErrorReport(const QString &text)
+{
+    ++m_reports;
+    complain(text);
+}

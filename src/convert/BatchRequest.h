@@ -1,0 +1,31 @@
+// What a batch is asked to do: which files, at which size, and where each icon goes.
+#pragma once
+
+#include "IconSize.h"
+
+#include <QString>
+#include <functional>
+
+class RowSource;
+
+struct Destination
+{
+    enum class Rule
+    {
+        Previous,
+        Folder,
+        BesideSource
+    };
+    Rule rule = Rule::Previous; // Previous: where the last file's icon went
+    QString folder;
+};
+
+struct BatchRequest
+{
+    // Read in list order as the batch comes to each row: the window's list stays
+    // open to moves and additions while a batch runs.
+    const RowSource *sources = nullptr;
+    IconSize size;
+    // Asked again for every file, since the window's folder may change mid-batch.
+    std::function<Destination()> destination;
+};

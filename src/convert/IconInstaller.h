@@ -1,0 +1,16 @@
+// The end of one conversion: the converter's output is checked and, only when it is
+// a good icon, put in place of what was there.
+#pragma once
+
+#include "ConverterRunner.h"
+#include "IconSize.h"
+
+#include <QString>
+
+namespace SafeFile {
+class WorkSlot;
+}
+
+// Why the icon was not put at `target`; empty when it was.
+QString installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &target,
+                    const IconSize &size);

@@ -1,0 +1,84 @@
+#include "JobCheck.h"
+
+#include "FailureReason.h"
+#include "core/PathHelpers.h"
+#include "platform/FileSystem.h"
+#include "platform/SafeFile.h"
+
+#include <algorithm>
+
+namespace {
+QStringList identities(std::initializer_list<QString> texts)
+{
+    QStringList list;
+    for (const QString &text : texts) {
+        if (!text.isEmpty())
+            list << text;
+    }
+    return list;
+}
+} // namespace
+
+JobCheck JobCheck::forRow(const QString &source, const QString &output, const IconSize &size)
+{
+    JobCheck check;
+    if (output.isEmpty()) {
+        check.reason = QLatin1String(FailureReason::NoDestination);
+        return check;
+    }
+    if (!size.isAccepted()) {
+        check.reason = QLatin1String(FailureReason::SizeNotAccepted);
+        return check;
+    }
+    check.reason = FailureReason::forSource(SafeFile::checkReadableFile(source));
+    if (!check.reason.isEmpty())
+        return check;
+    const SafeFile::Target target = SafeFile::resolveTarget(output);
+    if (target.outcome != SafeFile::Outcome::Done) {
+        check.reason = FailureReason::forReplacing(target.outcome);
+        return check;
+    }
+    const QString sourceIdentity = SafeFile::identityOf(source);
+    const QString targetIdentity = target.exists ? SafeFile::identityOf(target.path) : QString();
+    if (!targetIdentity.isEmpty() && targetIdentity == sourceIdentity) {
+        check.reason = QLatin1String(FailureReason::SameFile);
+        return check;
+    }
+    check.target = target.path;
+    check.replacing = target.exists;
+    check.writes = identities({target.path, targetIdentity});
+    check.reads = identities({sourceIdentity});
+    return check;
+}
+
+QString outputPathFor(const QString &source, const Destination &destination,
+                      const QString &previous)
+{
+    const QString sep = FileSystem::nativeSeparator();
+    const QString iconName = StripExtension(FileNameOf(source)) + QStringLiteral(".ico");
+    switch (destination.rule) {
+    case Destination::Rule::Folder:
+        return CollapseBackslashes(destination.folder + sep + iconName);
+    case Destination::Rule::BesideSource:
+        return CollapseBackslashes(FolderOf(source) + sep + iconName);
+    case Destination::Rule::Previous:
+        break;
+    }
+    return previous;
+}
+
+QString inputNameFor(int job, const QString &source)
+{
+    QString name = QStringLiteral("in-%1").arg(job);
+    const QString file = FileNameOf(source);
+    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0 || dot + 1 == file.size() || file.size() - dot > 16)
+        return name;
+    const QStringView extension = QStringView(file).mid(dot + 1);
+    // Formats without a signature are known by their extension; anything else in it
+    // could be read as ImageMagick syntax.
+    const bool plain = std::all_of(extension.begin(), extension.end(), [](QChar c) {
+        return c.unicode() < 128 && c.isLetterOrNumber();
+    });
+    return plain ? name + QLatin1Char('.') + extension.toString() : name;
+}

@@ -1,0 +1,27 @@
+// What a row must pass before a converter may run on it, and the names it uses.
+#pragma once
+
+#include "BatchRequest.h"
+
+#include <QString>
+#include <QStringList>
+
+struct JobCheck
+{
+    QString reason; // why the row fails now; empty when it may run
+    QString target; // where the icon lands, links followed
+    bool replacing = false;
+    QStringList writes; // identities the icon writes over
+    QStringList reads;  // identities of the source
+
+    // Checks the source, the icon's place and the size before anything runs; a FIFO
+    // or a device would hold the converter for ever, so such a source fails now.
+    static JobCheck forRow(const QString &source, const QString &output, const IconSize &size);
+};
+
+// The icon's path for a source; `previous` when the rule keeps the last one.
+QString outputPathFor(const QString &source, const Destination &destination,
+                      const QString &previous);
+// The plain name the converter reads a source through: "in-<n>", plus the
+// source's extension when that is plain letters and digits.
+QString inputNameFor(int job, const QString &source);

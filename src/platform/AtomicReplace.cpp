@@ -1,0 +1,174 @@
+#include "AtomicReplace.h"
+
+#include "PosixIo.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace SafeFile {
+using namespace PosixIo;
+
+namespace {
+
+// Whether a file moved into the folder ends as one made there would: not where the
+// folder hands its group, a default access list or a security label to new files.
+bool movedFilesFitIn(const QByteArray &folder)
+{
+    struct stat st;
+    if (stat(folder.constData(), &st) != 0 || (st.st_mode & S_ISGID))
+        return false;
+    for (const char *attribute : {"system.posix_acl_default", "security.selinux"}) {
+        if (getxattr(folder.constData(), attribute, nullptr, 0) >= 0 ||
+            (errno != ENODATA && errno != ENOTSUP))
+            return false;
+    }
+    return true;
+}
+
+// Moves a finished file of ours into the folder under a new random hidden name,
+// opened for flushing; -1 when it cannot (another file system, say).
+int adoptHidden(const QByteArray &ready, const QByteArray &folder, const char *stem,
+                QByteArray *name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = folder + '/' + stem + randomSuffix();
+        if (renameat2(AT_FDCWD, ready.constData(), AT_FDCWD, name->constData(), RENAME_NOREPLACE) ==
+            0) {
+            const int fd = open(name->constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0)
+                unlink(name->constData());
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+// Writes over the file itself: its space reserved first, so a full disk leaves it
+// as it was; then the new bytes, the new length, and a flush.
+Outcome writeInPlace(const QByteArray &path, const struct stat &old, const QByteArray &bytes)
+{
+    const int fd = open(path.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return outcomeFor(errno);
+    struct stat st;
+    if (fstat(fd, &st) != 0 || st.st_ino != old.st_ino || st.st_dev != old.st_dev ||
+        !S_ISREG(st.st_mode)) {
+        close(fd);
+        return Outcome::Failed;
+    }
+    int err = posix_fallocate(fd, 0, off_t(bytes.size()));
+    if (err == 0 && !writeAll(fd, bytes, 0, &err)) {
+        close(fd);
+        return outcomeFor(err);
+    }
+    if (err == 0 && ftruncate(fd, off_t(bytes.size())) != 0)
+        err = errno;
+    if (err == 0 && fsync(fd) != 0)
+        err = errno;
+    close(fd);
+    return err == 0 ? Outcome::Done : outcomeFor(err);
+}
+
+} // namespace
+
+Target resolveTarget(const QString &path)
+{
+    QByteArray p = encoded(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(p.constData(), &st) != 0) {
+            const int err = errno;
+            if (err == ENOENT)
+                return {QString::fromUtf8(p), false, Outcome::Done};
+            return {QString::fromUtf8(p), false, outcomeFor(err)};
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            return {QString::fromUtf8(p), true,
+                    S_ISREG(st.st_mode) ? Outcome::Done : Outcome::NotRegular};
+        }
+        char text[PATH_MAX];
+        const ssize_t n = readlink(p.constData(), text, sizeof text - 1);
+        if (n <= 0)
+            return {QString::fromUtf8(p), false, Outcome::Failed};
+        const QByteArray next(text, n);
+        p = next.startsWith('/') ? next : folderOf(p) + '/' + next;
+    }
+    return {QString::fromUtf8(p), false, Outcome::Failed};
+}
+
+Outcome replaceFile(const QString &target, const QByteArray &bytes, const QString &readyFile)
+{
+    const QByteArray t = encoded(target);
+    struct stat old;
+    bool hadFile = false;
+    if (lstat(t.constData(), &old) == 0) {
+        if (!S_ISREG(old.st_mode))
+            return Outcome::NotRegular;
+        hadFile = true;
+        // Every name of a hard-linked icon must show the new one.
+        if (old.st_nlink > 1)
+            return writeInPlace(t, old, bytes);
+        // Someone else's icon could not be handed back to them as a new file:
+        // the file itself keeps its owner.
+        if (old.st_uid != geteuid() && geteuid() != 0) {
+            const Outcome inPlace = writeInPlace(t, old, bytes);
+            if (inPlace != Outcome::NoAccess)
+                return inPlace;
+        }
+    } else if (errno != ENOENT) {
+        return outcomeFor(errno);
+    }
+
+    QByteArray hidden;
+    // A file that already holds the bytes, on the same file system, is moved in
+    // rather than copied: no new file to allocate, none to delete.
+    const QByteArray folder = folderOf(t);
+    int fd = readyFile.isEmpty() || !movedFilesFitIn(folder)
+                 ? -1
+                 : adoptHidden(encoded(readyFile), folder, ".quorbel-", &hidden);
+    const bool adopted = fd >= 0;
+    if (!adopted)
+        fd = createHidden(folder, ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666, &hidden);
+    if (fd < 0) {
+        const int err = errno;
+        if (hadFile && (err == EACCES || err == EPERM))
+            return writeInPlace(t, old, bytes);
+        return outcomeFor(err);
+    }
+    auto fail = [&](int err) {
+        close(fd);
+        unlink(hidden.constData());
+        return outcomeFor(err);
+    };
+    int err = 0;
+    if (!adopted && !writeAll(fd, bytes, 0, &err))
+        return fail(err);
+    if (hadFile) {
+        if (fchown(fd, old.st_uid, old.st_gid) != 0)
+            (void)!fchown(fd, uid_t(-1), old.st_gid);
+        fchmod(fd, old.st_mode & 07777);
+    }
+    if (fsync(fd) != 0)
+        return fail(errno);
+    close(fd);
+    if (rename(hidden.constData(), t.constData()) != 0) {
+        err = errno;
+        unlink(hidden.constData());
+        // A sticky folder refuses to replace another's file by name.
+        if (hadFile && (err == EACCES || err == EPERM))
+            return writeInPlace(t, old, bytes);
+        return outcomeFor(err);
+    }
+    return Outcome::Done;
+}
+
+} // namespace SafeFile

@@ -1,0 +1,19 @@
+// What a file operation of this layer came to, and what an error number means.
+#pragma once
+
+namespace SafeFile {
+
+enum class Outcome
+{
+    Done,
+    Missing,    // the path (or its folder) does not exist
+    NotRegular, // a folder, FIFO, device or socket
+    NoAccess,   // refused: permission or a read-only file system
+    DiskFull,
+    Failed // anything else
+};
+
+// What a failed system call's error number means here.
+Outcome outcomeFor(int err);
+
+} // namespace SafeFile

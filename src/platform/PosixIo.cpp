@@ -1,0 +1,59 @@
+#include "PosixIo.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace PosixIo {
+
+QByteArray encoded(const QString &path)
+{
+    return path.toUtf8();
+}
+
+QByteArray folderOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return ".";
+    return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray randomSuffix()
+{
+    return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+}
+
+bool writeAll(int fd, const QByteArray &bytes, off_t offset, int *err)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *err = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+int createHidden(const QByteArray &folder, const char *stem, mode_t mode, QByteArray *name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = folder + '/' + stem + randomSuffix();
+        const int fd =
+            open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+} // namespace PosixIo

@@ -1,0 +1,20 @@
+// Small system-call helpers shared by the file code of this layer.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <sys/types.h>
+
+namespace PosixIo {
+
+// A path as the system takes it.
+QByteArray encoded(const QString &path);
+// The folder part of a path ("." for a bare name).
+QByteArray folderOf(const QByteArray &path);
+QByteArray randomSuffix();
+// Writes all of `bytes` at `offset`; false with the error number in `err`.
+bool writeAll(int fd, const QByteArray &bytes, off_t offset, int *err);
+// A new file with a random hidden name in the folder, opened for writing.
+int createHidden(const QByteArray &folder, const char *stem, mode_t mode, QByteArray *name);
+
+} // namespace PosixIo

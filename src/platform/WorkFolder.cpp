@@ -1,0 +1,144 @@
+#include "WorkFolder.h"
+
+#include "AppError.h"
+#include "PosixIo.h"
+#include "StagedFile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace SafeFile {
+using namespace PosixIo;
+
+namespace {
+
+constexpr char WorkPrefix[] = "quorbel-work-";
+constexpr char NewWorkPrefix[] = "quorbel-new-";
+// A folder that never got its lock, or a converter copy never linked in (killed in
+// that instant), is stale after this.
+constexpr time_t UnlockedFolderAgeSeconds = 60;
+
+// Every entry of an open folder, which holds only files we made.
+void removeEntries(int dirFd)
+{
+    const int listFd = dup(dirFd);
+    if (listFd < 0)
+        return;
+    DIR *dir = fdopendir(listFd);
+    if (!dir) {
+        close(listFd);
+        return;
+    }
+    rewinddir(dir);
+    while (const dirent *entry = readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            unlinkat(dirFd, entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
+} // namespace
+
+WorkFolder::WorkFolder(const QString &stagingFolder)
+{
+    // Made under a name no cleaner looks at, locked, then given its working name:
+    // a work folder is never seen unlocked while its batch lives.
+    const QByteArray staging = encoded(stagingFolder);
+    QByteArray made = staging + '/' + NewWorkPrefix + "XXXXXX";
+    if (!mkdtemp(made.data())) {
+        const int err = errno;
+        throw AppError(err == EACCES || err == EPERM ? ErrorNumber::PermissionDenied
+                                                     : ErrorNumber::PathNotFound,
+                       QStringLiteral("Cannot create a work folder in %1: %2")
+                           .arg(stagingFolder, QString::fromLocal8Bit(strerror(err))));
+    }
+    m_fd = open(made.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const QByteArray working = staging + '/' + WorkPrefix + made.mid(made.size() - 6);
+    if (m_fd < 0 || flock(m_fd, LOCK_EX | LOCK_NB) != 0 ||
+        rename(made.constData(), working.constData()) != 0) {
+        const int err = errno;
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = -1;
+        rmdir(made.constData());
+        throw AppError(ErrorNumber::PathFileAccess,
+                       QStringLiteral("Cannot prepare a work folder in %1: %2")
+                           .arg(stagingFolder, QString::fromLocal8Bit(strerror(err))));
+    }
+    m_path = QString::fromUtf8(working);
+}
+
+WorkFolder::~WorkFolder()
+{
+    remove();
+}
+
+void WorkFolder::removeEntry(const QString &name) const
+{
+    if (m_fd >= 0)
+        unlinkat(m_fd, encoded(name).constData(), 0);
+}
+
+void WorkFolder::remove()
+{
+    if (m_fd < 0)
+        return;
+    removeEntries(m_fd);
+    rmdir(encoded(m_path).constData());
+    close(m_fd);
+    m_fd = -1;
+}
+
+void removeStaleWorkFolders(const QString &stagingFolder)
+{
+    const int stagingFd =
+        open(encoded(stagingFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (stagingFd < 0)
+        return;
+    DIR *dir = fdopendir(stagingFd);
+    if (!dir) {
+        close(stagingFd);
+        return;
+    }
+    const time_t now = time(nullptr);
+    while (const dirent *entry = readdir(dir)) {
+        const char *name = entry->d_name;
+        if (std::strncmp(name, StagingPrefix, sizeof StagingPrefix - 1) == 0) {
+            // A converter copy whose writer was killed before it could link it in.
+            struct stat st;
+            if (fstatat(stagingFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+                st.st_uid == geteuid() && now - st.st_mtime >= UnlockedFolderAgeSeconds)
+                unlinkat(stagingFd, name, 0);
+            continue;
+        }
+        const bool working = std::strncmp(name, WorkPrefix, sizeof WorkPrefix - 1) == 0;
+        const bool unlocked = std::strncmp(name, NewWorkPrefix, sizeof NewWorkPrefix - 1) == 0;
+        if (!working && !unlocked)
+            continue;
+        struct stat st;
+        if (fstatat(stagingFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) ||
+            st.st_uid != geteuid())
+            continue;
+        if (unlocked && now - st.st_mtime < UnlockedFolderAgeSeconds)
+            continue;
+        const int fd = openat(stagingFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // A live batch holds its folder's lock; a killed one's lock went with it.
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            removeEntries(fd);
+            unlinkat(stagingFd, name, AT_REMOVEDIR);
+        }
+        close(fd);
+    }
+    closedir(dir);
+}
+
+} // namespace SafeFile

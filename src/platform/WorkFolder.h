@@ -1,0 +1,39 @@
+// A batch's private folder beside the staged converter, and the clean-up of
+// those left by batches that were killed.
+#pragma once
+
+#include "FileOutcome.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace SafeFile {
+
+// A batch's own folder inside the staging folder, created 0700 and locked for as
+// long as this object lives; removed with everything in it at the end.
+class WorkFolder
+{
+public:
+    // Throws AppError when it cannot be made.
+    explicit WorkFolder(const QString &stagingFolder);
+    ~WorkFolder();
+    WorkFolder(const WorkFolder &) = delete;
+    WorkFolder &operator=(const WorkFolder &) = delete;
+
+    QString path() const { return m_path; }
+    // The open folder, for making and removing entries by plain name.
+    int descriptor() const { return m_fd; }
+    // Removes one file in the folder, by its plain name.
+    void removeEntry(const QString &name) const;
+    void remove();
+
+private:
+    QString m_path;
+    int m_fd = -1;
+};
+
+// Removes the work folders of batches whose program has gone (their lock is free)
+// and converter copies that a killed program never finished staging.
+void removeStaleWorkFolders(const QString &stagingFolder);
+
+} // namespace SafeFile

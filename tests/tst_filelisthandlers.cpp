@@ -126,7 +126,7 @@ private slots:
         h.ListView1_ItemClick();
         h.ListView1_MouseDown();
         surface.selected = model.index(1);
-        h.ListView1_KeyDown(46, 0); // removes B, the dragged row
+        h.ListView1_KeyDown(Qt::Key_Delete, Qt::NoModifier); // removes B, the dragged row
         h.ListView1_MouseMove(5, 5);
         QCOMPARE(model.rows(), (QStringList{"A", "C"}));
         model.clear();
@@ -134,13 +134,12 @@ private slots:
         QCOMPARE(model.numberOfRows(), 0);
     }
 
-    void openFilesResultForm()
+    void chosenFilesFitTheBuffer()
     {
-        QCOMPARE(openFilesResult({"/p/a.png"}, 100), QStringLiteral("/p/a.png"));
-        QCOMPARE(openFilesResult({"/p/a.png", "/p/b.png"}, 100),
-                 QString("/p") + QChar(0) + "a.png" + QChar(0) + "b.png");
-        QCOMPARE(openFilesResult({}, 100), QString());
-        QVERIFY_THROWS_EXCEPTION(AppError, openFilesResult({"/p/a.png", "/p/b.png"}, 8));
+        QCOMPARE(chosenFiles({"/p/a.png", "/p//b.png"}, 100),
+                 (QStringList{"/p/a.png", "/p/b.png"}));
+        QCOMPARE(chosenFiles({}, 100), QStringList());
+        QVERIFY_THROWS_EXCEPTION(AppError, chosenFiles({"/p/a.png", "/p/b.png"}, 8));
     }
 
     void eachChosenFileUnderItsOwnPath_data()
@@ -158,32 +157,11 @@ private slots:
     {
         QFETCH(QStringList, chosen);
         FakeDialogs dialogs;
-        dialogs.openFilesAnswers << openFilesResult(chosen, 1000);
+        dialogs.openFilesAnswers << chosenFiles(chosen, 1000);
         Rows rows;
         FakeReporter reporter;
         addFilesByDialog(dialogs, nullptr, rows, reporter, "Quorbel");
         QCOMPARE(rows.rows, chosen);
-    }
-
-    void keyCodes_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("code");
-        QTest::newRow("Delete") << int(Qt::Key_Delete) << 0 << 46;
-        QTest::newRow("Shift+Delete") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << 46;
-        QTest::newRow("period") << int(Qt::Key_Period) << 0 << 190;
-        QTest::newRow("keypad decimal") << int(Qt::Key_Period) << int(Qt::KeypadModifier) << 110;
-        QTest::newRow("greater than") << int(Qt::Key_Greater) << int(Qt::ShiftModifier) << 190;
-        QTest::newRow("letter") << int(Qt::Key_A) << 0 << 65;
-    }
-
-    void keyCodes()
-    {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(int, code);
-        QCOMPARE(FileListView::keyCodeFor(key, Qt::KeyboardModifiers(modifiers)), code);
     }
 };
 

@@ -374,26 +374,6 @@ private slots:
         QCOMPARE(stored("LastFolderDot"), answer.isEmpty() ? QStringLiteral("/start") : remembered);
     }
 
-    void applicationTitle_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("no space") << "Quorbel"
-                                  << "Quorbel";
-        QTest::newRow("two words") << "Quorbel Converter"
-                                   << "Quorbel";
-        QTest::newRow("long") << "Quorbel the Batch Converter of Portable Network Graphics Files"
-                              << "Quorbel the Batch Converter of Portable";
-    }
-
-    void applicationTitle()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, title);
-        QCOMPARE(Form1::applicationTitleFor(name), title);
-        QVERIFY(Form1::applicationTitleFor(name).size() <= 40);
-    }
-
     void emptyListSaysSo()
     {
         auto w = loadedWindow();
@@ -506,22 +486,20 @@ private slots:
 
     void addByDialog_data()
     {
-        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("answer");
         QTest::addColumn<QStringList>("rows");
-        const QChar nul(0);
-        QTest::newRow("cancel") << "" << QStringList{"/x.png"};
-        QTest::newRow("one") << "/p/a b.png" << QStringList{"/x.png", "/p/a b.png"};
-        QTest::newRow("several") << QString("/p" + QString(nul) + "c.png" + nul + "a.png" + nul +
-                                            "x.png")
+        QTest::newRow("cancel") << QStringList{} << QStringList{"/x.png"};
+        QTest::newRow("one") << QStringList{"/p/a b.png"} << QStringList{"/x.png", "/p/a b.png"};
+        QTest::newRow("several") << QStringList{"/p/c.png", "/p/a.png", "/p/x.png"}
                                  << QStringList{"/x.png", "/p/c.png", "/p/a.png", "/p/x.png"};
-        QTest::newRow("root") << QString("/" + QString(nul) + "a.png" + nul + "b.png")
+        QTest::newRow("root") << QStringList{"/a.png", "/b.png"}
                               << QStringList{"/x.png", "/a.png", "/b.png"};
-        QTest::newRow("already listed") << "/x.png" << QStringList{"/x.png", "/x.png"};
+        QTest::newRow("already listed") << QStringList{"/x.png"} << QStringList{"/x.png", "/x.png"};
     }
 
     void addByDialog()
     {
-        QFETCH(QString, answer);
+        QFETCH(QStringList, answer);
         QFETCH(QStringList, rows);
         auto w = loadedWindow();
         w->fileList().appendRow("/x.png");

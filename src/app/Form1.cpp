@@ -87,23 +87,11 @@ void Form1::connectHandlers()
         [this](const QStringList &paths) { ListView1_OLEDragDrop(paths, *m_model, m_reporter); });
 }
 
-QString Form1::applicationTitleFor(const QString &displayName)
-{
-    QString title = displayName;
-    if (!title.contains(QLatin1Char(' ')))
-        return title; // nothing to cut at: the name is the title
-    do {
-        const qsizetype space = title.lastIndexOf(QLatin1Char(' '));
-        if (space < 0)
-            break;
-        title = title.left(space);
-    } while (title.size() > 40);
-    return title;
-}
-
 void Form1::SetApplicationTitle()
 {
-    m_applicationTitle = applicationTitleFor(DisplayName);
+    // The title is the display name less its last word; a one-word name is its own.
+    const qsizetype space = DisplayName.lastIndexOf(QLatin1Char(' '));
+    m_applicationTitle = space < 0 ? DisplayName : DisplayName.left(space);
 }
 
 void Form1::Form_Load()
@@ -114,10 +102,6 @@ void Form1::Form_Load()
     if (trap.test(102, [&] { return PathExists(pointerFile); }))
         trap.run(104, [&] { m_pointer.loadHandImage(pointerFile); });
     trap.run(108, [&] {
-        if (m_settings.snapshot().isEmpty())
-            RecordSampleFiles(m_settings, m_applicationFolder);
-    });
-    trap.run(128, [&] {
         if (m_settings.snapshot().isEmpty())
             RecordSampleFiles(m_settings, m_applicationFolder);
     });

@@ -74,8 +74,6 @@ public:
     // Replaces what closing mid-batch does once the batch is stopped (tests).
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
 
-    static QString applicationTitleFor(const QString &displayName);
-
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

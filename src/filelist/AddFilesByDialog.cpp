@@ -1,10 +1,8 @@
 #include "AddFilesByDialog.h"
 
 #include "core/ErrorTrap.h"
-#include "core/PathHelpers.h"
 #include "core/RowSource.h"
 #include "platform/Dialogs.h"
-#include "platform/FileSystem.h"
 
 const QString TooManyFilesMessage = QStringLiteral(
     "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
@@ -19,9 +17,9 @@ void addFilesByDialog(Dialogs &dialogs, QWidget *owner, RowList &rows, ErrorRepo
                       const QString &title)
 {
     ErrorTrap trap(reporter, Location);
-    QString fileName;
+    QStringList chosen;
     try {
-        fileName = dialogs.openFiles(owner, Title, Filter); // 104 to 112
+        chosen = dialogs.openFiles(owner, Title, Filter); // 104 to 112
     } catch (const AppError &error) {
         if (error.number() == ErrorNumber::SelectionTooLarge) {
             dialogs.message(owner, TooManyFilesMessage, title, Dialogs::Icon::None);
@@ -29,17 +27,8 @@ void addFilesByDialog(Dialogs &dialogs, QWidget *owner, RowList &rows, ErrorRepo
         }
         trap.run(112, [&] { throw; });
     }
-    if (fileName.isEmpty()) // 114
+    if (chosen.isEmpty()) // 114
         return;
-    const QStringList parts = fileName.split(QChar(0)); // 116
-    if (parts.size() == 1) {
-        trap.run(122, [&] { rows.appendRow(parts.first()); });
-        return;
-    }
-    for (qsizetype i = 1; i < parts.size(); ++i) {
-        trap.run(140, [&] {
-            rows.appendRow(
-                CollapseBackslashes(parts.first() + FileSystem::nativeSeparator() + parts.at(i)));
-        });
-    }
+    for (const QString &path : std::as_const(chosen))
+        trap.run(140, [&] { rows.appendRow(path); });
 }

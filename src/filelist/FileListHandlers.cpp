@@ -13,10 +13,10 @@ FileListHandlers::FileListHandlers(FileListModel &model, ListSurface &surface,
 {
 }
 
-void FileListHandlers::ListView1_KeyDown(int keyCode, int shift)
+void FileListHandlers::ListView1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    Q_UNUSED(shift) // Shift+Delete and Ctrl+Delete remove as well
-    if (keyCode != DeleteKey)
+    Q_UNUSED(modifiers) // Shift+Delete and Ctrl+Delete remove as well
+    if (key != Qt::Key_Delete)
         return;
     removeSelected();
 }

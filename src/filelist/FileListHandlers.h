@@ -6,6 +6,7 @@
 #include <QPersistentModelIndex>
 #include <QPoint>
 #include <QString>
+#include <Qt>
 #include <functional>
 
 class FileListModel;
@@ -32,7 +33,6 @@ inline constexpr int Custom = 99;
 class FileListHandlers
 {
 public:
-    static constexpr int DeleteKey = 46;
     // Screen rows above and below which a move scrolls the list.
     static constexpr int ScrollUpBelowY = 305;
     static constexpr int ScrollDownAboveY = 364;
@@ -40,7 +40,7 @@ public:
     FileListHandlers(FileListModel &model, ListSurface &surface, std::function<bool()> isBusy,
                      std::function<void()> resetWindowPointer, QString applicationFolder);
 
-    void ListView1_KeyDown(int keyCode, int shift);
+    void ListView1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void ListView1_DblClick();
     // "Clear List" without its error trap; does nothing while busy.
     void clearUnlessBusy();

@@ -24,11 +24,6 @@ public:
     {
         m_dropHandler = std::move(handler);
     }
-    // Replaces where the pointer's screen position comes from (tests).
-    void setCursorPositionSource(std::function<QPoint()> source)
-    {
-        m_cursorPosition = std::move(source);
-    }
 
     QModelIndex indexAt(const QPoint &point) const override { return QTreeView::indexAt(point); }
     QModelIndex selectedIndex() const override;
@@ -36,9 +31,6 @@ public:
     void ensureRowVisible(int row) override;
     int cursorScreenY() const override;
     void setListPointer(int code, const QString &imageFile) override;
-
-    // The key code the list's handlers take for a Qt key (Delete is 46).
-    static int keyCodeFor(int key, Qt::KeyboardModifiers modifiers);
 
     // Local files and folders the data offers, in order; empty when it offers none.
     static QStringList droppedPaths(const QMimeData *data);
@@ -56,5 +48,4 @@ protected:
 private:
     FileListHandlers *m_handlers = nullptr;
     std::function<void(const QStringList &)> m_dropHandler;
-    std::function<QPoint()> m_cursorPosition;
 };

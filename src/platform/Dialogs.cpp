@@ -74,46 +74,22 @@ QString QtDialogs::browseForFolder(QWidget *owner, const QString &prompt,
     return folder;
 }
 
-QString openFilesResult(const QStringList &paths, qsizetype bufferChars)
+QStringList chosenFiles(const QStringList &paths, qsizetype bufferChars)
 {
-    if (paths.isEmpty())
-        return {};
-    if (paths.size() == 1) {
-        if (paths.first().size() > bufferChars)
-            throw AppError(ErrorNumber::SelectionTooLarge, QStringLiteral("Buffer too small"));
-        return QDir::toNativeSeparators(paths.first());
-    }
-    // Typed names may come from several folders ("/a/x.png" "/b/y.png") or from
-    // below the dialog's folder ("sub/x.png"): the folder part is the one folder
-    // they all lie in, and each name keeps the rest of its path.
+    // The names, as the classic dialog's buffer held them: the folder part, then each
+    // name after it.
     QStringList cleaned;
-    for (const QString &path : paths)
-        cleaned << QDir::cleanPath(path);
-    const auto holds = [](const QString &folder, const QString &path) {
-        return path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder
-                                                                 : folder + QLatin1Char('/'));
-    };
-    QString common = QFileInfo(cleaned.first()).absolutePath();
-    for (const QString &path : std::as_const(cleaned)) {
-        while (!holds(common, path)) {
-            const QString parent = QFileInfo(common).absolutePath();
-            if (parent == common)
-                break;
-            common = parent;
-        }
+    qsizetype chars = 0;
+    for (const QString &path : paths) {
+        cleaned << QDir::toNativeSeparators(QDir::cleanPath(path));
+        chars += cleaned.last().size() + 1;
     }
-    const qsizetype nameStart = common.size() + (common.endsWith(QLatin1Char('/')) ? 0 : 1);
-    QString result = QDir::toNativeSeparators(common);
-    for (const QString &path : std::as_const(cleaned)) {
-        result += QChar(0);
-        result += QDir::toNativeSeparators(path.mid(nameStart));
-        if (result.size() > bufferChars)
-            throw AppError(ErrorNumber::SelectionTooLarge, QStringLiteral("Buffer too small"));
-    }
-    return result;
+    if (chars > bufferChars)
+        throw AppError(ErrorNumber::SelectionTooLarge, QStringLiteral("Buffer too small"));
+    return cleaned;
 }
 
-QString QtDialogs::openFiles(QWidget *owner, const QString &title, const QString &filter)
+QStringList QtDialogs::openFiles(QWidget *owner, const QString &title, const QString &filter)
 {
     // "Description|pattern|..." pairs become Qt's "Description (pattern)" filters.
     QStringList filters;
@@ -131,7 +107,7 @@ QString QtDialogs::openFiles(QWidget *owner, const QString &title, const QString
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return openFilesResult(dialog.selectedFiles(), NameBufferChars);
+    return chosenFiles(dialog.selectedFiles(), NameBufferChars);
 }
 
 void QtDialogs::openFolder(const QString &path)

@@ -25,9 +25,9 @@ public:
     // The chosen folder ("/" for the root, else no trailing separator); "" on Cancel.
     virtual QString browseForFolder(QWidget *owner, const QString &prompt,
                                     const QString &startFolder) = 0;
-    // One full path, or the folder followed by NUL-separated names; "" on Cancel.
-    // Throws AppError 20476 when the names do not fit the dialog's buffer.
-    virtual QString openFiles(QWidget *owner, const QString &title, const QString &filter) = 0;
+    // The chosen files' full paths; none on Cancel. Throws AppError 20476 when the
+    // names do not fit the dialog's buffer.
+    virtual QStringList openFiles(QWidget *owner, const QString &title, const QString &filter) = 0;
     virtual void openFolder(const QString &path) = 0;
 };
 
@@ -44,9 +44,10 @@ public:
                      const QString &defaultText) override;
     QString browseForFolder(QWidget *owner, const QString &prompt,
                             const QString &startFolder) override;
-    QString openFiles(QWidget *owner, const QString &title, const QString &filter) override;
+    QStringList openFiles(QWidget *owner, const QString &title, const QString &filter) override;
     void openFolder(const QString &path) override;
 };
 
-// Turns the dialog's list of chosen paths into the single-text result form.
-QString openFilesResult(const QStringList &paths, qsizetype bufferChars);
+// The dialog's chosen paths, cleaned; throws AppError 20476 when their names would
+// not fit a buffer of `bufferChars`.
+QStringList chosenFiles(const QStringList &paths, qsizetype bufferChars);

@@ -33,7 +33,7 @@ public:
     QQueue<bool> yesNoAnswers;
     QQueue<QString> inputAnswers;
     QQueue<QString> folderAnswers;
-    QQueue<QString> openFilesAnswers;
+    QQueue<QStringList> openFilesAnswers;
     bool openFilesTooMany = false;
     QStringList prompts;
     QStringList startFolders;
@@ -63,12 +63,12 @@ public:
         startFolders << startFolder;
         return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
     }
-    QString openFiles(QWidget *, const QString &title, const QString &) override
+    QStringList openFiles(QWidget *, const QString &title, const QString &) override
     {
         prompts << title;
         if (openFilesTooMany)
             throw AppError(ErrorNumber::SelectionTooLarge, QStringLiteral("Buffer too small"));
-        return openFilesAnswers.isEmpty() ? QString() : openFilesAnswers.dequeue();
+        return openFilesAnswers.isEmpty() ? QStringList() : openFilesAnswers.dequeue();
     }
     void openFolder(const QString &path) override { openedFolders << path; }
 

@@ -6,7 +6,7 @@ PACKAGES := cmake g++ make qt6-base-dev imagemagick xvfb xauth xdotool openbox x
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench install clean format format-check tidy
+.PHONY: all deps build run test sanitize bench install clean format format-check tidy
 
 all: build
 
@@ -32,6 +32,15 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j1
+
+# The unit and widget suites built with AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_BUILD ?= build-sanitize
+sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DQUORBEL_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/leaks.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j1 -L "unit|widget"
 
 bench: build
 	cmake --build $(BUILD) -j$(JOBS) --target quorbel_bench

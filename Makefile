@@ -6,7 +6,7 @@ PACKAGES := cmake g++ make qt6-base-dev imagemagick xvfb xauth xdotool openbox x
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test sanitize bench install clean format format-check tidy
+.PHONY: all deps build run test sanitize bench install clean format format-check tidy package package-clean
 
 all: build
 
@@ -48,6 +48,24 @@ bench: build
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, built without the tests with Debian's hardening flags, and the
+# tools that make and check it (tests/package/check-package.sh).
+PACKAGE_BUILD ?= build-package
+package: PACKAGES += dpkg-dev lintian appstream desktop-file-utils man-db
+package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORBEL_BUILD_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
+	rm -f quorbel_*.deb $(PACKAGE_BUILD)/quorbel_*.deb
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	cp $(PACKAGE_BUILD)/quorbel_*.deb .
+
+package-clean:
+	rm -rf $(PACKAGE_BUILD) quorbel_*.deb
+clean: package-clean
 
 SOURCES = $$(git ls-files '*.cpp' '*.h')
 

@@ -69,8 +69,9 @@ struct Walk
     ErrorReporter &reporter;
     const WalkSystem &system;
     const std::atomic_bool &stop;
-    // Folders listed so far: a link back to one of them must not start the same
-    // descent again, and its files must not come twice.
+    // Folders listed so far: one reached again (a bind mount, or a chosen link that
+    // leads into its own tree) must not start the same descent again, and its
+    // files must not come twice.
     QSet<FileSystem::FolderId> walked;
     WalkGaps *gaps;
 };

@@ -345,6 +345,36 @@ private slots:
             rows << window.fileList().rowText(row);
         QCOMPARE(rows, (QStringList{path("src/c.jpg"), path("src/sub/b.PNG")}));
     }
+
+    // What the walk cannot read or name is said, and the run does not pass.
+    void walkLeavesOut()
+    {
+        const int child = rerunWithoutPermissionOverride();
+        if (child >= 0) {
+            QCOMPARE(child, 0);
+            return;
+        }
+        QVERIFY(makePng(path("src/locked/c.png"), 16, 16));
+        const QByteArray odd = QFile::encodeName(path("src/")) + "\xfe.png";
+        QVERIFY(QFile::copy(path("src/a.png"), path("src/plain.png")));
+        QVERIFY(rename(QFile::encodeName(path("src/plain.png")).constData(), odd.constData()) == 0);
+        QVERIFY(QFile::setPermissions(path("src/locked"), {}));
+        const Run tree = quorbel({"--convert", "--to", "out", "--size", "16", "src"});
+        const Run alone = quorbel({"--convert", "--to", "out", "src/locked"});
+        QFile::setPermissions(path("src/locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        unlink(odd.constData());
+
+        const QString named = QStringLiteral("cannot read the folder \"%1\": Permission denied.")
+                                  .arg(path("src/locked"));
+        QVERIFY2(tree.err.contains(named), qPrintable(tree.err));
+        QVERIFY2(tree.err.contains("left out 1 file or folder"), qPrintable(tree.err));
+        QCOMPARE(tree.status, 1);
+        QCOMPARE(icons("out"), (QStringList{"a.ico", "b.ico"}));
+        QVERIFY2(alone.err.contains(named) && !alone.err.contains("no file matches"),
+                 qPrintable(alone.err));
+        QCOMPARE(alone.status, 1);
+    }
 };
 
 QTEST_MAIN(TestCli)

@@ -65,6 +65,46 @@ private slots:
         QCOMPARE(FileSystem::wildcardMatch(pattern, name), matches);
     }
 
+    // Many systems have no desktop folder; the home folder stands in for it.
+    void desktopFolder_data()
+    {
+        QTest::addColumn<QString>("made"); // under the home folder
+        QTest::addColumn<QString>("userDirs");
+        QTest::addColumn<QString>("desktop");
+        QTest::newRow("none") << ""
+                              << ""
+                              << "";
+        QTest::newRow("Desktop") << "Desktop"
+                                 << ""
+                                 << "Desktop/";
+        QTest::newRow("named by user-dirs") << "Schreibtisch"
+                                            << "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+                                            << "Schreibtisch/";
+        QTest::newRow("named but missing") << ""
+                                           << "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n"
+                                           << "";
+    }
+
+    void desktopFolder()
+    {
+        QFETCH(QString, made);
+        QFETCH(QString, userDirs);
+        QTemporaryDir dir;
+        const QString home = dir.filePath("home");
+        QDir().mkpath(home + '/' + made);
+        if (!userDirs.isEmpty())
+            writeFile(home + "/.config/user-dirs.dirs", userDirs.toUtf8());
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        const QString answer = FileSystem::desktopFolderPath();
+        qputenv("HOME", oldHome);
+        if (!oldConfig.isNull())
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        QFETCH(QString, desktop);
+        QCOMPARE(answer, home + '/' + desktop);
+    }
+
     void namesThatDoNotDecodeAreLeftOut()
     {
         QTemporaryDir dir;

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -74,7 +75,8 @@ class TestForm1 : public QObject
     }
     static QString desktop()
     {
-        return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + '/';
+        const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        return (QFileInfo(desktop).isDir() ? desktop : QDir::homePath()) + '/';
     }
 
 private slots:
@@ -569,6 +571,48 @@ private slots:
         QCOMPARE(reports().size(), 1);
         QVERIFY(reports().first().contains("Form_Load at line 100"));
         QVERIFY(broken->styleSheet().isEmpty());
+    }
+
+    // What is written on the window's face stays readable whatever the desktop's
+    // palette: the window forces its face, so its text must go with it.
+    void readableUnderEveryPalette_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<bool>("skin");
+        QTest::newRow("light") << false << false;
+        QTest::newRow("dark") << true << false;
+        QTest::newRow("light, skin") << false << true;
+        QTest::newRow("dark, skin") << true << true;
+    }
+
+    void readableUnderEveryPalette()
+    {
+        QFETCH(bool, dark);
+        QFETCH(bool, skin);
+        const QPalette desktop = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(desktop); });
+        if (dark) {
+            QPalette p = desktop;
+            for (auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
+                p.setColor(role, QColor(50, 50, 50));
+            for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                p.setColor(role, QColor(220, 220, 220));
+            QApplication::setPalette(p);
+        }
+        if (skin)
+            writeFile(m_app + "/x/o.cjs", "QPushButton { font-style: italic; }");
+        auto w = loadedWindow();
+        // Luminance as the eye weighs it; 0.5 apart is plainly readable.
+        const auto luminance = [](const QColor &c) {
+            return 0.2126 * c.redF() + 0.7152 * c.greenF() + 0.0722 * c.blueF();
+        };
+        const double face = luminance(w->palette().color(QPalette::Window));
+        for (QWidget *label : w->findChildren<QWidget *>()) {
+            if (!qobject_cast<QRadioButton *>(label) && !qobject_cast<QGroupBox *>(label))
+                continue;
+            const double text = luminance(label->palette().color(QPalette::WindowText));
+            QVERIFY2(qAbs(face - text) > 0.5, qPrintable(label->objectName()));
+        }
     }
 
     void rowsGoneMidBatchAreReportedNotFatal()

@@ -50,6 +50,24 @@ private slots:
         RecordSampleFiles(settings, dir.filePath("no-such-app"));
         QCOMPARE(settings.snapshot(), QString());
     }
+
+    // Recorded elsewhere (the build tree before installing): the own folder counts.
+    void recordOfFilesAllGone()
+    {
+        QTemporaryDir dir;
+        const QString app = dir.filePath("app");
+        writeFile(app + "/Samples/a.png", "x");
+        writeFile(dir.filePath("build/Samples/old.png"), "x");
+        SettingsStore store(dir.filePath("s.conf"));
+        Settings settings(store);
+        RecordSampleFiles(settings, dir.filePath("build"));
+        QFile::remove(dir.filePath("build/Samples/old.png"));
+        FakeDialogs dialogs;
+        Rows rows;
+        LoadSampleFiles(rows, settings, dialogs, nullptr, "Quorbel", app);
+        QCOMPARE(rows.rows, QStringList{app + "/Samples/a.png"});
+        QCOMPARE(settings.snapshot(), app + "/Samples/a.png");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSampleFiles)

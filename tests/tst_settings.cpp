@@ -87,8 +87,9 @@ private slots:
     void ownTextsComeBack_data()
     {
         QTest::addColumn<QString>("text");
-        for (const char *text : {"/tmp/a,b/", " blanks ", "a\\b\"c;d", "@x", "café", "a\"b", "#x",
-                                 "[x]", "x=y", "", "tab\there", "a, b"})
+        for (const char *text :
+             {"/tmp/a,b/", " blanks ", "a\\b\"c;d", "@x", "café", "a\"b", "#x", "[x]", "x=y", "",
+              "tab\there", "a, b", "\"quoted\"", "C:\\pics\\new", "two\nlines", ";lead", "'q'"})
             QTest::newRow(text) << QString::fromUtf8(text);
     }
 
@@ -99,6 +100,52 @@ private slots:
         SettingsStore store(dir.filePath("q.conf"));
         store.write("Text1", text);
         QCOMPARE(store.read("Text1", "default"), text);
+    }
+
+    // Storing a value rewrites its own line and no other, whatever the file holds.
+    void storingKeepsOtherLines()
+    {
+        const QByteArray before = "; kept by hand\n"
+                                  "[General]\n"
+                                  "LastFolder=/x/c;d\n"
+                                  "Text1=/tmp/a,b/\n"
+                                  "Extension=\"p,n\"\n"
+                                  "Icon%20Size=3\n"
+                                  "Unknown = left alone \n"
+                                  "Text2=24\n"
+                                  "\n"
+                                  "[Other]\n"
+                                  "Text2=in another section\n";
+        QTemporaryDir dir;
+        writeFile(dir.filePath("q.conf"), before);
+        SettingsStore store(dir.filePath("q.conf"));
+        Settings settings(store);
+        settings.setText2(" 16, 32;48 ");
+        settings.setSnapshot("/app/Samples/a.png|/app/Samples/b,c.png");
+        settings.setLastFolderDot("C:\\old");
+        QByteArray after = before;
+        after.replace("Text2=24\n", "Text2= 16, 32;48 \nSnapshot=/app/Samples/a.png|/app/Samples/"
+                                    "b,c.png\nLastFolderDot=C:\\\\old\n");
+        QCOMPARE(readFile(dir.filePath("q.conf")), after);
+        QCOMPARE(settings.lastFolder(), "/x/c;d");
+        QCOMPARE(settings.text1("default"), "/tmp/a,b/");
+        QCOMPARE(settings.extension(), "p,n"); // an earlier version's quoted form
+        QCOMPARE(settings.iconSize(), 3);
+        QCOMPARE(settings.text2(), " 16, 32;48 ");
+        QCOMPARE(settings.lastFolderDot(), "C:\\old");
+        settings.setLastFolder("/y");
+        after.replace("LastFolder=/x/c;d", "LastFolder=/y");
+        QCOMPARE(readFile(dir.filePath("q.conf")), after);
+    }
+
+    void newFile()
+    {
+        QTemporaryDir dir;
+        SettingsStore store(dir.filePath("sub/q.conf"));
+        QVERIFY(!store.contains("Icon Size"));
+        Settings(store).setIconSize(5);
+        QCOMPARE(readFile(dir.filePath("sub/q.conf")), QByteArray("[General]\nIcon%20Size=5\n"));
+        QVERIFY(store.contains("Icon Size"));
     }
 };
 

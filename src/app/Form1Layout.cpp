@@ -170,8 +170,13 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
     form.setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     form.setFont(arial(9));
     form.setMouseTracking(true);
+    // The face is white whatever the desktop's palette, so what is written on it
+    // (captions, option labels) is dark: a dark theme's light text would vanish.
+    // Buttons, boxes and the list keep the desktop's colours; they paint their own.
     QPalette white = form.palette();
     white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    white.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 120));
     form.setPalette(white);
     form.setAutoFillBackground(true);
 

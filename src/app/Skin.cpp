@@ -19,6 +19,9 @@ void ApplySkin(QWidget &window, const QString &applicationFolder)
     const QColor face = window.palette().color(QPalette::Button);
     QPalette faced = window.palette();
     faced.setColor(QPalette::Window, face);
+    // The text goes with the face, light or dark as the desktop's buttons have it.
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        faced.setColor(group, QPalette::WindowText, faced.color(group, QPalette::ButtonText));
     window.setPalette(faced);
     for (QWidget *w : window.findChildren<QWidget *>()) {
         if (qobject_cast<QRadioButton *>(w) || qobject_cast<QGroupBox *>(w)) {

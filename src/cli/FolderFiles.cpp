@@ -2,18 +2,24 @@
 
 #include "core/ErrorTrap.h"
 #include "core/RowSource.h"
-#include "platform/AppError.h"
 #include "scan/FolderWalk.h"
 
 void appendFolderFiles(const QString &folder, const QString &pattern, RowList &rows,
                        ErrorReporter &reporter)
 {
-    // A folder that cannot be read is named plainly: a terminal has no line labels to show.
-    const FileTreeSink sink{[&](const QStringList &paths) { rows.appendRows(paths); },
-                            [&](const QString &unlisted, const AppError &error) {
-                                reporter.showErrorReport(
-                                    QStringLiteral("cannot read the folder \"%1\": %2")
-                                        .arg(unlisted, error.description()));
-                            }};
-    walkFolderTree(folder, pattern, sink, reporter);
+    const WalkGaps gaps = walkFolderTree(
+        folder, pattern, {[&](const QStringList &paths) { rows.appendRows(paths); }, {}}, reporter);
+    // What the window passes over in silence is named here: a script must learn
+    // that files are missing, and a terminal has no line labels to show.
+    for (const WalkGaps::Folder &unread : gaps.unreadable)
+        reporter.showErrorReport(
+            QStringLiteral("cannot read the folder \"%1\": %2.").arg(unread.path, unread.reason));
+    if (gaps.undecodable > 0)
+        reporter.showErrorReport(
+            QStringLiteral("left out %1 below \"%2\" whose names are not valid UTF-8; rename "
+                           "them to convert them.")
+                .arg(gaps.undecodable == 1
+                         ? QStringLiteral("1 file or folder")
+                         : QStringLiteral("%1 files or folders").arg(gaps.undecodable),
+                     folder));
 }

@@ -8,5 +8,7 @@ class ErrorReporter;
 class RowList;
 
 // `pattern` as the button forms it: "*." and the extension ("*.*" for every file).
+// Each folder that cannot be read, and the count of names that cannot be named,
+// goes to `reporter`.
 void appendFolderFiles(const QString &folder, const QString &pattern, RowList &rows,
                        ErrorReporter &reporter);

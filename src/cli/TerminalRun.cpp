@@ -127,6 +127,11 @@ int convert(const CliOptions &options, SettingsStore &store)
         }
     }
     if (collected.rows.isEmpty()) {
+        // Folders that could not be read are named already; their files may well match.
+        if (reporter.reports() > 0) {
+            complain(QStringLiteral("nothing to convert."));
+            return ExitStatus::SomeFailed;
+        }
         complain(walked ? QStringLiteral("nothing to convert: no file matches %1 in the folders "
                                          "given.")
                               .arg(pattern)

@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -185,14 +187,23 @@ bool isExistingFile(const QString &path)
 SubfolderListing listSubfolders(const QString &folder)
 {
     SubfolderListing result;
+    const auto fail = [&result](int err) {
+        result.error = errorNumberFor(err);
+        result.reason = QString::fromLocal8Bit(strerror(err));
+    };
     const int dirFd = open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
-        result.error = errorNumberFor(errno);
+        fail(errno);
+        return result;
+    }
+    if (faccessat(dirFd, ".", X_OK, AT_EACCESS) != 0) {
+        fail(errno);
+        close(dirFd);
         return result;
     }
     DIR *dir = fdopendir(dirFd);
     if (!dir) {
-        result.error = errorNumberFor(errno);
+        fail(errno);
         close(dirFd);
         return result;
     }
@@ -204,20 +215,19 @@ SubfolderListing listSubfolders(const QString &folder)
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        if (!decodesExactly(name))
-            continue;
         bool isDir = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+        if (entry->d_type == DT_UNKNOWN) {
             struct stat st;
-            isDir = fstatat(dirFd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+            isDir = fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
         }
         if (isDir)
-            result.names.append(decoded(name));
+            (decodesExactly(name) ? result.names : result.undecodable).append(decoded(name));
         errno = 0;
     }
     if (errno != 0)
-        result.error = errorNumberFor(errno);
+        fail(errno);
     closedir(dir);
+    std::sort(result.names.begin(), result.names.end(), comesBefore);
     return result;
 }
 
@@ -251,7 +261,7 @@ bool wildcardMatch(const QString &pattern, const QString &name)
     return p == pattern.size();
 }
 
-QStringList listFiles(const QString &folder, const QString &pattern)
+QStringList listFiles(const QString &folder, const QString &pattern, QStringList *undecodable)
 {
     QStringList names;
     const int dirFd = open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -274,16 +284,75 @@ QStringList listFiles(const QString &folder, const QString &pattern)
         return names;
     }
     while (const dirent *entry = readdir(dir)) {
-        if (entry->d_type == DT_DIR || !decodesExactly(entry->d_name))
+        if (entry->d_type == DT_DIR)
+            continue;
+        const bool exact = decodesExactly(entry->d_name);
+        if (!exact && !undecodable)
             continue;
         const QString name = decoded(entry->d_name);
         if (!wildcardMatch(pattern, name))
             continue;
         if (entry->d_type == DT_REG || isRegularAfterLinks(dirFd, entry->d_name))
-            names.append(name);
+            (exact ? names : *undecodable).append(name);
     }
     closedir(dir);
+    std::sort(names.begin(), names.end(), comesBefore);
     return names;
+}
+
+namespace {
+bool isDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+char16_t folded(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    return QChar::toCaseFolded(c);
+}
+
+// Negative, zero or positive as `a` comes before, level with or after `b`.
+int compareNames(QStringView a, QStringView b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const char16_t x = a[i].unicode(), y = b[j].unicode();
+        if (isDigit(x) && isDigit(y)) {
+            qsizetype endA = i, endB = j;
+            while (endA < a.size() && isDigit(a[endA].unicode()))
+                ++endA;
+            while (endB < b.size() && isDigit(b[endB].unicode()))
+                ++endB;
+            while (i + 1 < endA && a[i] == u'0')
+                ++i;
+            while (j + 1 < endB && b[j] == u'0')
+                ++j;
+            // Without leading zeros the longer run is the larger number.
+            if (endA - i != endB - j)
+                return endA - i < endB - j ? -1 : 1;
+            for (; i < endA; ++i, ++j) {
+                if (a[i] != b[j])
+                    return a[i] < b[j] ? -1 : 1;
+            }
+            continue;
+        }
+        const char16_t fx = folded(x), fy = folded(y);
+        if (fx != fy)
+            return fx < fy ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    return (i < a.size()) - (j < b.size());
+}
+} // namespace
+
+bool comesBefore(QStringView a, QStringView b)
+{
+    const int order = compareNames(a, b);
+    // Names level in that order ("p01", "p1"; "A", "a") still get one fixed order.
+    return order != 0 ? order < 0 : a < b;
 }
 
 bool deleteFile(const QString &path)
@@ -358,10 +427,14 @@ QString applicationFolder()
 
 QString desktopFolderPath()
 {
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (desktop.isEmpty())
+    // Many systems have no desktop folder; the first conversion must not fail for that.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    struct stat st;
+    if (folder.isEmpty() || stat(encoded(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        folder = QDir::homePath();
+    if (folder.isEmpty())
         throw AppError(5, QStringLiteral("Invalid procedure call or argument"));
-    return desktop + nativeSeparator();
+    return folder + nativeSeparator();
 }
 
 QChar nativeSeparator()

@@ -52,17 +52,28 @@ inline size_t qHash(const FolderId &id, size_t seed = 0)
 struct SubfolderListing
 {
     QStringList names;
-    int error = 0; // 0, or PermissionDenied, PathNotFound, PathFileAccess
+    int error = 0;  // 0, or PermissionDenied, PathNotFound, PathFileAccess
+    QString reason; // the system's words for the error
     FolderId id;
+    // Subfolders left out because their names do not decode exactly, as near as
+    // they decode: no text could name them.
+    QStringList undecodable;
 };
-// Names that do not decode exactly are left out: no text could name them.
+// The real subfolders, in listing order: a link to a folder is none, so a walk
+// never leaves the tree through one. A folder that can be read but not searched
+// fails with PermissionDenied: nothing in it could be opened.
 SubfolderListing listSubfolders(const QString &folder);
 
 // Regular files (after links) whose names match a wildcard pattern, hidden ones
-// included, in the platform's listing order; names that do not decode exactly
-// are left out. Throws AppError when the folder cannot be read.
-QStringList listFiles(const QString &folder, const QString &pattern);
+// included, in listing order; names that do not decode exactly are left out (and
+// added to `undecodable` when given). Throws AppError when the folder cannot be read.
+QStringList listFiles(const QString &folder, const QString &pattern,
+                      QStringList *undecodable = nullptr);
 bool wildcardMatch(const QString &pattern, const QString &name);
+
+// The order a file manager shows: case-blind, runs of digits compared as
+// numbers (p1, p3, p10), the same whatever the locale. Listings come in it.
+bool comesBefore(QStringView a, QStringView b);
 
 bool deleteFile(const QString &path);
 // Also removes a file that is read-only for its owner.
@@ -77,7 +88,8 @@ void writeNewFile(const QString &path, const QByteArray &bytes, int mode);
 QString stagingFolder();
 
 QString applicationFolder();
-// The desktop folder followed by a separator; throws AppError when unknown.
+// The desktop folder followed by a separator, or the home folder where there is
+// no desktop folder; throws AppError when neither is known.
 QString desktopFolderPath();
 QChar nativeSeparator();
 

@@ -1,49 +1,129 @@
 #include "SettingsStore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
 #include <QSettings>
-#include <memory>
-#include <optional>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
+#include <algorithm>
+
+// The file is read and written line by line rather than through QSettings, which
+// reads a hand-typed "a,b" as a list, cuts "a;b" at the ";" and rewrites every
+// line of the file from that reading when it stores one value.
 namespace {
-std::unique_ptr<QSettings> open(const QString &iniFile)
+struct Line
 {
-    if (iniFile.isEmpty())
-        return std::make_unique<QSettings>(QStringLiteral("Vandrell"), QStringLiteral("Quorbel"));
-    return std::make_unique<QSettings>(iniFile, QSettings::IniFormat);
+    QByteArray text; // without its line end
+    bool topLevel = false;
+    bool section = false;
+};
+
+QList<Line> linesOf(const QByteArray &bytes)
+{
+    QList<Line> lines;
+    bool topLevel = true;
+    for (QByteArray text : bytes.split('\n')) {
+        if (text.endsWith('\r'))
+            text.chop(1);
+        const QByteArray trimmed = text.trimmed();
+        const bool section = trimmed.startsWith('[');
+        if (section)
+            topLevel = trimmed.compare("[General]", Qt::CaseInsensitive) == 0;
+        lines.append({text, topLevel && !section, section});
+    }
+    return lines;
 }
 
-// The text after "=" on the line of a top-level key, as the INI file holds it.
-std::optional<QString> lineValue(const QString &fileName, const QString &key)
+// The index of the line that holds a top-level key (the last one, as QSettings reads).
+qsizetype lineOfKey(const QList<Line> &lines, const QString &key)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    std::optional<QString> found;
-    bool topLevel = true;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (const QByteArray &untrimmed : lines) {
-        const QByteArray line = untrimmed.trimmed();
-        if (line.startsWith('[')) {
-            topLevel = line.compare("[General]", Qt::CaseInsensitive) == 0;
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Line &line = lines.at(i);
+        const qsizetype equals = line.text.indexOf('=');
+        if (!line.topLevel || equals < 0 || line.text.trimmed().startsWith(';') ||
+            line.text.trimmed().startsWith('#'))
             continue;
-        }
-        const qsizetype equals = line.indexOf('=');
-        if (!topLevel || equals < 0)
-            continue;
-        const QByteArray name = QByteArray::fromPercentEncoding(line.left(equals).trimmed());
+        const QByteArray name = QByteArray::fromPercentEncoding(line.text.left(equals).trimmed());
         if (QString::fromUtf8(name) == key)
-            found = QString::fromUtf8(line.mid(equals + 1).trimmed());
+            found = i;
     }
     return found;
 }
 
-// How QSettings writes what needs escaping: the program's own texts come back
-// through QSettings; every other text is the user's, to be read as typed.
-bool isEscapedForm(const QString &text)
+QByteArray valueOf(const Line &line)
 {
-    return text.startsWith(QLatin1Char('"')) || text.startsWith(QLatin1Char('@')) ||
-           text.contains(QLatin1Char('\\'));
+    return line.text.mid(line.text.indexOf('=') + 1);
+}
+
+QByteArray readAll(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// How earlier versions (through QSettings) wrote a text that needed escaping.
+bool isEscapedForm(const QByteArray &text)
+{
+    return text.startsWith('"') || text.startsWith('@') || text.contains('\\');
+}
+
+// A text that plain would read as an escaped one, or that holds a line break,
+// is stored as earlier versions stored it; QSettings makes and reads that form.
+QByteArray storedForm(const QString &value)
+{
+    const QByteArray plain = value.toUtf8();
+    const bool control =
+        std::any_of(plain.cbegin(), plain.cend(), [](char c) { return uchar(c) < 32; });
+    if (!isEscapedForm(plain) && !control)
+        return plain;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("v.conf"));
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        settings.setValue(QStringLiteral("v"), value);
+    }
+    const QList<Line> lines = linesOf(readAll(file));
+    const qsizetype at = lineOfKey(lines, QStringLiteral("v"));
+    return at < 0 ? plain : valueOf(lines.at(at));
+}
+
+// Where a new top-level key goes: after the last line of [General], else before
+// the first section; a file without lines gets the heading QSettings writes.
+qsizetype insertionPoint(QList<Line> &lines)
+{
+    qsizetype general = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).section &&
+            lines.at(i).text.trimmed().compare("[General]", Qt::CaseInsensitive) == 0)
+            general = i;
+    }
+    qsizetype end = lines.size();
+    for (qsizetype i = general + 1; i < lines.size(); ++i) {
+        if (lines.at(i).section) {
+            end = i;
+            break;
+        }
+    }
+    // Blank lines before the next section (or the file's end) stay after the new line.
+    qsizetype at = end;
+    while (at > general + 1 && lines.at(at - 1).text.trimmed().isEmpty())
+        --at;
+    if (general < 0 && at == 0 && end == lines.size()) {
+        lines.insert(0, {"[General]", false, true});
+        return 1;
+    }
+    return at;
+}
+
+QString nativeFileName()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Vandrell/Quorbel.conf");
 }
 } // namespace
 
@@ -51,24 +131,28 @@ SettingsStore::SettingsStore() = default;
 
 SettingsStore::SettingsStore(const QString &iniFile) : m_iniFile(iniFile) {}
 
+QString SettingsStore::fileName() const
+{
+    return m_iniFile.isEmpty() ? nativeFileName() : m_iniFile;
+}
+
 bool SettingsStore::contains(const QString &key) const
 {
-    auto settings = open(m_iniFile);
-    settings->sync(); // picks up a value edited by hand since the last read
-    return settings->contains(key);
+    return lineOfKey(linesOf(readAll(fileName())), key) >= 0;
 }
 
 QString SettingsStore::read(const QString &key, const QString &defaultText) const
 {
-    auto settings = open(m_iniFile);
-    settings->sync();
-    const QVariant value = settings->value(key);
-    if (!value.isValid())
+    const QString file = fileName();
+    const QList<Line> lines = linesOf(readAll(file));
+    const qsizetype at = lineOfKey(lines, key);
+    if (at < 0)
         return defaultText;
-    // QSettings reads a hand-typed "a,b" as a list and cuts "a;b" at the ";".
-    const std::optional<QString> typed = lineValue(settings->fileName(), key);
-    if (typed && !isEscapedForm(*typed))
-        return *typed;
+    const QByteArray typed = valueOf(lines.at(at));
+    if (!isEscapedForm(typed))
+        return QString::fromUtf8(typed);
+    // Written by an earlier version: read as it read it.
+    const QVariant value = QSettings(file, QSettings::IniFormat).value(key);
     if (value.typeId() == QMetaType::QStringList)
         return value.toStringList().join(QLatin1Char(','));
     return value.toString();
@@ -76,7 +160,33 @@ QString SettingsStore::read(const QString &key, const QString &defaultText) cons
 
 void SettingsStore::write(const QString &key, const QString &value)
 {
-    auto settings = open(m_iniFile);
-    settings->setValue(key, value);
-    settings->sync();
+    const QString file = fileName();
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    // The lock QSettings takes: other instances, old or new, wait for this one.
+    QLockFile lock(file + QStringLiteral(".lock"));
+    lock.tryLock(5000);
+    const QByteArray bytes = readAll(file);
+    QList<Line> lines = linesOf(bytes);
+    const bool endsWithNewline = bytes.isEmpty() || bytes.endsWith('\n');
+    if (endsWithNewline)
+        lines.removeLast(); // the empty text after the last line end
+    const bool crlf = bytes.contains("\r\n");
+    const qsizetype at = lineOfKey(lines, key);
+    if (at >= 0) {
+        Line &line = lines[at];
+        line.text = line.text.left(line.text.indexOf('=') + 1) + storedForm(value);
+    } else {
+        const QByteArray name = key.toUtf8().toPercentEncoding("-_.");
+        lines.insert(insertionPoint(lines), {name + '=' + storedForm(value), true, false});
+    }
+    QByteArray out;
+    const QByteArray end = crlf ? "\r\n" : "\n";
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        out += lines.at(i).text;
+        if (i + 1 < lines.size() || endsWithNewline)
+            out += end;
+    }
+    QSaveFile save(file);
+    if (save.open(QIODevice::WriteOnly) && save.write(out) == out.size())
+        save.commit();
 }

@@ -7,11 +7,30 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 const QString Location = QStringLiteral("in Mirolt2021/08/31.AddFolder.GetSubDirectories2016 ");
 
 constexpr int HiddenSystemFolder = 22;
 constexpr int HiddenSystemJunction = 1046;
+
+QString withSeparator(const QString &folder)
+{
+    return folder.endsWith(FileSystem::nativeSeparator()) ? folder
+                                                          : folder + FileSystem::nativeSeparator();
+}
+
+// A folder as the user would name it: without the walk's trailing separator.
+QString shownFolder(const QString &entry)
+{
+    return entry.size() > 1 ? entry.chopped(1) : entry;
+}
+
+bool isHiddenName(const QString &name)
+{
+    return name.startsWith(QLatin1Char('.'));
+}
 
 bool isFolderValue(int value)
 {
@@ -27,9 +46,10 @@ bool passesAttributeRule(const WalkSystem &system, const QString &folder, int va
 }
 } // namespace
 
-QStringList WalkSystem::listFiles(const QString &folder, const QString &pattern) const
+QStringList WalkSystem::listFiles(const QString &folder, const QString &pattern,
+                                  QStringList *undecodable) const
 {
-    return ListFilesInFolder(folder, pattern);
+    return FileSystem::listFiles(withSeparator(folder), pattern, undecodable);
 }
 
 void WalkSystem::letEventsRun() const
@@ -49,9 +69,11 @@ struct Walk
     ErrorReporter &reporter;
     const WalkSystem &system;
     const std::atomic_bool &stop;
-    // Folders listed so far: a link back to one of them must not start the same
-    // descent again, and its files must not come twice.
+    // Folders listed so far: one reached again (a bind mount, or a chosen link that
+    // leads into its own tree) must not start the same descent again, and its
+    // files must not come twice.
     QSet<FileSystem::FolderId> walked;
+    WalkGaps *gaps;
 };
 
 void subDirectories(QStringList &folders, bool recurse, Walk &walk)
@@ -83,11 +105,17 @@ void subDirectories(QStringList &folders, bool recurse, Walk &walk)
             walk.walked.insert(listing.id);
         for (const QString &name : listing.names) {
             system.letEventsRun();
-            if (!FileSystem::fitsPathLimit(name) || HasUnsafeCharacters(name) ||
-                name.contains(QLatin1Char('?')) || name == QLatin1String(".") ||
-                name == QLatin1String(".."))
+            // A hidden folder below the chosen one holds caches and settings, not pictures.
+            if (!FileSystem::fitsPathLimit(name) || HasUnsafeCharacters(name) || isHiddenName(name))
                 continue;
             found << folder + name + sep;
+        }
+        if (walk.gaps) {
+            for (const QString &name : listing.undecodable)
+                walk.gaps->undecodable += !isHiddenName(name);
+            // A folder that vanished meanwhile held nothing to miss.
+            if (listing.error != 0 && listing.error != ErrorNumber::PathNotFound)
+                walk.gaps->unreadable.append({shownFolder(folder), listing.reason});
         }
         if (listing.error == ErrorNumber::PermissionDenied ||
             listing.error == ErrorNumber::PathNotFound)
@@ -114,9 +142,9 @@ void subDirectories(QStringList &folders, bool recurse, Walk &walk)
 } // namespace
 
 void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &reporter,
-                           const WalkSystem &system, const std::atomic_bool &stop)
+                           const WalkSystem &system, const std::atomic_bool &stop, WalkGaps *gaps)
 {
-    Walk walk{reporter, system, stop, {}};
+    Walk walk{reporter, system, stop, {}, gaps};
     subDirectories(folders, recurse, walk);
 }
 
@@ -127,44 +155,46 @@ bool IsExistingFile(const QString &path)
 
 QStringList ListFilesInFolder(const QString &folder, const QString &pattern)
 {
-    QString dir = folder;
-    if (!dir.endsWith(FileSystem::nativeSeparator()))
-        dir += FileSystem::nativeSeparator();
     // The listing already keeps regular files only (after links): the same answer
     // IsExistingFile gives for each of them, without opening every file again.
-    return FileSystem::listFiles(dir, pattern);
+    return FileSystem::listFiles(withSeparator(folder), pattern);
 }
 
 bool HasUnsafeCharacters(const QString &name)
 {
-    // Through code page 1252: codes below 32, 127 to 159, and "?" (also what every
-    // character outside the code page becomes) are unsafe. What maps to 160..255
-    // in that code page are exactly the characters U+00A0..U+00FF.
+    // Every name that decodes can be named here; "?" is an ordinary character.
+    // Control characters stay out: they would garble every message naming the path.
     for (const QChar c : name) {
         const char16_t u = c.unicode();
-        const bool safe = (u >= 32 && u < 127 && u != u'?') || (u >= 0xA0 && u <= 0xFF);
-        if (!safe)
+        if (u < 32 || (u >= 127 && u <= 159))
             return true;
     }
     return false;
 }
 
 void forEachFileInTree(const QStringList &folders, const QString &pattern, const FileTreeSink &sink,
-                       const WalkSystem &system, const std::atomic_bool &stop)
+                       const WalkSystem &system, const std::atomic_bool &stop, WalkGaps *gaps)
 {
     QStringList rows;
+    QStringList undecodable;
     for (const QString &entry : folders) {
         if (stop)
             return;
         const QString folder = entry.left(entry.size() - 1);
         QStringList names;
+        undecodable.clear();
         try {
-            names = system.listFiles(folder, pattern);
+            names = system.listFiles(folder, pattern, gaps ? &undecodable : nullptr);
         } catch (const AppError &error) {
             // One folder that cannot be read must not cost the files of the others.
             if (sink.unlistedFolder)
                 sink.unlistedFolder(folder, error);
+            if (gaps && std::none_of(gaps->unreadable.cbegin(), gaps->unreadable.cend(),
+                                     [&](const WalkGaps::Folder &f) { return f.path == folder; }))
+                gaps->unreadable.append({folder, error.description()});
         }
+        for (const QString &name : std::as_const(undecodable))
+            gaps->undecodable += !name.startsWith(QLatin1Char('~')) && !isHiddenName(name);
         rows.clear();
         rows.reserve(names.size());
         for (const QString &name : std::as_const(names)) {
@@ -182,12 +212,15 @@ void forEachFileInTree(const QStringList &folders, const QString &pattern, const
     }
 }
 
-void walkFolderTree(const QString &folder, const QString &pattern, const FileTreeSink &sink,
-                    ErrorReporter &reporter, const std::atomic_bool &stop, const WalkSystem &system)
+WalkGaps walkFolderTree(const QString &folder, const QString &pattern, const FileTreeSink &sink,
+                        ErrorReporter &reporter, const std::atomic_bool &stop,
+                        const WalkSystem &system)
 {
+    WalkGaps gaps;
     QStringList folders{folder + FileSystem::nativeSeparator()};
-    GetSubDirectories2016(folders, true, reporter, system, stop);
-    forEachFileInTree(folders, pattern, sink, system, stop);
+    GetSubDirectories2016(folders, true, reporter, system, stop, &gaps);
+    forEachFileInTree(folders, pattern, sink, system, stop, &gaps);
+    return gaps;
 }
 
 QString fileRowText(const QString &folder, const QString &name)

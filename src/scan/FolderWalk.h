@@ -24,7 +24,8 @@ public:
         return FileSystem::listSubfolders(folder);
     }
     // The files of one folder that match `pattern`; AppError when it cannot be read.
-    virtual QStringList listFiles(const QString &folder, const QString &pattern) const;
+    virtual QStringList listFiles(const QString &folder, const QString &pattern,
+                                  QStringList *undecodable = nullptr) const;
     // The hidden bit of a listed file's attribute value.
     virtual bool isHiddenFile(const QString &path) const { return FileSystem::isHiddenFile(path); }
     virtual void letEventsRun() const;
@@ -35,12 +36,27 @@ public:
 // A stop flag that never turns.
 inline const std::atomic_bool NeverStop{false};
 
+// What a walk had to leave out. The window passes over it in silence; the
+// terminal names it, so that a script learns that files are missing.
+struct WalkGaps
+{
+    struct Folder
+    {
+        QString path;
+        QString reason;
+    };
+    QList<Folder> unreadable;
+    // Files and folders whose names are not valid UTF-8.
+    int undecodable = 0;
+};
+
 // Appends the subfolders below the entries of `folders` (every level when
 // `recurse`), breadth first; drops entries that cannot be listed for lack of
-// permission or because they vanished. Entries end with a separator.
+// permission or because they vanished. Entries end with a separator. Links to
+// folders and hidden folders are not entered; the entries themselves may be either.
 void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &reporter,
                            const WalkSystem &system = WalkSystem::real(),
-                           const std::atomic_bool &stop = NeverStop);
+                           const std::atomic_bool &stop = NeverStop, WalkGaps *gaps = nullptr);
 
 QStringList ListFilesInFolder(const QString &folder, const QString &pattern);
 bool IsExistingFile(const QString &path);
@@ -60,15 +76,16 @@ struct FileTreeSink
 // left out. Stops at the next folder once `stop` is set.
 void forEachFileInTree(const QStringList &folders, const QString &pattern, const FileTreeSink &sink,
                        const WalkSystem &system = WalkSystem::real(),
-                       const std::atomic_bool &stop = NeverStop);
+                       const std::atomic_bool &stop = NeverStop, WalkGaps *gaps = nullptr);
 
 // The one walk of a folder tree, for "Add All PNG File(s) In Folder", drops and
 // anything else that needs a tree's files: `folder` (no trailing separator) and
 // every folder below it, breadth first, each folder's files matching `pattern`
 // ("*.png"; "*.*" for every file) handed to `sink` one folder at a time. The
 // walk's own failures go to `reporter`; it stops soon after `stop` is set.
-void walkFolderTree(const QString &folder, const QString &pattern, const FileTreeSink &sink,
-                    ErrorReporter &reporter, const std::atomic_bool &stop = NeverStop,
-                    const WalkSystem &system = WalkSystem::real());
+// Answers what it had to leave out.
+WalkGaps walkFolderTree(const QString &folder, const QString &pattern, const FileTreeSink &sink,
+                        ErrorReporter &reporter, const std::atomic_bool &stop = NeverStop,
+                        const WalkSystem &system = WalkSystem::real());
 
 QString fileRowText(const QString &folder, const QString &name);

@@ -6,6 +6,8 @@
 #include "platform/Dialogs.h"
 #include "platform/Settings.h"
 
+#include <algorithm>
+
 const QString SampleQuestion = QStringLiteral(
     "Would you like this software to open the folder where these sample files are stored (so "
     "that you can view them before working with them)?");
@@ -29,6 +31,13 @@ void RecordSampleFiles(Settings &settings, const QString &applicationFolder)
 void LoadSampleFiles(RowList &list, Settings &settings, Dialogs &dialogs, QWidget *owner,
                      const QString &title, const QString &applicationFolder)
 {
+    // A record made by the program somewhere else (the build tree before it was
+    // installed, say) names files that are gone: the folder beside us counts now.
+    const QString recorded = settings.snapshot();
+    const QStringList recordedPaths = recorded.split(QLatin1Char('|'));
+    if (!recorded.isEmpty() &&
+        std::none_of(recordedPaths.cbegin(), recordedPaths.cend(), PathExists))
+        RecordSampleFiles(settings, applicationFolder);
     const QString record = settings.snapshotForLoading();
     const QStringList parts = record.isEmpty() ? QStringList() : record.split(QLatin1Char('|'));
     for (const QString &path : parts) {

@@ -29,9 +29,13 @@ public:
     FileSystem::SubfolderListing listSubfolders(const QString &folder) const override
     {
         listed << folder;
-        return {children.value(folder), failures.value(folder), {}};
+        FileSystem::SubfolderListing listing;
+        listing.names = children.value(folder);
+        listing.error = failures.value(folder);
+        return listing;
     }
-    QStringList listFiles(const QString &folder, const QString &pattern) const override
+    QStringList listFiles(const QString &folder, const QString &pattern,
+                          QStringList * = nullptr) const override
     {
         if (unreadable.contains(folder))
             throw AppError(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"));

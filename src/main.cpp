@@ -7,10 +7,12 @@
 #include "cli/StartPaths.h"
 #include "cli/TerminalRun.h"
 #include "filelist/FileListModel.h"
+#include "platform/AppError.h"
 #include "platform/Console.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
+#include "platform/WorkFolder.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -23,6 +25,12 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     SettingsStore store;
+    // What a killed Quorbel left running or lying in the staging folder goes first.
+    try {
+        SafeFile::removeStaleWorkFolders(FileSystem::stagingFolder());
+    } catch (const AppError &) {
+        // No staging folder yet: nothing can have been left in it.
+    }
     if (wantsTerminal(arguments)) {
         QCoreApplication app(argc, argv);
         return runTerminal(parseCommandLine(QCoreApplication::arguments()), store);

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 namespace {
 const QString Identify = QStringLiteral("/usr/bin/identify-im6.q16");
@@ -328,6 +329,42 @@ private slots:
         QCOMPARE(process.exitCode(), 128 + 15);
         QCOMPARE(readFile(path("out/a.ico")), QByteArray("old icon"));
         QCOMPARE(QDir(path("temp")).entryList(QDir::Files), QStringList());
+    }
+
+    // A converter that started a helper of its own (as ImageMagick runs rsvg-convert
+    // for SVG) and wrote a pixel cache: neither outlives the program, killed or not.
+    void nothingOutlivesTheProgram_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("interrupted") << int(SIGTERM);
+        QTest::newRow("killed, then started again") << int(SIGKILL);
+    }
+    void nothingOutlivesTheProgram()
+    {
+        QFETCH(int, signal);
+        writeScript(path("temp/emfconvert.exe"),
+                    "sleep 300 & echo $! > '" + QFile::encodeName(path("helper")) +
+                        "'\n: > \"$MAGICK_TMPDIR/magick-cache\"\n: > '" +
+                        QFile::encodeName(path("started")) + "'\nexec sleep 300");
+        QProcess process;
+        start(process, {"--convert", "--to", "out", "src/a.png"});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("started")), 20000);
+        const pid_t helper = readFile(path("helper")).trimmed().toInt();
+        QVERIFY(helper > 0);
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(20000));
+        if (signal == SIGKILL)
+            QCOMPARE(quorbel({"--version"}).status, 0);
+        const auto alive = [helper] {
+            const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(helper));
+            return !stat.isEmpty() && !stat.contains(") Z ");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!alive(), 5000);
+        // The staged converter may stay after a kill; the work folder and cache may not.
+        QStringList left =
+            QDir(path("temp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        left.removeAll("emfconvert.exe");
+        QCOMPARE(left, QStringList());
     }
 
     void windowStartsWithPaths()

@@ -70,6 +70,7 @@ void ConversionBatch::run(ErrorTrap &trap)
     m_trap = &trap;
     m_aborted = false;
     m_results.clear();
+    m_iconMakers.clear();
     m_running.clear();
     m_installing.clear();
     m_parked.reset();
@@ -80,10 +81,6 @@ void ConversionBatch::run(ErrorTrap &trap)
     m_nextRow = 1;
     m_nextJobId = 1;
     m_jobs = jobCount();
-    // With a child on every core, ImageMagick's own threads only fight over them.
-    m_runner->setChildEnvironment(m_jobs > 1 && !qEnvironmentVariableIsSet("MAGICK_THREAD_LIMIT")
-                                      ? QStringList{QStringLiteral("MAGICK_THREAD_LIMIT=1")}
-                                      : QStringList());
 
     QByteArray image;
     trap.run(108, [&] { m_observer.batchStarting(); });
@@ -95,6 +92,7 @@ void ConversionBatch::run(ErrorTrap &trap)
         m_stagingFailure.clear();
     });
     image.clear();
+    m_runner->setChildEnvironment(childEnvironment());
     trap.run(144, [&] { m_rows = rows.numberOfRows(); });
 
     QEventLoop loop;
@@ -121,6 +119,21 @@ void ConversionBatch::run(ErrorTrap &trap)
     summary.total = m_rows;
     summary.results = std::exchange(m_results, {});
     trap.run(176, [&] { m_observer.batchEnded(summary); });
+}
+
+QStringList ConversionBatch::childEnvironment() const
+{
+    QStringList environment;
+    // With a child on every core, ImageMagick's own threads only fight over them.
+    if (m_jobs > 1 && !qEnvironmentVariableIsSet("MAGICK_THREAD_LIMIT"))
+        environment << QStringLiteral("MAGICK_THREAD_LIMIT=1");
+    // ImageMagick's pixel caches and its helpers' files go where the batch's clean-up
+    // (or the next start after a kill) removes them.
+    if (const SafeFile::WorkFolder *work = m_staging.workFolder()) {
+        environment << QStringLiteral("MAGICK_TMPDIR=") + work->path()
+                    << QStringLiteral("TMPDIR=") + work->path();
+    }
+    return environment;
 }
 
 void ConversionBatch::dispatch()
@@ -302,6 +315,19 @@ void ConversionBatch::finish(const Job &job, const QString &reason, bool ran)
         reason.isEmpty() ? FileResult::Outcome::Converted : FileResult::Outcome::Failed;
     result.reason = reason;
     result.replaced = reason.isEmpty() && job.replacing;
+    if (result.outcome == FileResult::Outcome::Converted) {
+        // Two pictures of one name into one folder leave one icon: the earlier row
+        // has none of its own, and the user is told.
+        const auto earlier = m_iconMakers.constFind(job.target);
+        if (earlier != m_iconMakers.cend()) {
+            FileResult &replaced = m_results[*earlier];
+            if (replaced.source != job.source) {
+                replaced.outcome = FileResult::Outcome::Failed;
+                replaced.reason = QStringLiteral("replaced by the icon of ") + job.source;
+            }
+        }
+        m_iconMakers.insert(job.target, m_results.size());
+    }
     m_results.append(result);
     m_trap->run(168, [&] { m_observer.fileEnded(result, ran); });
 }

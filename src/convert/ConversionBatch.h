@@ -9,6 +9,7 @@
 #include "ConverterStaging.h"
 #include "core/ErrorTrap.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -58,6 +59,7 @@ private:
     };
 
     void run(ErrorTrap &trap);
+    QStringList childEnvironment() const;
     void dispatch();
     // One row's steps up to its child's start; the job when a child is to run.
     std::optional<Job> prepareRow(int row);
@@ -92,6 +94,7 @@ private:
     QList<Job> m_running;        // in order of start: the first is the longest running
     QList<Job> m_installing;     // children ended, icons being written out
     QList<FileResult> m_results;
+    QHash<QString, qsizetype> m_iconMakers; // icon path: the result of the row that made it
     bool m_dispatching = false;
     bool m_dispatchAgain = false;
     bool m_aborted = false;

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -42,6 +44,41 @@ void removeEntries(int dirFd)
             unlinkat(dirFd, entry->d_name, 0);
     }
     closedir(dir);
+}
+
+// Ends every process of ours still working in a folder: the converter and any helper
+// it started (ImageMagick's delegates) of a program that was killed. Parent-death
+// signals reach only the direct child; the working folder marks them all.
+void endProcessesWorkingIn(int stagingFd, const char *name)
+{
+    char folder[PATH_MAX];
+    const int at = openat(stagingFd, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (at < 0)
+        return;
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(at);
+    const ssize_t length = readlink(self.constData(), folder, sizeof folder - 1);
+    close(at);
+    if (length <= 0)
+        return;
+    const QByteArray wanted(folder, length);
+    DIR *proc = opendir("/proc");
+    if (!proc)
+        return;
+    while (const dirent *entry = readdir(proc)) {
+        char *end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (pid <= 0 || *end != '\0' || pid == getpid())
+            continue;
+        const QByteArray base = QByteArray("/proc/") + entry->d_name;
+        struct stat st;
+        if (stat(base.constData(), &st) != 0 || st.st_uid != geteuid())
+            continue;
+        char cwd[PATH_MAX];
+        const ssize_t n = readlink((base + "/cwd").constData(), cwd, sizeof cwd - 1);
+        if (n > 0 && QByteArray(cwd, n) == wanted)
+            kill(pid_t(pid), SIGKILL);
+    }
+    closedir(proc);
 }
 
 } // namespace
@@ -133,6 +170,7 @@ void removeStaleWorkFolders(const QString &stagingFolder)
             continue;
         // A live batch holds its folder's lock; a killed one's lock went with it.
         if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            endProcessesWorkingIn(stagingFd, name);
             removeEntries(fd);
             unlinkat(stagingFd, name, AT_REMOVEDIR);
         }

@@ -32,8 +32,9 @@ private:
     int m_fd = -1;
 };
 
-// Removes the work folders of batches whose program has gone (their lock is free)
-// and converter copies that a killed program never finished staging.
+// Removes the work folders of batches whose program has gone (their lock is free),
+// after ending whatever the gone program's converters left running in them, and
+// converter copies that a killed program never finished staging.
 void removeStaleWorkFolders(const QString &stagingFolder);
 
 } // namespace SafeFile

@@ -1,10 +1,12 @@
 #include "ConversionBatch.h"
 
 #include "CommandLine.h"
+#include "ConverterConfiguration.h"
 #include "ConverterTool.h"
 #include "FailureReason.h"
 #include "IconInstaller.h"
 #include "JobCheck.h"
+#include "PerSizePictures.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
 #include "platform/SafeFile.h"
@@ -80,10 +82,6 @@ void ConversionBatch::run(ErrorTrap &trap)
     m_nextRow = 1;
     m_nextJobId = 1;
     m_jobs = jobCount();
-    // With a child on every core, ImageMagick's own threads only fight over them.
-    m_runner->setChildEnvironment(m_jobs > 1 && !qEnvironmentVariableIsSet("MAGICK_THREAD_LIMIT")
-                                      ? QStringList{QStringLiteral("MAGICK_THREAD_LIMIT=1")}
-                                      : QStringList());
 
     QByteArray image;
     trap.run(108, [&] { m_observer.batchStarting(); });
@@ -95,7 +93,9 @@ void ConversionBatch::run(ErrorTrap &trap)
         m_stagingFailure.clear();
     });
     image.clear();
+    m_runner->setChildEnvironment(converterEnvironment(m_staging.workFolder(), m_jobs));
     trap.run(144, [&] { m_rows = rows.numberOfRows(); });
+    trap.run(144, [&] { m_perSize = PerSizeFinder(rows, m_rows, m_request->size); });
 
     QEventLoop loop;
     QTimer polls;
@@ -174,6 +174,11 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     trap.run(156, [&] { m_output = outputPathFor(source, m_request->destination(), m_output); });
 
     const IconSize &size = m_request->size;
+    if (size.kind() == IconSize::Kind::List && m_perSize.isPictureOfRow(source)) {
+        // Part of its picture's icon, made by that row's converter.
+        record({row, source, FileResult::Outcome::Converted, QString(), false}, false);
+        return std::nullopt;
+    }
     Job job;
     job.id = m_nextJobId++;
     job.row = row;
@@ -181,9 +186,10 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     job.slot = takeSlot();
     job.input = inputNameFor(job.slot + 1, source);
     trap.run(164, [&] {
+        job.perSize = m_perSize.picturesFor(source, job.slot + 1);
         job.arguments =
-            converterArguments(job.input, size.kind() != IconSize::Kind::Unchanged, size.text(),
-                               SafeFile::WorkSlot::outputName(job.slot + 1));
+            converterArguments(pictureInput(source, job.input), size,
+                               SafeFile::WorkSlot::outputName(job.slot + 1), job.perSize);
     });
 
     if (!m_stagingFailure.isEmpty()) {
@@ -201,6 +207,8 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     job.replacing = check.replacing;
     job.writes = check.writes;
     job.reads = check.reads;
+    for (const PictureInput &picture : std::as_const(job.perSize))
+        job.reads << SafeFile::identityOf(picture.path);
     return job;
 }
 
@@ -232,8 +240,13 @@ void ConversionBatch::startJob(Job job)
     auto &slot = m_slots[size_t(job.slot)];
     if (!slot)
         slot = std::make_unique<SafeFile::WorkSlot>(*m_staging.workFolder(), job.slot + 1);
-    const SafeFile::Outcome attached = slot->attach(job.source, job.input);
+    SafeFile::Outcome attached = slot->attach(job.source, job.input);
+    for (const PictureInput &own : std::as_const(job.perSize)) {
+        if (attached == SafeFile::Outcome::Done)
+            attached = slot->attachExtra(own.path, own.name);
+    }
     if (attached != SafeFile::Outcome::Done) {
+        slot->release();
         fail(job.row, job.source,
              attached == SafeFile::Outcome::Failed
                  ? QLatin1String(FailureReason::ConverterNotStarted)
@@ -295,22 +308,22 @@ void ConversionBatch::poll()
 
 void ConversionBatch::finish(const Job &job, const QString &reason, bool ran)
 {
-    FileResult result;
-    result.row = job.row;
-    result.source = job.source;
-    result.outcome =
-        reason.isEmpty() ? FileResult::Outcome::Converted : FileResult::Outcome::Failed;
-    result.reason = reason;
-    result.replaced = reason.isEmpty() && job.replacing;
-    m_results.append(result);
-    m_trap->run(168, [&] { m_observer.fileEnded(result, ran); });
+    const bool done = reason.isEmpty();
+    record({job.row, job.source,
+            done ? FileResult::Outcome::Converted : FileResult::Outcome::Failed, reason,
+            done && job.replacing},
+           ran);
 }
 
 void ConversionBatch::fail(int row, const QString &source, const QString &reason)
 {
-    FileResult result{row, source, FileResult::Outcome::Failed, reason, false};
+    record({row, source, FileResult::Outcome::Failed, reason, false}, false);
+}
+
+void ConversionBatch::record(const FileResult &result, bool ran)
+{
     m_results.append(result);
-    m_trap->run(168, [&] { m_observer.fileEnded(result, false); });
+    m_trap->run(168, [&] { m_observer.fileEnded(result, ran); });
 }
 
 int ConversionBatch::takeSlot()

@@ -2,9 +2,12 @@
 
 #include "SizeList.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QImageReader>
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 QString protectFromPrintfPatterns(const QString &path)
 {
@@ -106,8 +109,17 @@ PictureInput pictureInput(const QString &path, const QString &inputName)
     picture.name = inputName;
     picture.vector = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive) ||
                      path.endsWith(QStringLiteral(".svgz"), Qt::CaseInsensitive);
-    QImageReader reader(path);
-    picture.size = reader.size();
+    // Not blocking: a FIFO put there since the source was checked must not hold us.
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st;
+    QFile file;
+    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        QImageReader reader(&file);
+        picture.size = reader.size();
+    } else if (fd >= 0) {
+        close(fd);
+    }
     return picture;
 }
 

@@ -185,13 +185,6 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     job.source = source;
     job.slot = takeSlot();
     job.input = inputNameFor(job.slot + 1, source);
-    trap.run(164, [&] {
-        job.perSize = m_perSize.picturesFor(source, job.slot + 1);
-        job.arguments =
-            converterArguments(pictureInput(source, job.input), size,
-                               SafeFile::WorkSlot::outputName(job.slot + 1), job.perSize);
-    });
-
     if (!m_stagingFailure.isEmpty()) {
         freeSlot(job.slot);
         fail(row, source, m_stagingFailure);
@@ -203,6 +196,13 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
         fail(row, source, check.reason);
         return std::nullopt;
     }
+    // Only a checked source is looked into: its header gives the picture's size.
+    trap.run(164, [&] {
+        job.perSize = m_perSize.picturesFor(source, job.slot + 1);
+        job.arguments =
+            converterArguments(pictureInput(source, job.input), size,
+                               SafeFile::WorkSlot::outputName(job.slot + 1), job.perSize);
+    });
     job.target = check.target;
     job.replacing = check.replacing;
     job.writes = check.writes;

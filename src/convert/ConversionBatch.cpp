@@ -6,7 +6,6 @@
 #include "FailureReason.h"
 #include "IconInstaller.h"
 #include "JobCheck.h"
-#include "PerSizePictures.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
 #include "platform/SafeFile.h"
@@ -174,9 +173,16 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     trap.run(156, [&] { m_output = outputPathFor(source, m_request->destination(), m_output); });
 
     const IconSize &size = m_request->size;
-    if (size.kind() == IconSize::Kind::List && m_perSize.isPictureOfRow(source)) {
+    if (m_perSize.isPictureOfRow(source)) {
         // Part of its picture's icon, made by that row's converter.
         record({row, source, FileResult::Outcome::Converted, QString(), false}, false);
+        return std::nullopt;
+    }
+    const JobCheck check = m_stagingFailure.isEmpty()
+                               ? JobCheck::forRow(source, m_output, size)
+                               : JobCheck{m_stagingFailure, {}, false, {}, {}};
+    if (!check.reason.isEmpty()) {
+        fail(row, source, check.reason);
         return std::nullopt;
     }
     Job job;
@@ -185,17 +191,6 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     job.source = source;
     job.slot = takeSlot();
     job.input = inputNameFor(job.slot + 1, source);
-    if (!m_stagingFailure.isEmpty()) {
-        freeSlot(job.slot);
-        fail(row, source, m_stagingFailure);
-        return std::nullopt;
-    }
-    const JobCheck check = JobCheck::forRow(source, m_output, size);
-    if (!check.reason.isEmpty()) {
-        freeSlot(job.slot);
-        fail(row, source, check.reason);
-        return std::nullopt;
-    }
     // Only a checked source is looked into: its header gives the picture's size.
     trap.run(164, [&] {
         job.perSize = m_perSize.picturesFor(source, job.slot + 1);

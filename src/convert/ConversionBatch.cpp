@@ -173,8 +173,7 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     trap.run(156, [&] { m_output = outputPathFor(source, m_request->destination(), m_output); });
 
     const IconSize &size = m_request->size;
-    if (m_perSize.isPictureOfRow(source)) {
-        // Part of its picture's icon, made by that row's converter.
+    if (m_perSize.isPictureOfRow(source)) { // made as part of its picture's icon
         record({row, source, FileResult::Outcome::Converted, QString(), false}, false);
         return std::nullopt;
     }

@@ -3,6 +3,7 @@ BUILD    ?= build
 PREFIX   ?= /usr/local
 JOBS     ?= 2
 PACKAGES := cmake g++ make qt6-base-dev imagemagick xvfb xauth xdotool openbox x11-utils fonts-liberation desktop-file-utils clang-format
+PACKAGES += librsvg2-bin libqt6svg6
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -3,6 +3,7 @@
 #include "BatchFakes.h"
 #include "TestSupport.h"
 #include "app/Form1.h"
+#include "convert/ConverterConfiguration.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 #include "filelist/ThumbnailLoader.h"
@@ -15,16 +16,20 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QLineEdit>
+#include <QMap>
 #include <QPainter>
 #include <QProcess>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <sys/resource.h>
@@ -237,7 +242,7 @@ void benchBatch(const QString &work, int files, int runs)
     }();
     removeIcons(out);
     print("batch_files", files, 0);
-    print("batch_jobs", ConversionBatch::jobCount(), 0);
+    print("batch_jobs", converterJobCount(), 0);
     print("batch_wall_s", median(batch));
     print("bare_loop_wall_s", median(bare));
     print("batch_vs_bare_ratio", median(ratios));
@@ -575,6 +580,100 @@ void benchThumbnails(const QString &work)
     }
     print("scroll_100k_rows_s", t.elapsed() / 1000.0);
 }
+
+// Artwork of our own with curves, strokes and text, drawn natively at every size by
+// librsvg: what an entry is measured against.
+const char BenchSvg[] =
+    "<svg xmlns='http://www.w3.org/2000/svg' width='512' height='512' viewBox='0 0 64 64'>"
+    "<rect x='4' y='4' width='56' height='56' rx='10' fill='#f4f0e0' stroke='#333' "
+    "stroke-width='1.5'/>"
+    "<path d='M10 48 C 18 12, 46 12, 54 48' fill='none' stroke='#c0392b' stroke-width='3'/>"
+    "<circle cx='32' cy='30' r='9' fill='#2e86c1' fill-opacity='0.8'/>"
+    "<path d='M12 56 L 52 56' stroke='#1e8449' stroke-width='1'/>"
+    "<text x='32' y='53' font-family='Liberation Sans' font-size='12' font-weight='bold' "
+    "text-anchor='middle' fill='#111'>Qb</text></svg>";
+
+QImage drawn(const QString &svg, int size, const QString &work)
+{
+    const QString png = work + QStringLiteral("/native-%1.png").arg(size);
+    QProcess::execute(QStringLiteral("rsvg-convert"),
+                      {"-w", QString::number(size), "-h", QString::number(size), "-o", png, svg});
+    return QImage(png);
+}
+
+// RMS over premultiplied RGBA, 0 to 255.
+double rmsError(QImage a, QImage b)
+{
+    a = a.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    b = b.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    if (a.isNull() || a.size() != b.size())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width() * 4; ++x) {
+            const double d = a.constScanLine(y)[x] - b.constScanLine(y)[x];
+            sum += d * d;
+        }
+    }
+    return std::sqrt(sum / (a.width() * a.height() * 4.0));
+}
+
+// The entries of `source`'s icon made by the batch with `sizes`, by size.
+QMap<int, QImage> batchEntries(const QString &source, const QString &sizes)
+{
+    FakeWindow window;
+    FakeReporter reporter;
+    window.rows << source;
+    window.selectedSize = 7;
+    window.sizeText = sizes;
+    window.selectedDestination = 9;
+    FakeBatch batch(window, reporter);
+    batch.PushButton2_Click();
+    QMap<int, QImage> entries;
+    QImageReader reader(source.left(source.lastIndexOf('.')) + ".ico", "ico");
+    for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+        const QImage image = reader.read();
+        entries.insert(image.width(), image);
+    }
+    return entries;
+}
+
+void benchEntries(const QString &work)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("rsvg-convert")).isEmpty()) {
+        std::printf("small_entry_error_vs_lanczos: skipped (no rsvg-convert)\n");
+        return;
+    }
+    const QString folder = work + "/entries";
+    QDir().mkpath(folder);
+    const QString svg = folder + "/art.svg";
+    QFile file(svg);
+    file.open(QIODevice::WriteOnly);
+    file.write(BenchSvg);
+    file.close();
+    const QString png = folder + "/art.png";
+    drawn(svg, 512, folder).save(png);
+    const QList<int> sizes{16, 24, 32, 48};
+    const QMap<int, QImage> fromPng = batchEntries(png, "16,24,32,48");
+    const QMap<int, QImage> fromSvg = batchEntries(svg, "16,24,32,48");
+    const QString im6 = QStringLiteral("/usr/bin/convert-im6.q16");
+    double ratios = 0;
+    double svgErrors = 0;
+    for (const int size : sizes) {
+        const QImage native = drawn(svg, size, folder);
+        const QString lanczos = folder + QStringLiteral("/lanczos-%1.png").arg(size);
+        QProcess::execute(QFile::exists(im6) ? im6 : QStringLiteral("convert"),
+                          {png, "-filter", "Lanczos", "-resize", QString::number(size), lanczos});
+        const double ours = rmsError(fromPng.value(size), native);
+        const double theirs = rmsError(QImage(lanczos), native);
+        std::printf("entry_error_%d: %.2f (Lanczos %.2f, SVG %.2f)\n", size, ours, theirs,
+                    rmsError(fromSvg.value(size), native));
+        ratios += ours / theirs;
+        svgErrors += rmsError(fromSvg.value(size), native);
+    }
+    print("small_entry_error_vs_lanczos", ratios / sizes.size());
+    print("svg_entry_error", svgErrors / sizes.size());
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -600,6 +699,8 @@ int main(int argc, char *argv[])
         benchWalk(work.path(), runs);
     if (wanted("batch"))
         benchBatch(work.path(), files, runs);
+    if (wanted("entries"))
+        benchEntries(work.path());
     if (wanted("multisize"))
         benchMultiSize(work.path(), files, runs);
     if (wanted("cli")) {

@@ -1,4 +1,4 @@
-// Splitting the size text as Windows does, and the converter's argument list.
+// The converter's argument list for one size.
 #include "convert/CommandLine.h"
 
 #include <QtTest>
@@ -8,36 +8,40 @@ class TestCommandLine : public QObject
     Q_OBJECT
 
 private slots:
-    void splitsAsWindowsDoes_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("number") << "32" << QStringList{"32"};
-        QTest::newRow("empty") << "" << QStringList{};
-        QTest::newRow("blanks") << "  " << QStringList{};
-        QTest::newRow("two") << "32 -flip" << QStringList{"32", "-flip"};
-        QTest::newRow("quoted") << "\"a b\" c" << QStringList{"a b", "c"};
-        QTest::newRow("escaped quote") << "a\\\"b" << QStringList{"a\"b"};
-        QTest::newRow("backslashes kept") << "a\\\\b" << QStringList{"a\\\\b"};
-        QTest::newRow("even backslashes then quote") << "\"a\\\\\" b" << QStringList{"a\\", "b"};
-        QTest::newRow("empty quotes") << "\"\"" << QStringList{""};
-    }
-
-    void splitsAsWindowsDoes()
-    {
-        QFETCH(QString, text);
-        QFETCH(QStringList, arguments);
-        QCOMPARE(splitWindowsArguments(text), arguments);
-    }
-
     void eachPathIsOneArgument()
     {
-        QCOMPARE(converterArguments("/a b/\"q\".png", true, "32", "/o/50%off.ico"),
-                 (QStringList{"/a b/\"q\".png", "-resize", "32", "/o/50%%off.ico"}));
-        QCOMPARE(converterArguments("/s.png", true, "", "/o/s.ico"),
-                 (QStringList{"/s.png", "-resize", "/o/s.ico"}));
-        QCOMPARE(converterArguments("/s.png", false, "", "/o/x%03d.ico"),
-                 (QStringList{"/s.png", "/o/x%%03d.ico"}));
+        const PictureInput picture{"/a b/\"q\".png", "in-1.png", QSize(64, 64), false};
+        const QStringList arguments =
+            converterArguments(picture, IconSize::fromText("32 x"), "/o/50%off.ico");
+        QCOMPARE(arguments.first(), "in-1.png");
+        QVERIFY(arguments.contains("32 x")); // refused before, but never split
+        QCOMPARE(arguments.last(), "/o/50%%off.ico");
+    }
+
+    void filterFollowsTheDirection_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("shrinking averages") << QSize(512, 512) << "48"
+                                            << "Box";
+        QTest::newRow("enlarging is smooth") << QSize(32, 32) << "256"
+                                             << "Mitchell";
+        QTest::newRow("percent") << QSize(100, 100) << "50%"
+                                 << "Box";
+        QTest::newRow("unknown picture: ImageMagick's own") << QSize() << "48"
+                                                            << "";
+    }
+    void filterFollowsTheDirection()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QString, size);
+        QFETCH(QString, filter);
+        const QStringList arguments = converterArguments({"/p.png", "in-1.png", picture, false},
+                                                         IconSize::fromText(size), "out-1.ico");
+        const qsizetype at = arguments.indexOf("-filter");
+        QCOMPARE(at < 0 ? QString() : arguments.value(at + 1), filter);
+        QCOMPARE(arguments.mid(arguments.indexOf("-resize"), 2), QStringList({"-resize", size}));
     }
 };
 

@@ -194,7 +194,10 @@ private slots:
         window.rows << path("a.png");
         window.selectedSize = 0;
         runBatch(window, runner, reporter);
-        QCOMPARE(runner->starts.value(0).arguments, (QStringList{"in-1.png", "out-1.ico"}));
+        const QStringList arguments = runner->starts.value(0).arguments;
+        QCOMPARE(arguments.value(0), "in-1.png");
+        QCOMPARE(arguments.last(), "out-1.ico");
+        QVERIFY(!arguments.contains("-resize"));
     }
 
     void summaryNamesEachFailureWithItsReason()
@@ -250,8 +253,10 @@ private slots:
             QVERIFY(makePng(row, 8, 8));
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
         QCOMPARE(runner->starts.size(), 2);
-        QCOMPARE(runner->starts[0].arguments,
-                 (QStringList{"in-1.png", "-resize", "48", "out-1.ico"}));
+        const QStringList arguments = runner->starts[0].arguments;
+        QCOMPARE(arguments.first(), "in-1.png");
+        QCOMPARE(arguments.mid(arguments.indexOf("-resize"), 2), QStringList({"-resize", "48"}));
+        QCOMPARE(arguments.last(), "out-1.ico");
         QVERIFY(runner->starts[0].folder.startsWith(m_temp + "/quorbel-work-"));
         QCOMPARE(read, window.rows);
         QVERIFY(QFile::exists(path("out/[1] a.ico")));

@@ -78,6 +78,7 @@ private slots:
         QTest::newRow("sign") << "+16,32" << false << QList<int>{};
         QTest::newRow("geometry") << "16x16,32" << false << QList<int>{};
         QTest::newRow("edges") << "1,256" << true << QList<int>{1, 256};
+        QTest::newRow("each size once") << "16,32,16" << true << QList<int>{16, 32};
     }
 
     void parse()
@@ -101,16 +102,16 @@ private slots:
         QCOMPARE(convert(source, QStringLiteral("16, 24,32,48,256")), QStringList{"Done."});
         const QList<Entry> entries = entriesOf(readFile(icon));
         QCOMPARE(entries.size(), 5);
-        const int sizes[] = {16, 24, 32, 48, 256};
+        const int sizes[] = {256, 48, 32, 24, 16}; // largest first
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(entries[i].width, sizes[i]);
             QCOMPARE(entries[i].height, sizes[i]);
         }
-        QVERIFY(entries[4].png); // as Windows expects its largest entry
+        QVERIFY(entries[0].png); // as Windows expects its largest entry
 
         // The 48 px entry: the picture fitted across, transparent above and below.
         QImageReader reader(icon, "ico");
-        QVERIFY(reader.jumpToImage(3));
+        QVERIFY(reader.jumpToImage(1));
         const QImage entry = reader.read();
         QCOMPARE(entry.size(), QSize(48, 48));
         QCOMPARE(entry.pixelColor(24, 24), QColor(Qt::blue));
@@ -123,6 +124,32 @@ private slots:
         QCOMPARE(single.size(), 1);
         QCOMPARE(QSize(single[0].width, single[0].height), QSize(48, 24));
         qunsetenv("TEMP");
+    }
+
+    void singleSizes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QSize>("size"); // of a 200 x 100 picture; invalid: refused
+        QTest::newRow("number") << "48" << QSize(48, 24);
+        QTest::newRow("blanks around") << " 48 " << QSize(48, 24);
+        QTest::newRow("height") << "x50" << QSize(100, 50);
+        QTest::newRow("exact") << "32x32!" << QSize(32, 32);
+        QTest::newRow("percent") << "50%" << QSize(100, 50);
+        QTest::newRow("only shrink, larger") << "400>" << QSize(200, 100);
+        QTest::newRow("fill") << "50x50^" << QSize(100, 50);
+        QTest::newRow("zero") << "0" << QSize();
+        QTest::newRow("zero by zero") << "0x0" << QSize();
+        QTest::newRow("negative") << "-1" << QSize();
+        QTest::newRow("empty") << "" << QSize();
+        QTest::newRow("two words") << "32 -flip" << QSize();
+        QTest::newRow("letters") << "big" << QSize();
+    }
+    void singleSizes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QSize, size);
+        QCOMPARE(isAcceptedSingleSize(text), size.isValid());
+        QCOMPARE(resizedSize(QSize(200, 100), text).value_or(QSize()), size);
     }
 
     void badListFailsByNameWritingNothing_data()

@@ -2,61 +2,12 @@
 
 #include "SizeList.h"
 
-QStringList splitWindowsArguments(const QString &text)
-{
-    QStringList arguments;
-    QString current;
-    bool inArgument = false;
-    bool quoted = false;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n;) {
-        const QChar c = text[i];
-        if (!quoted && (c == QLatin1Char(' ') || c == QLatin1Char('\t'))) {
-            if (inArgument) {
-                arguments << current;
-                current.clear();
-                inArgument = false;
-            }
-            ++i;
-            continue;
-        }
-        inArgument = true;
-        if (c == QLatin1Char('\\')) {
-            qsizetype run = 0;
-            while (i < n && text[i] == QLatin1Char('\\')) {
-                ++run;
-                ++i;
-            }
-            if (i < n && text[i] == QLatin1Char('"')) {
-                // 2k backslashes + quote: k backslashes, the quote delimits;
-                // 2k+1: k backslashes and a literal quote.
-                current += QString(run / 2, QLatin1Char('\\'));
-                if (run % 2 == 1) {
-                    current += QLatin1Char('"');
-                    ++i;
-                }
-            } else {
-                current += QString(run, QLatin1Char('\\'));
-            }
-            continue;
-        }
-        if (c == QLatin1Char('"')) {
-            if (quoted && i + 1 < n && text[i + 1] == QLatin1Char('"')) {
-                current += QLatin1Char('"');
-                i += 2;
-                continue;
-            }
-            quoted = !quoted;
-            ++i;
-            continue;
-        }
-        current += c;
-        ++i;
-    }
-    if (inArgument)
-        arguments << current;
-    return arguments;
-}
+#include <QFile>
+#include <QImageReader>
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 QString protectFromPrintfPatterns(const QString &path)
 {
@@ -65,23 +16,140 @@ QString protectFromPrintfPatterns(const QString &path)
     return protectedPath;
 }
 
-QStringList sizeArguments(bool withSize, const QString &sizeText)
+namespace {
+// The converter's name for SVG drawn by our own delegate: it is no coder of
+// ImageMagick's, so neither its internal renderer nor a delegate at the picture's
+// own size is ever used.
+constexpr char SizedSvg[] = "qrsvg:";
+
+// Area averaging keeps small entries sharp; enlarging with it would give blocks.
+QString filterFor(QSize picture, QSize wanted)
 {
-    if (!withSize)
+    if (!picture.isValid() || !wanted.isValid())
         return {};
-    if (isSizeList(sizeText)) {
-        // A list that cannot be read is refused before any child runs.
-        if (const auto sizes = parseSizeList(sizeText))
-            return sizeListArguments(*sizes);
-    }
-    return QStringList{QStringLiteral("-resize")} + splitWindowsArguments(sizeText);
+    const bool shrinks = wanted.width() < picture.width() || wanted.height() < picture.height();
+    return shrinks ? QStringLiteral("Box") : QStringLiteral("Mitchell");
 }
 
-QStringList converterArguments(const QString &source, bool withSize, const QString &sizeText,
-                               const QString &output)
+QString squareText(int size)
 {
-    QStringList arguments{source};
-    arguments << sizeArguments(withSize, sizeText);
+    return QStringLiteral("%1x%1").arg(size);
+}
+
+QStringList withFilter(QSize picture, QSize wanted)
+{
+    const QString filter = filterFor(picture, wanted);
+    return filter.isEmpty() ? QStringList() : QStringList{QStringLiteral("-filter"), filter};
+}
+
+// One square entry, read anew when it comes from a picture of its own.
+QStringList entryArguments(const PictureInput &picture, int size, bool fromClone)
+{
+    const QString square = squareText(size);
+    QStringList arguments{QStringLiteral("(")};
+    if (picture.vector) {
+        arguments << QStringLiteral("-size") << square << QLatin1String(SizedSvg) + picture.name
+                  << QStringLiteral("+size");
+    } else {
+        arguments << (fromClone ? QStringList{QStringLiteral("-clone"), QStringLiteral("0")}
+                                : QStringList{picture.name});
+        arguments << withFilter(picture.size, picture.size.scaled(size, size, Qt::KeepAspectRatio))
+                  << QStringLiteral("-resize") << square;
+    }
+    arguments << QStringLiteral("-extent") << square << QStringLiteral(")");
+    return arguments;
+}
+
+QStringList listArguments(const PictureInput &picture, QList<int> sizes,
+                          const QMap<int, PictureInput> &perSize)
+{
+    std::sort(sizes.begin(), sizes.end(), std::greater<int>());
+    const bool cloned = !picture.vector && perSize.size() < sizes.size();
+    QStringList arguments;
+    if (cloned)
+        arguments << picture.name;
+    arguments << QStringLiteral("-background") << QStringLiteral("none")
+              << QStringLiteral("-gravity") << QStringLiteral("center");
+    for (const int size : sizes) {
+        const auto own = perSize.constFind(size);
+        arguments << (own != perSize.constEnd() ? entryArguments(*own, size, false)
+                                                : entryArguments(picture, size, cloned));
+    }
+    if (cloned)
+        arguments << QStringLiteral("-delete") << QStringLiteral("0");
+    return arguments;
+}
+
+QStringList singleArguments(const PictureInput &picture, const QString &sizeText)
+{
+    const auto wanted = resizedSize(picture.size, sizeText);
+    if (picture.vector && wanted) {
+        // Drawn at the size the picture gets; the "-resize" then has nothing to do
+        // unless the size changes the picture's shape.
+        const QString exact = QStringLiteral("%1x%2").arg(wanted->width()).arg(wanted->height());
+        return {QStringLiteral("-background"),
+                QStringLiteral("none"),
+                QStringLiteral("-size"),
+                exact,
+                QLatin1String(SizedSvg) + picture.name,
+                QStringLiteral("-resize"),
+                exact + QLatin1Char('!')};
+    }
+    QStringList arguments{picture.name};
+    if (wanted)
+        arguments << withFilter(picture.size, *wanted);
+    return arguments << QStringLiteral("-resize") << sizeText;
+}
+} // namespace
+
+PictureInput pictureInput(const QString &path, const QString &inputName)
+{
+    PictureInput picture;
+    picture.path = path;
+    picture.name = inputName;
+    picture.vector = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive) ||
+                     path.endsWith(QStringLiteral(".svgz"), Qt::CaseInsensitive);
+    // Not blocking: a FIFO put there since the source was checked must not hold us.
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st;
+    QFile file;
+    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        QImageReader reader(&file);
+        picture.size = reader.size();
+    } else if (fd >= 0) {
+        close(fd);
+    }
+    return picture;
+}
+
+QStringList converterArguments(const PictureInput &picture, const IconSize &size,
+                               const QString &output, const QMap<int, PictureInput> &perSize)
+{
+    QStringList arguments;
+    switch (size.kind()) {
+    case IconSize::Kind::Unchanged:
+        if (picture.vector) {
+            const QSize own = picture.size.isValid() ? picture.size : QSize(256, 256);
+            arguments << QStringLiteral("-background") << QStringLiteral("none")
+                      << QStringLiteral("-size")
+                      << QStringLiteral("%1x%2").arg(own.width()).arg(own.height())
+                      << QLatin1String(SizedSvg) + picture.name;
+        } else {
+            arguments << picture.name;
+        }
+        break;
+    case IconSize::Kind::Single:
+        arguments << singleArguments(picture, size.text());
+        break;
+    case IconSize::Kind::List:
+        arguments << listArguments(picture, size.sizes(), perSize);
+        break;
+    }
+    // Eight bits a channel, and no resolution: Windows reads nothing else well.
+    arguments << QStringLiteral("-depth") << QStringLiteral("8") << QStringLiteral("-density")
+              << QStringLiteral("0") << QStringLiteral("-define")
+              << QStringLiteral("png:color-type=6");
     arguments << protectFromPrintfPatterns(output);
     return arguments;
 }

@@ -1,21 +1,32 @@
-// How the converter is started: the command-line text users and logs know, and
-// the argument list that really starts it.
+// The converter's argument list: how each entry of the icon is made from the picture.
 #pragma once
 
+#include "IconSize.h"
+
+#include <QMap>
+#include <QSize>
 #include <QString>
 #include <QStringList>
-
-// Splits text into arguments the way Windows programs split their command line.
-QStringList splitWindowsArguments(const QString &text);
 
 // ImageMagick expands printf patterns in output names; "%%" is a literal "%".
 QString protectFromPrintfPatterns(const QString &path);
 
-// The arguments that say which size (or sizes) the icon gets: "-resize" and the
-// split size text when a size was chosen. The one place a size list would grow.
-QStringList sizeArguments(bool withSize, const QString &sizeText);
+// One picture the converter reads, through a plain name in its work folder.
+struct PictureInput
+{
+    QString path; // where the picture really is
+    QString name;
+    QSize size; // invalid when its header could not be read
+    bool vector = false;
+};
 
-// The converter's arguments: source, the size arguments, then the output path;
-// each path exactly one argument.
-QStringList converterArguments(const QString &source, bool withSize, const QString &sizeText,
-                               const QString &output);
+// `inputName` for the picture at `path`, its size read from its header.
+PictureInput pictureInput(const QString &path, const QString &inputName);
+
+// The converter's arguments: the picture, how the icon is made of it, the output.
+// A single size goes to "-resize" as one argument exactly as typed; a list gives one
+// square entry per size, largest first, each from the picture itself or from the
+// designer's own picture for that size in `perSize`. Shrinking averages areas,
+// enlarging is smooth, and vector pictures are drawn at each entry's size.
+QStringList converterArguments(const PictureInput &picture, const IconSize &size,
+                               const QString &output, const QMap<int, PictureInput> &perSize = {});

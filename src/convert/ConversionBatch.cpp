@@ -1,6 +1,7 @@
 #include "ConversionBatch.h"
 
 #include "CommandLine.h"
+#include "ConverterConfiguration.h"
 #include "ConverterTool.h"
 #include "FailureReason.h"
 #include "IconInstaller.h"
@@ -11,7 +12,6 @@
 #include "platform/WorkSlot.h"
 
 #include <QEventLoop>
-#include <QThread>
 #include <QTimer>
 #include <algorithm>
 
@@ -29,15 +29,6 @@ ConversionBatch::ConversionBatch(BatchObserver &observer, ErrorReporter &reporte
 }
 
 ConversionBatch::~ConversionBatch() = default;
-
-int ConversionBatch::jobCount()
-{
-    bool ok = false;
-    const int jobs = qEnvironmentVariableIntValue("QUORBEL_JOBS", &ok);
-    if (ok && jobs > 0)
-        return jobs;
-    return std::max(1, QThread::idealThreadCount());
-}
 
 void ConversionBatch::PushButton2_Click(const BatchRequest &request)
 {
@@ -80,7 +71,7 @@ void ConversionBatch::run(ErrorTrap &trap)
     m_rows = 0;
     m_nextRow = 1;
     m_nextJobId = 1;
-    m_jobs = jobCount();
+    m_jobs = converterJobCount();
 
     QByteArray image;
     trap.run(108, [&] { m_observer.batchStarting(); });
@@ -92,8 +83,9 @@ void ConversionBatch::run(ErrorTrap &trap)
         m_stagingFailure.clear();
     });
     image.clear();
-    m_runner->setChildEnvironment(childEnvironment());
+    m_runner->setChildEnvironment(converterEnvironment(m_staging.workFolder(), m_jobs));
     trap.run(144, [&] { m_rows = rows.numberOfRows(); });
+    trap.run(144, [&] { m_perSize = PerSizeFinder(rows, m_rows, m_request->size); });
 
     QEventLoop loop;
     QTimer polls;
@@ -119,21 +111,6 @@ void ConversionBatch::run(ErrorTrap &trap)
     summary.total = m_rows;
     summary.results = std::exchange(m_results, {});
     trap.run(176, [&] { m_observer.batchEnded(summary); });
-}
-
-QStringList ConversionBatch::childEnvironment() const
-{
-    QStringList environment;
-    // With a child on every core, ImageMagick's own threads only fight over them.
-    if (m_jobs > 1 && !qEnvironmentVariableIsSet("MAGICK_THREAD_LIMIT"))
-        environment << QStringLiteral("MAGICK_THREAD_LIMIT=1");
-    // ImageMagick's pixel caches and its helpers' files go where the batch's clean-up
-    // (or the next start after a kill) removes them.
-    if (const SafeFile::WorkFolder *work = m_staging.workFolder()) {
-        environment << QStringLiteral("MAGICK_TMPDIR=") + work->path()
-                    << QStringLiteral("TMPDIR=") + work->path();
-    }
-    return environment;
 }
 
 void ConversionBatch::dispatch()
@@ -187,33 +164,36 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     trap.run(156, [&] { m_output = outputPathFor(source, m_request->destination(), m_output); });
 
     const IconSize &size = m_request->size;
+    if (m_perSize.isPictureOfRow(source)) { // made as part of its picture's icon
+        record({row, source, FileResult::Outcome::Converted, QString(), false}, false);
+        return std::nullopt;
+    }
+    const JobCheck check = m_stagingFailure.isEmpty()
+                               ? JobCheck::forRow(source, m_output, size)
+                               : JobCheck{m_stagingFailure, {}, false, {}, {}};
+    if (!check.reason.isEmpty()) {
+        fail(row, source, check.reason);
+        return std::nullopt;
+    }
     Job job;
     job.id = m_nextJobId++;
     job.row = row;
     job.source = source;
     job.slot = takeSlot();
     job.input = inputNameFor(job.slot + 1, source);
+    // Only a checked source is looked into: its header gives the picture's size.
     trap.run(164, [&] {
+        job.perSize = m_perSize.picturesFor(source, job.slot + 1);
         job.arguments =
-            converterArguments(job.input, size.kind() != IconSize::Kind::Unchanged, size.text(),
-                               SafeFile::WorkSlot::outputName(job.slot + 1));
+            converterArguments(pictureInput(source, job.input), size,
+                               SafeFile::WorkSlot::outputName(job.slot + 1), job.perSize);
     });
-
-    if (!m_stagingFailure.isEmpty()) {
-        freeSlot(job.slot);
-        fail(row, source, m_stagingFailure);
-        return std::nullopt;
-    }
-    const JobCheck check = JobCheck::forRow(source, m_output, size);
-    if (!check.reason.isEmpty()) {
-        freeSlot(job.slot);
-        fail(row, source, check.reason);
-        return std::nullopt;
-    }
     job.target = check.target;
     job.replacing = check.replacing;
     job.writes = check.writes;
     job.reads = check.reads;
+    for (const PictureInput &picture : std::as_const(job.perSize))
+        job.reads << SafeFile::identityOf(picture.path);
     return job;
 }
 
@@ -245,8 +225,13 @@ void ConversionBatch::startJob(Job job)
     auto &slot = m_slots[size_t(job.slot)];
     if (!slot)
         slot = std::make_unique<SafeFile::WorkSlot>(*m_staging.workFolder(), job.slot + 1);
-    const SafeFile::Outcome attached = slot->attach(job.source, job.input);
+    SafeFile::Outcome attached = slot->attach(job.source, job.input);
+    for (const PictureInput &own : std::as_const(job.perSize)) {
+        if (attached == SafeFile::Outcome::Done)
+            attached = slot->attachExtra(own.path, own.name);
+    }
     if (attached != SafeFile::Outcome::Done) {
+        slot->release();
         fail(job.row, job.source,
              attached == SafeFile::Outcome::Failed
                  ? QLatin1String(FailureReason::ConverterNotStarted)
@@ -308,35 +293,31 @@ void ConversionBatch::poll()
 
 void ConversionBatch::finish(const Job &job, const QString &reason, bool ran)
 {
-    FileResult result;
-    result.row = job.row;
-    result.source = job.source;
-    result.outcome =
-        reason.isEmpty() ? FileResult::Outcome::Converted : FileResult::Outcome::Failed;
-    result.reason = reason;
-    result.replaced = reason.isEmpty() && job.replacing;
-    if (result.outcome == FileResult::Outcome::Converted) {
-        // Two pictures of one name into one folder leave one icon: the earlier row
-        // has none of its own, and the user is told.
+    const bool done = reason.isEmpty();
+    if (done) {
+        // Two pictures of one name into one folder: the earlier row has no icon.
         const auto earlier = m_iconMakers.constFind(job.target);
-        if (earlier != m_iconMakers.cend()) {
-            FileResult &replaced = m_results[*earlier];
-            if (replaced.source != job.source) {
-                replaced.outcome = FileResult::Outcome::Failed;
-                replaced.reason = QStringLiteral("replaced by the icon of ") + job.source;
-            }
+        if (earlier != m_iconMakers.cend() && m_results[*earlier].source != job.source) {
+            m_results[*earlier].outcome = FileResult::Outcome::Failed;
+            m_results[*earlier].reason = QStringLiteral("replaced by the icon of ") + job.source;
         }
         m_iconMakers.insert(job.target, m_results.size());
     }
-    m_results.append(result);
-    m_trap->run(168, [&] { m_observer.fileEnded(result, ran); });
+    record({job.row, job.source,
+            done ? FileResult::Outcome::Converted : FileResult::Outcome::Failed, reason,
+            done && job.replacing},
+           ran);
 }
 
 void ConversionBatch::fail(int row, const QString &source, const QString &reason)
 {
-    FileResult result{row, source, FileResult::Outcome::Failed, reason, false};
+    record({row, source, FileResult::Outcome::Failed, reason, false}, false);
+}
+
+void ConversionBatch::record(const FileResult &result, bool ran)
+{
     m_results.append(result);
-    m_trap->run(168, [&] { m_observer.fileEnded(result, false); });
+    m_trap->run(168, [&] { m_observer.fileEnded(result, ran); });
 }
 
 int ConversionBatch::takeSlot()

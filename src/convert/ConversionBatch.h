@@ -7,10 +7,12 @@
 #include "BatchRequest.h"
 #include "ConverterRunner.h"
 #include "ConverterStaging.h"
+#include "PerSizePictures.h"
 #include "core/ErrorTrap.h"
 
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -38,9 +40,6 @@ public:
     // For closing the window mid-batch: ends every child and removes the work folder.
     void abortForShutDown();
 
-    // How many conversions run at once: QUORBEL_JOBS when set, else one per core.
-    static int jobCount();
-
 private:
     struct Job
     {
@@ -56,19 +55,21 @@ private:
         QStringList writes; // identities this job's icon writes over
         QStringList reads;  // identities of its source
         QStringList arguments;
+        QMap<int, PictureInput> perSize; // a designer's own pictures, by size
     };
 
     void run(ErrorTrap &trap);
-    QStringList childEnvironment() const;
     void dispatch();
     // One row's steps up to its child's start; the job when a child is to run.
     std::optional<Job> prepareRow(int row);
     bool collides(const Job &job) const;
+
     void startJob(Job job);
     void jobEnded(int id, const ChildEnd &end);
     void poll();
     void finish(const Job &job, const QString &reason, bool ran);
     void fail(int row, const QString &source, const QString &reason);
+    void record(const FileResult &result, bool ran);
     int takeSlot();
     void freeSlot(int slot);
 
@@ -98,4 +99,5 @@ private:
     bool m_dispatching = false;
     bool m_dispatchAgain = false;
     bool m_aborted = false;
+    PerSizeFinder m_perSize;
 };

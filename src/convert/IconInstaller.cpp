@@ -2,6 +2,7 @@
 
 #include "FailureReason.h"
 #include "IconCheck.h"
+#include "IconPack.h"
 #include "platform/WorkSlot.h"
 
 namespace {
@@ -25,5 +26,12 @@ QString installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const Q
     const QByteArray icon = slot.output(LargestIconFile);
     if (!isWellFormedIcon(icon, size.sizes()))
         return QLatin1String(FailureReason::NoValidIcon);
-    return FailureReason::forReplacing(SafeFile::replaceFile(target, icon, slot.outputPath()));
+    if (isCanonicalIcon(icon))
+        return FailureReason::forReplacing(SafeFile::replaceFile(target, icon, slot.outputPath()));
+    // Another ImageMagick wrote another shape: the same pictures, re-packed and
+    // checked again, take the icon's place.
+    const auto packed = repackIcon(icon);
+    if (!packed || !isWellFormedIcon(*packed, size.sizes()) || !isCanonicalIcon(*packed))
+        return QLatin1String(FailureReason::NoValidIcon);
+    return FailureReason::forReplacing(SafeFile::replaceFile(target, *packed));
 }

@@ -20,6 +20,7 @@ IconSize IconSize::fromText(const QString &text)
         return size;
     }
     size.m_kind = Kind::Single;
+    size.m_accepted = isAcceptedSingleSize(text);
     return size;
 }
 

@@ -1,6 +1,47 @@
 #include "SizeList.h"
 
-#include <algorithm>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace {
+// ImageMagick's size: width, "x" and height, either may be left out, then flags.
+const QRegularExpression &geometryPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^(\d+(?:\.\d+)?)?(?:[xX](\d+(?:\.\d+)?)?)?([%!<>^@]*)$)"));
+    return pattern;
+}
+
+// Above this no picture can be made, and the numbers stay exact in a double.
+constexpr double LargestSide = 1e6;
+
+struct Geometry
+{
+    double width = 0; // 0: not given
+    double height = 0;
+    QString flags;
+};
+
+std::optional<Geometry> readGeometry(const QString &sizeText)
+{
+    const auto match = geometryPattern().match(sizeText.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    Geometry g;
+    const bool hasWidth = match.capturedLength(1) > 0;
+    const bool hasHeight = match.capturedLength(2) > 0;
+    g.width = hasWidth ? match.captured(1).toDouble() : 0;
+    g.height = hasHeight ? match.captured(2).toDouble() : 0;
+    g.flags = match.captured(3);
+    if (!hasWidth && !hasHeight)
+        return std::nullopt;
+    if ((hasWidth && g.width <= 0) || (hasHeight && g.height <= 0))
+        return std::nullopt;
+    if (g.width > LargestSide || g.height > LargestSide)
+        return std::nullopt;
+    return g;
+}
+} // namespace
 
 bool isSizeList(const QString &sizeText)
 {
@@ -18,29 +59,52 @@ std::optional<QList<int>> parseSizeList(const QString &sizeText)
         const int size = allDigits ? digits.toInt() : 0;
         if (size < 1 || size > LargestIconSize)
             return std::nullopt;
-        sizes << size;
+        if (!sizes.contains(size))
+            sizes << size;
     }
     return sizes;
 }
 
-QStringList sizeListArguments(const QList<int> &sizes)
+bool isAcceptedSingleSize(const QString &sizeText)
 {
-    // The picture is fitted once into the largest square; every entry is made from that
-    // square, which costs far less than scaling the full picture for each size.
-    const QString largest =
-        QStringLiteral("%1x%1").arg(*std::max_element(sizes.begin(), sizes.end()));
-    // Eight bits a channel: Windows reads no deeper compressed entries.
-    QStringList arguments{QStringLiteral("-depth"),      QStringLiteral("8"),
-                          QStringLiteral("-background"), QStringLiteral("none"),
-                          QStringLiteral("-gravity"),    QStringLiteral("center"),
-                          QStringLiteral("-resize"),     largest,
-                          QStringLiteral("-extent"),     largest};
-    for (const int size : sizes) {
-        const QString square = QStringLiteral("%1x%1").arg(size);
-        arguments << QStringLiteral("(") << QStringLiteral("-clone") << QStringLiteral("0")
-                  << QStringLiteral("-resize") << square << QStringLiteral("-extent") << square
-                  << QStringLiteral(")");
+    // ImageMagick skips blanks around a size; blanks inside are no size at all.
+    return !isSizeList(sizeText) && readGeometry(sizeText).has_value();
+}
+
+std::optional<QSize> resizedSize(QSize picture, const QString &sizeText)
+{
+    if (!isAcceptedSingleSize(sizeText) || picture.isEmpty())
+        return std::nullopt;
+    const Geometry g = *readGeometry(sizeText);
+    const double w = picture.width();
+    const double h = picture.height();
+    double scaleX = 1;
+    double scaleY = 1;
+    if (g.flags.contains(QLatin1Char('%'))) {
+        // A width alone scales both sides; a height alone only the height.
+        scaleX = g.width > 0 ? g.width / 100 : 1;
+        scaleY = g.height > 0 ? g.height / 100 : scaleX;
+    } else if (g.flags.contains(QLatin1Char('@'))) {
+        scaleX = scaleY = std::sqrt(g.width / (w * h));
+    } else if (g.flags.contains(QLatin1Char('!')) && g.width > 0 && g.height > 0) {
+        scaleX = g.width / w;
+        scaleY = g.height / h;
+    } else {
+        const double byWidth = g.width > 0 ? g.width / w : 0;
+        const double byHeight = g.height > 0 ? g.height / h : 0;
+        if (byWidth == 0 || byHeight == 0)
+            scaleX = byWidth + byHeight;
+        else if (g.flags.contains(QLatin1Char('^')))
+            scaleX = std::max(byWidth, byHeight);
+        else
+            scaleX = std::min(byWidth, byHeight);
+        scaleY = scaleX;
     }
-    arguments << QStringLiteral("-delete") << QStringLiteral("0");
-    return arguments;
+    const bool enlarges = scaleX > 1 || scaleY > 1;
+    const bool shrinks = scaleX < 1 || scaleY < 1;
+    if ((g.flags.contains(QLatin1Char('>')) && !shrinks) ||
+        (g.flags.contains(QLatin1Char('<')) && !enlarges))
+        return picture;
+    const auto side = [](double value) { return std::max(1, int(std::floor(value + 0.5))); };
+    return QSize(side(w * scaleX), side(h * scaleY));
 }

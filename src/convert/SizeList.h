@@ -1,8 +1,9 @@
-// A user-defined size that holds a comma is a list of icon sizes: the icon gets one
-// square entry per size, in the order typed, as Windows and browsers want them.
+// The size text the user types: a list of square icon sizes when it holds a comma,
+// else one ImageMagick size given to the converter exactly as typed.
 #pragma once
 
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -11,9 +12,16 @@ inline constexpr int LargestIconSize = 256;
 
 bool isSizeList(const QString &sizeText);
 
-// The listed sizes; nothing when a member is not a whole number from 1 to 256.
+// The listed sizes, each once, in the order first typed; nothing when a member is
+// not a whole number from 1 to 256.
 std::optional<QList<int>> parseSizeList(const QString &sizeText);
 
-// The converter's arguments between its input and its output: each size is the
-// picture fitted into a transparent square of that size, its shape kept.
-QStringList sizeListArguments(const QList<int> &sizes);
+// Whether a single size may go to the converter: a size ImageMagick reads as one
+// ("32", "48x48", "x64", "50%", "32x32!", ...) that leaves at least one pixel. Zero,
+// negative and empty sizes are refused, as is anything else ImageMagick would read
+// as no size or as several arguments.
+bool isAcceptedSingleSize(const QString &sizeText);
+
+// The size a picture of `picture` pixels gets from an accepted single size, as
+// ImageMagick's "-resize" computes it; nothing for a size that is not accepted.
+std::optional<QSize> resizedSize(QSize picture, const QString &sizeText);

@@ -10,7 +10,8 @@ const QString TooManyFilesMessage = QStringLiteral(
 namespace {
 const QString Location = errorLocation("Form1.PushButton1_Click");
 const QString Title = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
-const QString Filter = QStringLiteral("PNG Files (*.png)|*.png|");
+const QString Filter =
+    QStringLiteral("PNG Files (*.png)|*.png|SVG Files (*.svg *.svgz)|*.svg;*.svgz|");
 } // namespace
 
 void addFilesByDialog(Dialogs &dialogs, QWidget *owner, RowList &rows, ErrorReporter &reporter,

@@ -39,6 +39,8 @@ WorkSlot::~WorkSlot()
 {
     if (m_sourceFd >= 0)
         close(m_sourceFd);
+    for (const int fd : std::as_const(m_extraFds))
+        close(fd);
 }
 
 QString WorkSlot::outputName(int number)
@@ -77,6 +79,29 @@ Outcome WorkSlot::attach(const QString &source, const QString &inputName)
     return Outcome::Done;
 }
 
+Outcome WorkSlot::attachExtra(const QString &source, const QString &inputName)
+{
+    const int dir = m_folder.descriptor();
+    QByteArray target = QFileInfo(source).absoluteFilePath().toUtf8();
+    if (usesDescriptors()) {
+        const int fd =
+            open(source.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0)
+            return errno == ENXIO ? Outcome::NotRegular : outcomeFor(errno);
+        struct stat st;
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            close(fd);
+            return Outcome::NotRegular;
+        }
+        m_extraFds << fd;
+        target = descriptorLink(fd);
+    }
+    if (symlinkat(target.constData(), dir, inputName.toUtf8().constData()) != 0)
+        return Outcome::Failed;
+    m_extraNames << inputName;
+    return Outcome::Done;
+}
+
 QByteArray WorkSlot::output(qint64 limit) const
 {
     return readFile(outputPath(), limit);
@@ -91,12 +116,18 @@ QList<int> WorkSlot::inherited() const
 {
     if (!usesDescriptors())
         return {};
-    return {m_sourceFd};
+    return QList<int>{m_sourceFd} + m_extraFds;
 }
 
 void WorkSlot::release()
 {
     m_folder.removeEntry(outputName());
+    for (const QString &name : std::as_const(m_extraNames))
+        m_folder.removeEntry(name);
+    m_extraNames.clear();
+    for (const int fd : std::as_const(m_extraFds))
+        close(fd);
+    m_extraFds.clear();
     if (usesDescriptors()) {
         pointAtNothing(m_sourceFd);
     } else if (!m_input.isEmpty()) {

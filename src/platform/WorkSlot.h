@@ -12,6 +12,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace SafeFile {
 
@@ -29,6 +30,9 @@ public:
     // Makes `source` readable as `inputName` in the folder, for a slot released
     // since its last job. A source that is not a regular file after links is refused.
     Outcome attach(const QString &source, const QString &inputName);
+    // Makes one more picture readable as `inputName`, for this job only (a designer's
+    // own picture for one size of the icon), on the same terms as the source.
+    Outcome attachExtra(const QString &source, const QString &inputName);
     // What the child wrote; empty when nothing, or more than `limit` bytes.
     QByteArray output(qint64 limit) const;
     QString outputPath() const;
@@ -46,6 +50,8 @@ private:
     int m_sourceFd = -1; // fixed number, re-pointed at each job's source
     QSet<QString> m_links;
     QString m_input; // this job's name, when made per job
+    QList<int> m_extraFds;
+    QStringList m_extraNames;
 };
 
 } // namespace SafeFile

@@ -1,0 +1,14 @@
+// The icon every reader shows right: entries largest first, the 256 px entry an 8-bit
+// RGBA PNG, every smaller entry a 32-bit BMP with its mask and no resolution. What
+// the converter wrote is re-packed into that shape when it differs, whatever the
+// installed ImageMagick chose.
+#pragma once
+
+#include <QByteArray>
+#include <optional>
+
+// Whether a well-formed icon already has the shape above.
+bool isCanonicalIcon(const QByteArray &icon);
+
+// The same pictures in the shape above; nothing when an entry cannot be read.
+std::optional<QByteArray> repackIcon(const QByteArray &icon);

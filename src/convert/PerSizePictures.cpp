@@ -1,0 +1,131 @@
+#include "PerSizePictures.h"
+
+#include "JobCheck.h"
+#include "core/PathHelpers.h"
+#include "core/RowSource.h"
+#include "platform/FileSystem.h"
+#include "platform/SafeFile.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+namespace {
+// Picture formats ImageMagick reads; an icon is left out, since it may be an
+// earlier batch's output of the very picture.
+bool isPictureExtension(const QString &extension)
+{
+    static const QStringList known{
+        QStringLiteral("png"),  QStringLiteral("svg"),  QStringLiteral("svgz"),
+        QStringLiteral("jpg"),  QStringLiteral("jpeg"), QStringLiteral("gif"),
+        QStringLiteral("bmp"),  QStringLiteral("webp"), QStringLiteral("tif"),
+        QStringLiteral("tiff"), QStringLiteral("tga"),  QStringLiteral("ppm"),
+        QStringLiteral("pgm"),  QStringLiteral("pnm"),  QStringLiteral("xpm")};
+    return known.contains(extension.toLower());
+}
+
+const QRegularExpression &perSizePattern()
+{
+    // base, separator, size, optionally "x" and the same size again, extension.
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^(.+)[-_]([1-9]\d{0,2})(?:[xX]([1-9]\d{0,2}))?\.([^.]+)$)"));
+    return pattern;
+}
+
+QString baseOf(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+} // namespace
+
+std::optional<PerSizeName> perSizeNameOf(const QString &name)
+{
+    const auto match = perSizePattern().match(name);
+    if (!match.hasMatch() || !isPictureExtension(match.captured(4)))
+        return std::nullopt;
+    const int size = match.captured(2).toInt();
+    if (match.capturedLength(3) > 0 && match.captured(3).toInt() != size)
+        return std::nullopt;
+    return PerSizeName{match.captured(1), size};
+}
+
+QMap<int, QString> perSizePictures(const QString &pictureName, const QStringList &folderNames,
+                                   const QList<int> &sizes)
+{
+    const QString base = baseOf(pictureName);
+    QMap<int, QString> found;
+    for (const QString &name : folderNames) {
+        const auto perSize = perSizeNameOf(name);
+        if (!perSize || !sizes.contains(perSize->size) ||
+            perSize->base.compare(base, Qt::CaseInsensitive) != 0)
+            continue;
+        // Of several spellings the first in name order wins, whatever order the
+        // folder listed them in.
+        const auto it = found.constFind(perSize->size);
+        if (it == found.constEnd() || name < *it)
+            found.insert(perSize->size, name);
+    }
+    return found;
+}
+
+bool isVectorPictureName(const QString &name)
+{
+    return name.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive) ||
+           name.endsWith(QStringLiteral(".svgz"), Qt::CaseInsensitive);
+}
+
+PerSizeFinder::PerSizeFinder(const RowSource &rows, int rowCount, const IconSize &size)
+{
+    if (size.kind() != IconSize::Kind::List)
+        return;
+    m_sizes = size.sizes();
+    for (int row = 1; row <= rowCount; ++row)
+        m_rowPaths.insert(rows.rowText(row));
+}
+
+QMap<int, PictureInput> PerSizeFinder::picturesFor(const QString &source, int job)
+{
+    QMap<int, PictureInput> found;
+    if (m_sizes.isEmpty())
+        return found;
+    const QString folder = FolderOf(source);
+    const QMap<int, QString> names = perSizePictures(FileNameOf(source), namesIn(folder), m_sizes);
+    for (auto it = names.cbegin(); it != names.cend(); ++it) {
+        const QString path = CollapseBackslashes(folder + FileSystem::nativeSeparator() + *it);
+        if (SafeFile::checkReadableFile(path) != SafeFile::Outcome::Done)
+            continue;
+        // "in-<job>-<size>" and the picture's extension, beside the job's own "in-<job>".
+        const QString plain = inputNameFor(job, path);
+        const QString name = QStringLiteral("in-%1-%2").arg(job).arg(it.key()) +
+                             plain.mid(QStringLiteral("in-%1").arg(job).size());
+        found.insert(it.key(), pictureInput(path, name));
+    }
+    return found;
+}
+
+bool PerSizeFinder::isPictureOfRow(const QString &source)
+{
+    const QString name = FileNameOf(source);
+    const auto perSize = perSizeNameOf(name);
+    if (m_sizes.isEmpty() || !perSize || !m_sizes.contains(perSize->size))
+        return false;
+    const QString folder = FolderOf(source);
+    const QStringList &names = namesIn(folder);
+    for (const QString &picture : names) {
+        if (StripExtension(picture).compare(perSize->base, Qt::CaseInsensitive) != 0)
+            continue;
+        const QString path = CollapseBackslashes(folder + FileSystem::nativeSeparator() + picture);
+        if (m_rowPaths.contains(path) &&
+            perSizePictures(picture, names, {perSize->size}).value(perSize->size) == name)
+            return true;
+    }
+    return false;
+}
+
+const QStringList &PerSizeFinder::namesIn(const QString &folder)
+{
+    auto it = m_folderNames.find(folder);
+    if (it == m_folderNames.end())
+        it = m_folderNames.insert(folder, QDir(folder).entryList(QDir::Files | QDir::Hidden));
+    return *it;
+}

@@ -1,0 +1,312 @@
+// Icons as readers see them: every kind of source at one size and at a list, read
+// back through Qt and the directory itself; the re-pack; a designer's own pictures
+// per size; SVG drawn at each size.
+#include "BatchFakes.h"
+#include "TestSupport.h"
+#include "convert/IconPack.h"
+#include "convert/PerSizePictures.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+const QString List = QStringLiteral("16,20,24,32,40,48,64,96,256");
+
+struct Entry
+{
+    int side;
+    bool png;
+    int colourType; // PNG only
+    int bits;       // BMP only
+    int resolution; // BMP only: both fields added
+};
+
+QList<Entry> directoryOf(const QByteArray &icon)
+{
+    QList<Entry> entries;
+    const char *p = icon.constData();
+    for (int i = 0; i < qFromLittleEndian<quint16>(p + 4); ++i) {
+        const char *e = p + 6 + 16 * i;
+        const QByteArray data = icon.mid(qFromLittleEndian<quint32>(e + 12), 40);
+        Entry entry{quint8(e[0]) ? quint8(e[0]) : 256, data.startsWith("\x89PNG"), 0, 0, 0};
+        if (entry.png) {
+            entry.colourType = data[25];
+        } else {
+            entry.bits = qFromLittleEndian<quint16>(data.constData() + 14);
+            entry.resolution = qFromLittleEndian<qint32>(data.constData() + 24) +
+                               qFromLittleEndian<qint32>(data.constData() + 28);
+        }
+        entries << entry;
+    }
+    return entries;
+}
+
+QImage artwork(QSize size)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(200, 40, 60, 220));
+    p.setPen(QPen(QColor(20, 20, 120), size.height() / 16.0));
+    p.drawEllipse(QRectF(QPointF(0, 0), size).adjusted(2, 2, -2, -2));
+    return image;
+}
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(60000) && process.exitCode() == 0;
+}
+
+QString imageMagick()
+{
+    const QString im6 = QStringLiteral("/usr/bin/convert-im6.q16");
+    return QFile::exists(im6) ? im6 : QStringLiteral("/usr/bin/convert");
+}
+
+const char Svg[] =
+    "<svg xmlns='http://www.w3.org/2000/svg' width='100' height='100'>"
+    "<circle cx='50' cy='50' r='40' fill='none' stroke='#c03' stroke-width='6'/>"
+    "<path d='M20 70 C 35 20, 65 20, 80 70' fill='#36c' stroke='#000' stroke-width='2'/>"
+    "</svg>";
+
+// The sources a user has: each kind as its own file in `dir`.
+QStringList makeSources(const QString &dir)
+{
+    auto at = [&](const char *name) { return dir + QLatin1Char('/') + QLatin1String(name); };
+    artwork({64, 64}).save(at("rgba.png"));
+    QImage palette = artwork({64, 64}).convertToFormat(QImage::Format_Indexed8);
+    palette.save(at("palette.png"));
+    run(imageMagick(),
+        {at("rgba.png"), "-colorspace", "Gray", "-define", "png:color-type=4", at("grey.png")});
+    artwork({64, 64}).convertToFormat(QImage::Format_RGBA64).save(at("deep.png"));
+    QImage dpi = artwork({64, 64});
+    dpi.setDotsPerMeterX(11811);
+    dpi.setDotsPerMeterY(11811);
+    dpi.save(at("dpi.png"));
+    artwork({300, 100}).save(at("wide.png"));
+    artwork({8, 8}).save(at("tiny.png"));
+    QFile svg(at("vector.svg"));
+    svg.open(QIODevice::WriteOnly);
+    svg.write(Svg);
+    svg.close();
+    return {at("rgba.png"), at("palette.png"), at("grey.png"), at("deep.png"),
+            at("dpi.png"),  at("wide.png"),    at("tiny.png"), at("vector.svg")};
+}
+
+QStringList convertAll(const QStringList &sources, const QString &sizeText)
+{
+    FakeWindow window;
+    FakeReporter reporter;
+    window.rows = sources;
+    window.selectedSize = 7;
+    window.sizeText = sizeText;
+    window.selectedDestination = 9;
+    FakeBatch batch(window, reporter);
+    batch.PushButton2_Click();
+    return window.messages + reporter.reports;
+}
+
+QString iconOf(const QString &source)
+{
+    return source.left(source.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".ico");
+}
+
+// RMS over premultiplied RGBA, 0 to 255.
+double difference(QImage a, QImage b)
+{
+    a = a.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    b = b.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    if (a.size() != b.size())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width() * 4; ++x) {
+            const double d = a.constScanLine(y)[x] - b.constScanLine(y)[x];
+            sum += d * d;
+        }
+    }
+    return std::sqrt(sum / (a.width() * a.height() * 4.0));
+}
+} // namespace
+
+class TestIcons : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase() { qputenv("TEMP", QFile::encodeName(m_dir.path())); }
+
+    void everySourceReadsRight_data()
+    {
+        QTest::addColumn<QString>("sizeText");
+        QTest::newRow("single") << QStringLiteral("48");
+        QTest::newRow("list") << List;
+    }
+    void everySourceReadsRight()
+    {
+        QFETCH(QString, sizeText);
+        QTemporaryDir dir;
+        const QStringList sources = makeSources(dir.path());
+        QCOMPARE(convertAll(sources, sizeText), QStringList{"Done."});
+        for (const QString &source : sources) {
+            const QString icon = iconOf(source);
+            const QList<Entry> entries = directoryOf(readFile(icon));
+            QVERIFY2(!entries.isEmpty(), qPrintable(icon));
+            for (qsizetype i = 0; i < entries.size(); ++i) {
+                const Entry &e = entries[i];
+                QVERIFY2(i == 0 || e.side < entries[i - 1].side, qPrintable(icon));
+                QCOMPARE(e.png, e.side == 256);
+                if (e.png)
+                    QCOMPARE(e.colourType, 6);
+                else
+                    QCOMPARE(QList<int>({e.bits, e.resolution}), QList<int>({32, 0}));
+            }
+            QImageReader reader(icon, "ico");
+            QCOMPARE(reader.imageCount(), entries.size());
+            for (int i = 0; i < entries.size(); ++i) {
+                QVERIFY(reader.jumpToImage(i));
+                const QImage image = reader.read();
+                QVERIFY2(image.hasAlphaChannel(), qPrintable(icon));
+                QCOMPARE(std::max(image.width(), image.height()), entries[i].side);
+                QVERIFY2(image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0,
+                         qPrintable(icon));
+            }
+            if (sizeText == List)
+                QCOMPARE(entries.size(), 9);
+        }
+    }
+
+    void nonsenseSizesFail_data()
+    {
+        QTest::addColumn<QString>("sizeText");
+        QTest::newRow("zero") << "0";
+        QTest::newRow("zero by zero") << "0x0";
+        QTest::newRow("negative") << "-1";
+        QTest::newRow("two arguments") << "32 -flip";
+    }
+    void nonsenseSizesFail()
+    {
+        QFETCH(QString, sizeText);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("a.png"));
+        artwork({64, 64}).save(source);
+        const QStringList shown = convertAll({source}, sizeText);
+        QVERIFY(shown.value(0).contains(source + QStringLiteral(" (size not accepted)")));
+        QVERIFY(!QFile::exists(iconOf(source)));
+    }
+
+    void bmp256EntryIsRepacked()
+    {
+        // Qt's own writer stores a 256 px picture as an uncompressed DIB.
+        QByteArray written;
+        QBuffer buffer(&written);
+        buffer.open(QIODevice::WriteOnly);
+        const QImage picture = artwork({256, 256});
+        QVERIFY(picture.save(&buffer, "ICO"));
+        QVERIFY(!directoryOf(written).first().png);
+        QVERIFY(!isCanonicalIcon(written));
+
+        const auto packed = repackIcon(written);
+        QVERIFY(packed);
+        QVERIFY(isCanonicalIcon(*packed));
+        const QList<Entry> entries = directoryOf(*packed);
+        QCOMPARE(entries.size(), 1);
+        QVERIFY(entries[0].png);
+        QCOMPARE(entries[0].colourType, 6);
+        QCOMPARE(QImage::fromData(*packed, "ICO").convertToFormat(QImage::Format_ARGB32), picture);
+        QVERIFY(!repackIcon(written.left(written.size() / 2)));
+    }
+
+    void perSizePicturesAreFound_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::addColumn<QStringList>("found"); // "size:name"
+        const QStringList folder{"logo.png",       "logo-16.png",  "logo_32X32.PNG",
+                                 "logo-48x48.svg", "LOGO_24.png",  "logo-64.ico",
+                                 "logo-20x21.png", "logos-16.png", "logo-96.txt"};
+        QTest::newRow("both separators, any case")
+            << folder << QList<int>{16, 20, 24, 32, 48, 64, 96, 256}
+            << QStringList{"16:logo-16.png", "24:LOGO_24.png", "32:logo_32X32.PNG",
+                           "48:logo-48x48.svg"};
+        QTest::newRow("only listed sizes")
+            << folder << QList<int>{32, 256} << QStringList{"32:logo_32X32.PNG"};
+        QTest::newRow("first spelling wins") << QStringList{"logo_16.png", "logo-16.png"}
+                                             << QList<int>{16} << QStringList{"16:logo-16.png"};
+    }
+    void perSizePicturesAreFound()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QList<int>, sizes);
+        QFETCH(QStringList, found);
+        QStringList got;
+        const auto pictures = perSizePictures(QStringLiteral("logo.png"), names, sizes);
+        for (auto it = pictures.cbegin(); it != pictures.cend(); ++it)
+            got << QStringLiteral("%1:%2").arg(it.key()).arg(*it);
+        QCOMPARE(got, found);
+    }
+
+    void perSizePictureJoinsItsIcon()
+    {
+        QTemporaryDir dir;
+        const QString logo = dir.filePath(QStringLiteral("logo.png"));
+        const QString own = dir.filePath(QStringLiteral("Logo_16.png"));
+        QImage blue(64, 64, QImage::Format_ARGB32);
+        blue.fill(Qt::blue);
+        blue.save(logo);
+        QImage green(16, 16, QImage::Format_ARGB32);
+        green.fill(Qt::green);
+        green.save(own);
+
+        // The designer's picture is a row too: it counts as done, in logo.ico.
+        QCOMPARE(convertAll({logo, own}, QStringLiteral("32,16")), QStringList{"Done."});
+        QVERIFY(!QFile::exists(iconOf(own)));
+        QImageReader reader(iconOf(logo), "ico");
+        QCOMPARE(reader.imageCount(), 2);
+        QCOMPARE(reader.read().pixelColor(8, 8), QColor(Qt::blue));
+        QVERIFY(reader.jumpToImage(1));
+        QCOMPARE(reader.read().pixelColor(8, 8), QColor(Qt::green));
+
+        // A single size: each row on its own, as always.
+        QCOMPARE(convertAll({logo, own}, QStringLiteral("16")), QStringList{"Done."});
+        QCOMPARE(QImage(iconOf(logo), "ICO").pixelColor(8, 8), QColor(Qt::blue));
+        QVERIFY(QFile::exists(iconOf(own)));
+    }
+
+    void svgIsDrawnAtEachSize()
+    {
+        const QString rsvg = QStandardPaths::findExecutable(QStringLiteral("rsvg-convert"));
+        if (rsvg.isEmpty())
+            QSKIP("rsvg-convert is not installed");
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("vector.svg"));
+        QFile svg(source);
+        QVERIFY(svg.open(QIODevice::WriteOnly));
+        svg.write(Svg);
+        svg.close();
+        QCOMPARE(convertAll({source}, QStringLiteral("256,16")), QStringList{"Done."});
+        QImageReader reader(iconOf(source), "ico");
+        for (const int size : {256, 16}) {
+            const QString drawn = dir.filePath(QStringLiteral("drawn.png"));
+            QVERIFY(run(rsvg, {"-w", QString::number(size), "-h", QString::number(size), "-o",
+                               drawn, source}));
+            const QImage entry = reader.read();
+            QVERIFY2(difference(entry, QImage(drawn)) < 1.0, qPrintable(QString::number(size)));
+            reader.jumpToNextImage();
+        }
+    }
+};
+
+QTEST_MAIN(TestIcons)
+#include "tst_icons.moc"

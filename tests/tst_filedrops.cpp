@@ -69,7 +69,7 @@ private slots:
         FakeReporter reporter;
         QTimer::singleShot(0, [&] {
             // The last window closes at the walk's first chance to run events.
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
             QTest::qSleep(20);
             ListView1_OLEDragDrop({dir.filePath("t"), dir.filePath("after.png")}, rows, reporter);
         });

@@ -136,6 +136,33 @@ double difference(QImage a, QImage b)
     }
     return std::sqrt(sum / (a.width() * a.height() * 4.0));
 }
+QByteArray icoOf(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "ICO");
+    return bytes;
+}
+
+// One icon holding the entries of single-entry icons, in the order given.
+QByteArray joined(const QList<QByteArray> &icons)
+{
+    QByteArray header(6 + 16 * icons.size(), '\0');
+    header[2] = 1;
+    header[4] = char(icons.size());
+    QByteArray body;
+    for (qsizetype i = 0; i < icons.size(); ++i) {
+        const QByteArray &icon = icons[i];
+        const quint32 size = qFromLittleEndian<quint32>(icon.constData() + 14);
+        const quint32 offset = qFromLittleEndian<quint32>(icon.constData() + 18);
+        char *entry = header.data() + 6 + 16 * i;
+        std::copy(icon.constData() + 6, icon.constData() + 18, entry);
+        qToLittleEndian<quint32>(quint32(header.size() + body.size()), entry + 12);
+        body += icon.mid(offset, size);
+    }
+    return header + body;
+}
 } // namespace
 
 class TestIcons : public QObject
@@ -208,24 +235,26 @@ private slots:
 
     void bmp256EntryIsRepacked()
     {
-        // Qt's own writer stores a 256 px picture as an uncompressed DIB.
-        QByteArray written;
-        QBuffer buffer(&written);
-        buffer.open(QIODevice::WriteOnly);
+        // Qt's own writer stores a 256 px picture as an uncompressed DIB; joined with
+        // a small entry, smallest first, as another converter might write them.
         const QImage picture = artwork({256, 256});
-        QVERIFY(picture.save(&buffer, "ICO"));
-        QVERIFY(!directoryOf(written).first().png);
+        const QByteArray large = icoOf(picture);
+        const QByteArray written = joined({icoOf(artwork({48, 48})), large});
+        QVERIFY(!directoryOf(written).last().png);
         QVERIFY(!isCanonicalIcon(written));
 
         const auto packed = repackIcon(written);
         QVERIFY(packed);
         QVERIFY(isCanonicalIcon(*packed));
         const QList<Entry> entries = directoryOf(*packed);
-        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.size(), 2);
         QVERIFY(entries[0].png);
         QCOMPARE(entries[0].colourType, 6);
+        QVERIFY(!entries[1].png);
         QCOMPARE(QImage::fromData(*packed, "ICO").convertToFormat(QImage::Format_ARGB32), picture);
         QVERIFY(!repackIcon(written.left(written.size() / 2)));
+        // Alone, the 256 px entry stays a DIB, which every reader draws.
+        QVERIFY(isCanonicalIcon(large));
     }
 
     void perSizePicturesAreFound_data()

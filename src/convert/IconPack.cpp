@@ -27,9 +27,11 @@ bool isPng(const QByteArray &data)
 }
 
 // Only the largest size is stored compressed, as Windows expects.
-bool wantsPng(int width, int height)
+// Only the largest entry of an icon with several is compressed. A lone 256 px entry
+// stays a DIB: GTK's reader draws no compressed entry, and would show nothing.
+bool wantsPng(int width, int height, qsizetype entries)
 {
-    return std::max(width, height) >= LargestIconSide;
+    return entries > 1 && std::max(width, height) >= LargestIconSide;
 }
 
 int maskRowBytes(int width)
@@ -54,10 +56,10 @@ QList<Entry> entriesOf(const QByteArray &icon)
     return entries;
 }
 
-bool isCanonicalEntry(const Entry &entry)
+bool isCanonicalEntry(const Entry &entry, qsizetype entries)
 {
     const QByteArray &d = entry.data;
-    if (wantsPng(entry.width, entry.height)) {
+    if (wantsPng(entry.width, entry.height, entries)) {
         // IHDR: bit depth and colour type follow width and height.
         return isPng(d) && d.size() > 26 && d[24] == 8 && d[25] == 6;
     }
@@ -135,7 +137,7 @@ bool isCanonicalIcon(const QByteArray &icon)
         return false;
     const QList<Entry> entries = entriesOf(icon);
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (!isCanonicalEntry(entries[i]))
+        if (!isCanonicalEntry(entries[i], entries.size()))
             return false;
         if (i > 0 && std::max(entries[i].width, entries[i].height) >
                          std::max(entries[i - 1].width, entries[i - 1].height))
@@ -167,8 +169,9 @@ std::optional<QByteArray> repackIcon(const QByteArray &icon)
     QByteArray body;
     for (qsizetype i = 0; i < images.size(); ++i) {
         const QImage &image = images[i];
-        const QByteArray data =
-            wantsPng(image.width(), image.height()) ? encodePng(image) : encodeDib(image);
+        const QByteArray data = wantsPng(image.width(), image.height(), images.size())
+                                    ? encodePng(image)
+                                    : encodeDib(image);
         if (data.isEmpty())
             return std::nullopt;
         char *e = header.data() + HeaderSize + EntrySize * i;

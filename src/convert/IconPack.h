@@ -1,5 +1,6 @@
 // The icon every reader shows right: entries largest first, the 256 px entry an 8-bit
-// RGBA PNG, every smaller entry a 32-bit BMP with its mask and no resolution. What
+// RGBA PNG (unless it is the only one), every other entry a 32-bit BMP with its mask
+// and no resolution. What
 // the converter wrote is re-packed into that shape when it differs, whatever the
 // installed ImageMagick chose.
 #pragma once

@@ -479,6 +479,17 @@ private slots:
                                   << "size not accepted";
         QTest::newRow("other") << QByteArray("convert-im6.q16: memory allocation failed @ x.c")
                                << "ImageMagick: memory allocation failed";
+        QTest::newRow("truncated or a bomb")
+            << QByteArray("convert-im6.q16: no images defined `out-1.ico' @ "
+                          "error/convert.c/ConvertImageCommand/3229.")
+            << "not a picture that can be read";
+        QTest::newRow("full staging disk")
+            << QByteArray("convert-im6.q16: unable to write file `out-2.ico' @ "
+                          "error/constitute.c/WriteImage/1250.")
+            << "no space left for the converter's files in TEMP";
+        QTest::newRow("names no work file")
+            << QByteArray("convert-im6.q16: unknown thing `out-3.ico' @ x.c")
+            << "ImageMagick: unknown thing";
     }
     void converterReasonsAreShort()
     {
@@ -493,6 +504,7 @@ private slots:
         QVERIFY(makePng(path("a.png"), 8, 8));
         window.rows << path("a.png");
         const QString message = runBatch(window, runner, reporter);
+        reason.replace("TEMP", m_temp);
         QVERIFY2(message.endsWith(" (" + reason + ")"), qPrintable(message));
     }
 

@@ -268,8 +268,8 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
     dispatch();
     if (m_aborted)
         return;
-    const QString reason =
-        installIcon(end, *m_slots[size_t(job.slot)], job.target, m_request->size);
+    const QString reason = installIcon(end, *m_slots[size_t(job.slot)], job.target, m_request->size,
+                                       m_staging.folder());
     m_installing.removeIf([id](const Job &other) { return other.id == id; });
     m_slots[size_t(job.slot)]->release();
     freeSlot(job.slot);

@@ -17,6 +17,7 @@ void ConverterStaging::stage(const QByteArray &image)
     m_toolPath.clear();
     m_program.clear();
     const QString staging = FileSystem::stagingFolder();
+    m_folder = staging;
     m_toolPath = ConverterToolPath();
     SafeFile::removeStaleWorkFolders(staging);
     m_work = std::make_unique<SafeFile::WorkFolder>(staging);

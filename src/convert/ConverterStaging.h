@@ -27,6 +27,8 @@ public:
     void closeWorkFolder();
 
     const QString &toolPath() const { return m_toolPath; }
+    // The folder the converter and the work folder are staged in.
+    const QString &folder() const { return m_folder; }
     // What the children run: the batch's own link, or the staged file itself.
     const QString &program() const { return m_program; }
     SafeFile::WorkFolder *workFolder() const { return m_work.get(); }
@@ -35,6 +37,7 @@ private:
     bool placeTool(const QByteArray &image);
 
     std::unique_ptr<SafeFile::WorkFolder> m_work;
+    QString m_folder;
     QString m_toolPath;
     QString m_program;
 };

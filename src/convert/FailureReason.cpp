@@ -1,10 +1,11 @@
 #include "FailureReason.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace FailureReason {
 
-QString fromConverterOutput(const QByteArray &errorOutput)
+QString fromConverterOutput(const QByteArray &errorOutput, const QString &stagingFolder)
 {
     // "prog: message `name' @ error/file.c/Function/line." -- the first such line.
     QString line = QString::fromUtf8(errorOutput).section(QLatin1Char('\n'), 0, 0).trimmed();
@@ -15,13 +16,23 @@ QString fromConverterOutput(const QByteArray &errorOutput)
     if (at >= 0)
         line = line.left(at);
     const QString lower = line.toLower();
+    const QString all = QString::fromUtf8(errorOutput).toLower();
+    // The converter reads and writes only in our work folder: a write it could not
+    // make means that folder's disk is full.
+    if (all.contains(QLatin1String("no space left")) ||
+        lower.contains(QLatin1String("unable to write")))
+        return QStringLiteral("no space left for the converter's files in ") + stagingFolder;
     if (lower.contains(QLatin1String("-resize")) || lower.contains(QLatin1String("geometry")) ||
         lower.contains(QLatin1String("exceeds limit")))
         return QLatin1String(SizeNotAccepted);
     // Every other complaint about the plain input name is about the picture.
     if (lower.contains(QLatin1String("`in-")) || lower.contains(QLatin1String("delegate")) ||
-        lower.contains(QLatin1String("image header")) || lower.contains(QLatin1String("corrupt")))
+        lower.contains(QLatin1String("image header")) || lower.contains(QLatin1String("corrupt")) ||
+        lower.contains(QLatin1String("no images defined")))
         return QLatin1String(NotAPicture);
+    // Our work folder's names mean nothing to the user.
+    static const QRegularExpression internalName(QStringLiteral(" ?`(in|out)-[0-9]+[^']*'"));
+    line.remove(internalName);
     if (line.isEmpty())
         return QLatin1String(NoValidIcon);
     return QStringLiteral("ImageMagick: ") + line;

@@ -25,7 +25,8 @@ inline constexpr char WriteFailed[] = "the icon could not be written";
 
 // Why the converter failed, from its error output: one of the reasons above where
 // its message says so, else ImageMagick's own words.
-QString fromConverterOutput(const QByteArray &errorOutput);
+// `stagingFolder` holds the converter's own files.
+QString fromConverterOutput(const QByteArray &errorOutput, const QString &stagingFolder);
 // Why the source cannot be converted, or empty when it can be read.
 QString forSource(SafeFile::Outcome outcome);
 // Why the icon could not be put in place, or empty when it was.

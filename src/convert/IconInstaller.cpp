@@ -10,7 +10,7 @@ constexpr qint64 LargestIconFile = 64 * 1024 * 1024;
 } // namespace
 
 QString installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &target,
-                    const IconSize &size)
+                    const IconSize &size, const QString &stagingFolder)
 {
     switch (end.how) {
     case ChildProcess::End::FailedToStart:
@@ -21,7 +21,7 @@ QString installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const Q
         break;
     }
     if (end.exitCode != 0)
-        return FailureReason::fromConverterOutput(end.errorOutput);
+        return FailureReason::fromConverterOutput(end.errorOutput, stagingFolder);
     // Only a well-formed icon holding the sizes asked for may replace what is there.
     const QByteArray icon = slot.output(LargestIconFile);
     if (!isWellFormedIcon(icon, size.sizes()))

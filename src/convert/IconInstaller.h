@@ -11,6 +11,7 @@ namespace SafeFile {
 class WorkSlot;
 }
 
-// Why the icon was not put at `target`; empty when it was.
+// Why the icon was not put at `target`; empty when it was. The converter's own files
+// were in `stagingFolder`.
 QString installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &target,
-                    const IconSize &size);
+                    const IconSize &size, const QString &stagingFolder);

@@ -67,8 +67,11 @@ std::optional<QList<int>> parseSizeList(const QString &sizeText)
 
 bool isAcceptedSingleSize(const QString &sizeText)
 {
-    // ImageMagick skips blanks around a size; blanks inside are no size at all.
-    return !isSizeList(sizeText) && readGeometry(sizeText).has_value();
+    // ImageMagick skips blanks around a size; blanks inside are no size at all. A text
+    // longer than any size could not even be handed to the converter.
+    constexpr qsizetype LongestSizeText = 64;
+    return !isSizeList(sizeText) && sizeText.size() <= LongestSizeText &&
+           readGeometry(sizeText).has_value();
 }
 
 std::optional<QSize> resizedSize(QSize picture, const QString &sizeText)

@@ -171,19 +171,6 @@ bool pathExists(const QString &path)
     return !path.isEmpty() && stat(encoded(path).constData(), &st) == 0;
 }
 
-bool isExistingFile(const QString &path)
-{
-    if (path.isEmpty())
-        return false;
-    const int fd = open(encoded(path).constData(), O_PATH | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    close(fd);
-    return regular;
-}
-
 SubfolderListing listSubfolders(const QString &folder)
 {
     SubfolderListing result;
@@ -353,51 +340,6 @@ bool comesBefore(QStringView a, QStringView b)
     const int order = compareNames(a, b);
     // Names level in that order ("p01", "p1"; "A", "a") still get one fixed order.
     return order != 0 ? order < 0 : a < b;
-}
-
-bool deleteFile(const QString &path)
-{
-    return !path.isEmpty() && unlink(encoded(path).constData()) == 0;
-}
-
-bool forceDeleteFile(const QString &path)
-{
-    const QByteArray p = encoded(path);
-    struct stat st;
-    if (lstat(p.constData(), &st) == 0 && S_ISREG(st.st_mode))
-        chmod(p.constData(), st.st_mode | S_IWUSR);
-    return unlink(p.constData()) == 0;
-}
-
-void writeNewFile(const QString &path, const QByteArray &bytes, int mode)
-{
-    const QByteArray p = encoded(path);
-    const int fd = open(p.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        static_cast<mode_t>(mode));
-    if (fd < 0) {
-        const int err = errno;
-        if (err == EEXIST)
-            throw AppError(58, QStringLiteral("File already exists"));
-        throw AppError(errorNumberFor(err), QString::fromLocal8Bit(strerror(err)));
-    }
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int err = errno;
-            close(fd);
-            unlink(p.constData());
-            throw AppError(61,
-                           QStringLiteral("Disk full: ") + QString::fromLocal8Bit(strerror(err)));
-        }
-        written += n;
-    }
-    if (close(fd) != 0) {
-        unlink(p.constData());
-        throw AppError(61, QStringLiteral("Disk full"));
-    }
 }
 
 QString stagingFolder()

@@ -136,11 +136,6 @@ QString SettingsStore::fileName() const
     return m_iniFile.isEmpty() ? nativeFileName() : m_iniFile;
 }
 
-bool SettingsStore::contains(const QString &key) const
-{
-    return lineOfKey(linesOf(readAll(fileName())), key) >= 0;
-}
-
 QString SettingsStore::read(const QString &key, const QString &defaultText) const
 {
     const QString file = fileName();

@@ -71,7 +71,8 @@ bool wildcardMatch(const QString &pattern, const QString &name);
 // numbers (p1, p3, p10), the same whatever the locale. Listings come in it.
 bool comesBefore(QStringView a, QStringView b);
 
-// `TEMP` when set, else a folder private to this user (created 0700).
+// `TEMP` when set, else `XDG_RUNTIME_DIR`, else a folder private to this user
+// (created 0700); always an absolute path.
 // Throws AppError when the private folder exists but is not ours alone.
 QString stagingFolder();
 

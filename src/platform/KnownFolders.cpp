@@ -17,14 +17,22 @@ namespace FileSystem {
 using PosixIo::encoded;
 using SafeFile::errorNumberFor;
 
+namespace {
+// The converter runs in its own work folder: a relative path would name another place.
+QString absolute(const QString &folder)
+{
+    return QDir::isRelativePath(folder) ? QDir(folder).absolutePath() : folder;
+}
+} // namespace
+
 QString stagingFolder()
 {
-    QString temp = qEnvironmentVariable("TEMP");
+    const QString temp = qEnvironmentVariable("TEMP");
     if (!temp.isEmpty())
-        return temp;
-    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        return absolute(temp);
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty())
-        return runtime;
+        return absolute(runtime);
     QString folder = QDir::tempPath() + QStringLiteral("/quorbel-") + QString::number(geteuid());
     const QByteArray p = encoded(folder);
     if (mkdir(p.constData(), 0700) != 0 && errno != EEXIST)

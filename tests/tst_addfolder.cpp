@@ -38,7 +38,8 @@ private slots:
         QTemporaryDir dir;
         writeFile(dir.filePath("pics/a.png"), "x");
         writeFile(dir.filePath("pics/b.txt"), "x");
-        SettingsStore store(dir.filePath("s.conf"));
+        keepSettingsIn(dir.path());
+        SettingsStore store;
         Settings settings(store);
         FakeDialogs dialogs;
         FakeReporter reporter;
@@ -101,7 +102,8 @@ private slots:
         }
         tree.unreadable = {"/t/a", "/t/c"};
         QTemporaryDir dir;
-        SettingsStore store(dir.filePath("s.conf"));
+        keepSettingsIn(dir.path());
+        SettingsStore store;
         Settings settings(store);
         FakeDialogs dialogs;
         dialogs.inputAnswers << "png";

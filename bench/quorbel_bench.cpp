@@ -93,8 +93,12 @@ qint64 MaxEventGapMs(const std::function<void()> &work)
 struct Window
 {
     FakeDialogs dialogs;
-    QTemporaryDir settingsDir;
-    SettingsStore store{settingsDir.filePath("bench.conf")};
+    struct SettingsFolder
+    {
+        QTemporaryDir dir;
+        SettingsFolder() { keepSettingsIn(dir.path()); }
+    } settingsFolder; // before the store that reads it
+    SettingsStore store;
     Form1 form{dialogs, store, QCoreApplication::applicationDirPath()};
     Window()
     {

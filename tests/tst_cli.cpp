@@ -370,7 +370,8 @@ private slots:
     void windowStartsWithPaths()
     {
         FakeDialogs dialogs;
-        SettingsStore store(path("window.conf"));
+        keepSettingsIn(path("window"));
+        SettingsStore store;
         Form1 window(dialogs, store, path("app"));
         window.Form_Load();
         const QString previous = QDir::currentPath();

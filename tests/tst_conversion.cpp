@@ -92,9 +92,25 @@ private slots:
         qunsetenv("QUORBEL_JOBS");
     }
 
+    void toolPathFollowsTemp_data()
+    {
+        QTest::addColumn<bool>("relative");
+        QTest::newRow("absolute") << false;
+        // Children run in other folders: a relative TEMP must not stay relative.
+        QTest::newRow("relative") << true;
+    }
+
     void toolPathFollowsTemp()
     {
-        QCOMPARE(ConverterToolPath(), m_temp + QStringLiteral("/emfconvert.exe"));
+        QFETCH(bool, relative);
+        const QString previous = QDir::currentPath();
+        if (relative) {
+            QDir::setCurrent(m_temp);
+            qputenv("TEMP", ".");
+        }
+        const QString tool = ConverterToolPath();
+        QDir::setCurrent(previous);
+        QCOMPARE(tool, m_temp + QStringLiteral("/emfconvert.exe"));
         QVERIFY(loadConverterImage().startsWith("\x7f"
                                                 "ELF"));
     }

@@ -333,18 +333,6 @@ private slots:
         QCOMPARE(ListFilesInFolder(dir.path() + '/', pattern).size(), names.size());
     }
 
-    void isExistingFile()
-    {
-        QTemporaryDir dir;
-        writeFile(dir.filePath("a.png"), "x", QFile::WriteOwner); // not readable, still exists
-        QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600) == 0);
-        QVERIFY(IsExistingFile(dir.filePath("a.png")));
-        QVERIFY(!IsExistingFile(dir.path()));
-        QVERIFY(!IsExistingFile(dir.path() + '/'));
-        QVERIFY(!IsExistingFile(dir.filePath("missing")));
-        QVERIFY(!IsExistingFile(dir.filePath("fifo"))); // answers at once, never blocks
-    }
-
     void unsafeNames_data()
     {
         QTest::addColumn<QString>("name");

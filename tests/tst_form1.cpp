@@ -84,7 +84,8 @@ private slots:
     {
         m_app = m_dir.filePath(QStringLiteral("app%1").arg(QRandomGenerator::global()->generate()));
         QDir().mkpath(m_app);
-        m_store = std::make_unique<SettingsStore>(m_app + "/settings.conf");
+        keepSettingsIn(m_app + "/settings");
+        m_store = std::make_unique<SettingsStore>();
         m_dialogs = FakeDialogs();
     }
 

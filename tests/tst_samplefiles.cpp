@@ -18,7 +18,8 @@ private slots:
         const QString app = dir.filePath("app");
         writeFile(app + "/Samples/a.png", "x");
         writeFile(app + "/Samples/b.png", "x");
-        SettingsStore store(dir.filePath("s.conf"));
+        keepSettingsIn(dir.path());
+        SettingsStore store;
         Settings settings(store);
         FakeDialogs dialogs;
         Rows rows;
@@ -58,7 +59,8 @@ private slots:
         const QString app = dir.filePath("app");
         writeFile(app + "/Samples/a.png", "x");
         writeFile(dir.filePath("build/Samples/old.png"), "x");
-        SettingsStore store(dir.filePath("s.conf"));
+        keepSettingsIn(dir.path());
+        SettingsStore store;
         Settings settings(store);
         RecordSampleFiles(settings, dir.filePath("build"));
         QFile::remove(dir.filePath("build/Samples/old.png"));

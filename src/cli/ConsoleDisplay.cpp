@@ -3,6 +3,7 @@
 #include "core/PathHelpers.h"
 #include "platform/Console.h"
 #include "platform/EventPump.h"
+#include "platform/LineBreaks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,13 +33,6 @@ QString progressLine(int started, int total, int percent, QString name, int colu
 }
 } // namespace
 
-QString terminalText(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
 QString printable(QString text)
 {
     for (QChar &c : text) {
@@ -51,7 +45,7 @@ QString printable(QString text)
 void complain(const QString &text)
 {
     Console::write(Console::Stream::Err,
-                   QStringLiteral("quorbel: ") + terminalText(text) + QLatin1Char('\n'));
+                   QStringLiteral("quorbel: ") + withLineFeeds(text) + QLatin1Char('\n'));
 }
 
 ConsoleDisplay::ConsoleDisplay(int total, int progressColumns)
@@ -91,7 +85,7 @@ void ConsoleDisplay::batchEnded(const BatchSummary &summary)
         result.source = printable(result.source);
         result.reason = printable(result.reason);
     }
-    Console::write(Console::Stream::Out, terminalText(summaryText(shown)) + QLatin1Char('\n'));
+    Console::write(Console::Stream::Out, withLineFeeds(summaryText(shown)) + QLatin1Char('\n'));
 }
 
 void ConsoleDisplay::letEventsRun()

@@ -56,8 +56,6 @@ private:
     int m_reports = 0;
 };
 
-// The window's texts end lines with CR LF (or a lone CR); a terminal wants LF.
-QString terminalText(QString text);
 // A text with its control characters shown as "?": on a terminal they would act.
 QString printable(QString text);
 // A message on standard error, named as the program's.

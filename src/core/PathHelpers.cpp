@@ -1,23 +1,20 @@
 #include "PathHelpers.h"
 
 #include "RowSource.h"
-#include "platform/AppError.h"
-#include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 
-QChar separatorOf(PathFlavour flavour)
+namespace {
+constexpr QLatin1Char separator('/');
+} // namespace
+
+QString FileNameOf(const QString &path)
 {
-    return flavour == PathFlavour::Windows ? QLatin1Char('\\') : QLatin1Char('/');
+    return path.mid(path.lastIndexOf(separator) + 1);
 }
 
-QString FileNameOf(const QString &path, PathFlavour flavour)
+QString FolderOf(const QString &path)
 {
-    return path.mid(path.lastIndexOf(separatorOf(flavour)) + 1);
-}
-
-QString FolderOf(const QString &path, PathFlavour flavour)
-{
-    const qsizetype p = path.lastIndexOf(separatorOf(flavour));
+    const qsizetype p = path.lastIndexOf(separator);
     return p < 0 ? QString() : path.left(p + 1);
 }
 
@@ -29,7 +26,7 @@ QString StripExtension(const QString &name)
 
 namespace {
 // One left-to-right pass: each non-overlapping doubled separator becomes one.
-QString collapseOnce(QStringView text, QChar separator)
+QString collapseOnce(QStringView text)
 {
     const QChar doubled[] = {separator, separator};
     qsizetype at = text.indexOf(QStringView(doubled, 2));
@@ -48,23 +45,21 @@ QString collapseOnce(QStringView text, QChar separator)
 }
 } // namespace
 
-QString CollapseBackslashes(const QString &path, PathFlavour flavour)
+QString CollapseBackslashes(const QString &path)
 {
-    const QChar separator = separatorOf(flavour);
     const QChar pair[] = {separator, separator};
     const QStringView doubled(pair, 2);
     if (!path.startsWith(separator)) {
         if (!path.contains(doubled))
             return path; // the usual case: shares the text, no copy
-        return collapseOnce(path, separator);
+        return collapseOnce(path);
     }
     qsizetype k = 0;
     while (k < path.size() && path[k] == separator)
         ++k;
-    const qsizetype leadLength = flavour == PathFlavour::Windows ? 2 : 1;
-    if (k == leadLength && path.indexOf(doubled, k) < 0)
+    if (k == 1 && path.indexOf(doubled, k) < 0)
         return path;
-    return QString(leadLength, separator) + collapseOnce(QStringView(path).mid(k), separator);
+    return QString(1, separator) + collapseOnce(QStringView(path).mid(k));
 }
 
 bool PathExists(const QString &path)
@@ -76,26 +71,6 @@ bool IsFolder(const QString &path)
 {
     const int attributes = FileSystem::attributes(path);
     return attributes >= 0 && (attributes & FileSystem::Attr::Directory);
-}
-
-void DeleteFileSafe(const QString &path)
-{
-    EventPump::letEventsRun();
-    if (!FileSystem::deleteFile(path))
-        ForceDeleteFile(path);
-}
-
-void ForceDeleteFile(const QString &path)
-{
-    FileSystem::forceDeleteFile(path);
-}
-
-void WriteFileIfMissing(const QByteArray &bytes, const QString &path)
-{
-    EventPump::letEventsRun();
-    if (PathExists(path))
-        return;
-    FileSystem::writeNewFile(path, bytes, 0700);
 }
 
 bool ListContains(const RowSource &list, const QString &text)

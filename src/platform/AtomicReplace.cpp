@@ -140,7 +140,7 @@ Outcome replaceFile(const QString &target, const QByteArray &bytes, const QStrin
         fd = createHidden(folder, ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666, &hidden);
     if (fd < 0) {
         const int err = errno;
-        if (hadFile && (err == EACCES || err == EPERM))
+        if (hadFile && isRefusal(err))
             return writeInPlace(t, old, bytes);
         return outcomeFor(err);
     }
@@ -164,7 +164,7 @@ Outcome replaceFile(const QString &target, const QByteArray &bytes, const QStrin
         err = errno;
         unlink(hidden.constData());
         // A sticky folder refuses to replace another's file by name.
-        if (hadFile && (err == EACCES || err == EPERM))
+        if (hadFile && isRefusal(err))
             return writeInPlace(t, old, bytes);
         return outcomeFor(err);
     }

@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include "AppError.h"
+#include "LineBreaks.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -27,27 +28,20 @@ void logMessage(const QString &title, const QString &text)
         file.write(line.toUtf8() + '\n');
     }
 }
-
-QString withLineBreaks(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
 } // namespace
 
 void QtDialogs::message(QWidget *owner, const QString &text, const QString &title, Icon icon)
 {
     logMessage(title, text);
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
-                    withLineBreaks(text), QMessageBox::Ok, owner);
+                    withLineFeeds(text), QMessageBox::Ok, owner);
     box.exec();
 }
 
 bool QtDialogs::askYesNo(QWidget *owner, const QString &text, const QString &title)
 {
     logMessage(title, text);
-    QMessageBox box(QMessageBox::NoIcon, title, withLineBreaks(text),
+    QMessageBox box(QMessageBox::NoIcon, title, withLineFeeds(text),
                     QMessageBox::Yes | QMessageBox::No, owner);
     return box.exec() == QMessageBox::Yes;
 }
@@ -56,7 +50,7 @@ QString QtDialogs::inputBox(QWidget *owner, const QString &prompt, const QString
                             const QString &defaultText)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(owner, title, withLineBreaks(prompt),
+    const QString answer = QInputDialog::getText(owner, title, withLineFeeds(prompt),
                                                  QLineEdit::Normal, defaultText, &ok);
     return ok ? answer : QString();
 }

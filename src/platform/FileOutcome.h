@@ -15,5 +15,11 @@ enum class Outcome
 
 // What a failed system call's error number means here.
 Outcome outcomeFor(int err);
+// The error number a report shows for it: PermissionDenied, PathNotFound or
+// PathFileAccess.
+int errorNumberFor(int err);
+// True when the system refused for lack of permission (not for a read-only
+// file system).
+bool isRefusal(int err);
 
 } // namespace SafeFile

@@ -1,5 +1,5 @@
-// The program's only window onto the file system: attributes, listings, existence,
-// deletion, exclusive creation and the private staging folder.
+// The program's window onto the file system: attributes, listings, existence
+// and the folders it works in.
 #pragma once
 
 #include <QByteArray>
@@ -31,10 +31,6 @@ bool fitsPathLimit(const QString &path);
 
 // True when the path's modification time can be read.
 bool pathExists(const QString &path);
-
-// A regular file (after links) that opens without read or write access.
-// FIFOs, sockets and devices answer false and are never opened for reading.
-bool isExistingFile(const QString &path);
 
 // Which folder a listing read, whatever path led there.
 struct FolderId
@@ -75,15 +71,8 @@ bool wildcardMatch(const QString &pattern, const QString &name);
 // numbers (p1, p3, p10), the same whatever the locale. Listings come in it.
 bool comesBefore(QStringView a, QStringView b);
 
-bool deleteFile(const QString &path);
-// Also removes a file that is read-only for its owner.
-bool forceDeleteFile(const QString &path);
-
-// Creates a file that must not exist yet (never through a link) and writes
-// all bytes; throws AppError on any failure and leaves no partial file.
-void writeNewFile(const QString &path, const QByteArray &bytes, int mode);
-
-// `TEMP` when set, else a folder private to this user (created 0700).
+// `TEMP` when set, else `XDG_RUNTIME_DIR`, else a folder private to this user
+// (created 0700); always an absolute path.
 // Throws AppError when the private folder exists but is not ours alone.
 QString stagingFolder();
 

@@ -119,26 +119,12 @@ qsizetype insertionPoint(QList<Line> &lines)
     }
     return at;
 }
-
-QString nativeFileName()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Vandrell/Quorbel.conf");
-}
 } // namespace
-
-SettingsStore::SettingsStore() = default;
-
-SettingsStore::SettingsStore(const QString &iniFile) : m_iniFile(iniFile) {}
 
 QString SettingsStore::fileName() const
 {
-    return m_iniFile.isEmpty() ? nativeFileName() : m_iniFile;
-}
-
-bool SettingsStore::contains(const QString &key) const
-{
-    return lineOfKey(linesOf(readAll(fileName())), key) >= 0;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Vandrell/Quorbel.conf");
 }
 
 QString SettingsStore::read(const QString &key, const QString &defaultText) const

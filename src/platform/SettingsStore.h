@@ -9,19 +9,10 @@
 class SettingsStore
 {
 public:
-    // The user's own store.
-    SettingsStore();
-    // A store kept in the given INI file (tests, portable use).
-    explicit SettingsStore(const QString &iniFile);
-
-    bool contains(const QString &key) const;
     // The stored text, or `defaultText` when the key is absent.
     QString read(const QString &key, const QString &defaultText) const;
     // Never throws: a store that cannot be written must not end the program.
     void write(const QString &key, const QString &value);
 
     QString fileName() const;
-
-private:
-    QString m_iniFile; // empty: the native store
 };

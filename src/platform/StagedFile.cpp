@@ -27,8 +27,7 @@ void stageFileIfMissing(const QString &path, const QByteArray &bytes)
     if (fd < 0) {
         const int err = errno;
         throw AppError(
-            err == EACCES || err == EPERM ? ErrorNumber::PermissionDenied
-                                          : ErrorNumber::PathNotFound,
+            isRefusal(err) ? ErrorNumber::PermissionDenied : ErrorNumber::PathNotFound,
             QStringLiteral("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(strerror(err))));
     }
     int err = 0;

@@ -91,8 +91,7 @@ WorkFolder::WorkFolder(const QString &stagingFolder)
     QByteArray made = staging + '/' + NewWorkPrefix + "XXXXXX";
     if (!mkdtemp(made.data())) {
         const int err = errno;
-        throw AppError(err == EACCES || err == EPERM ? ErrorNumber::PermissionDenied
-                                                     : ErrorNumber::PathNotFound,
+        throw AppError(isRefusal(err) ? ErrorNumber::PermissionDenied : ErrorNumber::PathNotFound,
                        QStringLiteral("Cannot create a work folder in %1: %2")
                            .arg(stagingFolder, QString::fromLocal8Bit(strerror(err))));
     }

@@ -148,15 +148,9 @@ void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &re
     subDirectories(folders, recurse, walk);
 }
 
-bool IsExistingFile(const QString &path)
-{
-    return FileSystem::isExistingFile(path);
-}
-
 QStringList ListFilesInFolder(const QString &folder, const QString &pattern)
 {
-    // The listing already keeps regular files only (after links): the same answer
-    // IsExistingFile gives for each of them, without opening every file again.
+    // The listing keeps regular files only (after links), without opening each one.
     return FileSystem::listFiles(withSeparator(folder), pattern);
 }
 

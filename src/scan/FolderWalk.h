@@ -1,5 +1,5 @@
 // Turning folders into file paths: the breadth-first walk, file matching by
-// wildcard, the existence test and the screen for unsafe folder names.
+// wildcard and the screen for unsafe folder names.
 #pragma once
 
 #include "platform/FileSystem.h"
@@ -59,7 +59,6 @@ void GetSubDirectories2016(QStringList &folders, bool recurse, ErrorReporter &re
                            const std::atomic_bool &stop = NeverStop, WalkGaps *gaps = nullptr);
 
 QStringList ListFilesInFolder(const QString &folder, const QString &pattern);
-bool IsExistingFile(const QString &path);
 bool HasUnsafeCharacters(const QString &name);
 
 // Where a walk hands its findings.

@@ -116,6 +116,12 @@ inline void writeFile(const QString &path, const QByteArray &bytes,
     file.setPermissions(permissions);
 }
 
+// The user's own settings store is kept under `folder`, as XDG_CONFIG_HOME directs.
+inline void keepSettingsIn(const QString &folder)
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder));
+}
+
 inline QByteArray readFile(const QString &path)
 {
     QFile file(path);

@@ -19,7 +19,8 @@ private slots:
             throw AppError(5, QStringLiteral("Boom"));
         });
         trap.run(102, [&] { ran << "102"; });
-        if (trap.test(104, [&]() -> bool { throw AppError(13, QStringLiteral("Type mismatch")); }))
+        if (trap.holdsOrErred(
+                104, [&]() -> bool { throw AppError(13, QStringLiteral("Type mismatch")); }))
             ran << "guarded";
         QCOMPARE(ran, (QStringList{"100", "102", "guarded"}));
         QCOMPARE(reporter.reports.size(), 2);

@@ -99,7 +99,7 @@ void Form1::Form_Load()
     ErrorTrap trap(m_reporter, errorLocation("Form1.Form_Load"));
     trap.run(100, [&] { ApplySkin(*this, m_applicationFolder); });
     const QString pointerFile = m_applicationFolder + QStringLiteral("/HAND-M.CUR");
-    if (trap.test(102, [&] { return PathExists(pointerFile); }))
+    if (trap.holdsOrErred(102, [&] { return PathExists(pointerFile); }))
         trap.run(104, [&] { m_pointer.loadHandImage(pointerFile); });
     trap.run(108, [&] {
         if (m_settings.snapshot().isEmpty())
@@ -125,7 +125,8 @@ void Form1::restoreOutputOptions(ErrorTrap &trap)
     trap.run(138, [&] { c.Text2->setText(m_settings.text2()); });
     // Each test reads the setting again; a failing read goes into its branch.
     for (int option = OptionNumber::Size16; option <= OptionNumber::UserDefinedSize; ++option) {
-        if (trap.test(140 + 6 * (option - 1), [&] { return m_settings.iconSize() == option; })) {
+        if (trap.holdsOrErred(140 + 6 * (option - 1),
+                              [&] { return m_settings.iconSize() == option; })) {
             const int label = 142 + 6 * (option - 1);
             trap.run(label, [&] { setOptionState(c.Option[size_t(option)], true); });
             trap.run(label + 2,
@@ -138,7 +139,7 @@ void Form1::restoreOutputOptions(ErrorTrap &trap)
     trap.run(184, [&] {
         setOptionState(c.Option[OptionNumber::SaveBesideSource], m_settings.option9());
     });
-    if (trap.test(186, [&] { return c.Option[OptionNumber::SaveToFolder]->isChecked(); }))
+    if (trap.holdsOrErred(186, [&] { return c.Option[OptionNumber::SaveToFolder]->isChecked(); }))
         trap.run(188, [&] { c.Frame4->setEnabled(true); });
     else
         trap.run(190, [&] { c.Frame4->setEnabled(false); });
@@ -205,7 +206,7 @@ void Form1::PushButton9_Click()
         m_lastFolderDot = m_settings.lastFolderDot();
         chosen = BrowseForFolder(m_dialogs, this, SelectFolderPrompt, m_lastFolderDot);
     });
-    if (trap.test(102, [&] { return chosen.isEmpty(); }))
+    if (trap.holdsOrErred(102, [&] { return chosen.isEmpty(); }))
         return;
     bool endsWithSeparator = false;
     trap.run(104, [&] {

@@ -45,11 +45,11 @@ void ConversionBatch::PushButton2_Click(const BatchRequest &request)
 void ConversionBatch::run(ErrorTrap &trap)
 {
     const RowSource &rows = *m_request->sources;
-    if (trap.test(104, [&] { return rows.numberOfRows() == 0; })) {
+    if (trap.holdsOrErred(104, [&] { return rows.numberOfRows() == 0; })) {
         trap.run(186, [&] { m_observer.batchRefused(BatchObserver::Refusal::NoFiles); });
         return;
     }
-    if (trap.test(106, [&] {
+    if (trap.holdsOrErred(106, [&] {
             const Destination destination = m_request->destination();
             return !(IsFolder(destination.folder) ||
                      destination.rule == Destination::Rule::BesideSource);

@@ -43,9 +43,9 @@ public:
         }
     }
 
-    // The condition's answer; after a reported error, true, so that the
-    // statements it guards still run.
-    template <class Condition> bool test(int label, Condition &&condition)
+    // True when the condition holds, and also when asking it raised an error (which
+    // is reported): the statements it guards then still run.
+    template <class Condition> bool holdsOrErred(int label, Condition &&condition)
     {
         try {
             return condition();

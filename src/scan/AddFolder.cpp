@@ -39,14 +39,14 @@ void addAllFilesInFolder(const AddFolderServices &s)
         if (!answer.isEmpty())
             s.settings.setExtension(answer);
     });
-    if (trap.test(106, [&] { return answer.isEmpty(); }))
+    if (trap.holdsOrErred(106, [&] { return answer.isEmpty(); }))
         return;
     trap.run(108, [&] { folder = s.settings.lastFolder(); });
     trap.run(110, [&] {
         folder =
             BrowseForFolder(s.dialogs, s.owner, QStringLiteral("Please select folder:"), folder);
     });
-    if (trap.test(112, [&] { return folder.isEmpty(); }))
+    if (trap.holdsOrErred(112, [&] { return folder.isEmpty(); }))
         return;
     trap.run(114, [&] { s.settings.setLastFolder(folder); });
     trap.run(116, [&] { s.setPointer(PointerCode::Busy); });

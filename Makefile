@@ -3,7 +3,7 @@ BUILD    ?= build
 PREFIX   ?= /usr/local
 JOBS     ?= 2
 PACKAGES := cmake g++ make qt6-base-dev imagemagick xvfb xauth xdotool openbox x11-utils fonts-liberation desktop-file-utils clang-format
-PACKAGES += librsvg2-bin libqt6svg6
+PACKAGES += librsvg2-bin libqt6svg6 clang-tidy libgdk-pixbuf2.0-bin
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -37,7 +37,7 @@ test: build
 # The unit and widget suites built with AddressSanitizer and UndefinedBehaviorSanitizer.
 SANITIZE_BUILD ?= build-sanitize
 sanitize: deps
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DQUORBEL_SANITIZE=ON
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DQUORBEL_SANITIZE=ON
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 	cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/leaks.supp:print_suppressions=0 \
@@ -76,9 +76,9 @@ format:
 format-check: deps
 	clang-format --dry-run --Werror $(SOURCES)
 
-# Fault-finding checks of .clang-tidy over the program's sources (needs clang-tidy).
+# Fault-finding checks of .clang-tidy over the program's sources; any finding fails.
 tidy: build
-	clang-tidy -p $(BUILD) --quiet $$(git ls-files 'src/*.cpp')
+	git ls-files 'src/*.cpp' | xargs -P$(JOBS) -n4 clang-tidy -p $(BUILD) --quiet --warnings-as-errors='*'
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

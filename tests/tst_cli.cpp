@@ -95,6 +95,7 @@ private slots:
         QVERIFY(makePng(path("src/~t.png"), 64, 64));
         QVERIFY(QImage(path("src/a.png")).save(path("src/c.jpg"), "JPG"));
         writeFile(path("src/bad.png"), "not a picture");
+        writeFile(path("ctl/\x1b[2J\x1b]0;x\x07.png"), "not a picture");
     }
 
     void convertsAtTheSize_data()
@@ -205,6 +206,11 @@ private slots:
         QTest::newRow("a broken picture") << to + QStringList{"src/a.png", "src/bad.png"} << 1
                                           << "1 of 2 files could not be converted"
                                           << "";
+        // A name that would clear the screen and set the title shows its controls as "?".
+        QTest::newRow("a broken picture named with controls")
+            << to + QStringList{"src/a.png", "ctl/\x1b[2J\x1b]0;x\x07.png"} << 1
+            << "ctl/?[2J?]0;x?.png (not a picture that can be read)"
+            << "";
         QTest::newRow("a missing file beside a good one")
             << to + QStringList{"src/a.png", "nothere.png"} << 1 << "Done."
             << "cannot find \"nothere.png\"";
@@ -240,6 +246,7 @@ private slots:
         const Run run = quorbel(arguments);
         QCOMPARE(run.how, QProcess::NormalExit);
         QVERIFY2(run.out.contains(out), qPrintable(run.out));
+        QVERIFY(!run.out.contains(QChar(0x1b)));
         QVERIFY2(run.err.contains(err), qPrintable(run.err));
         if (err.isEmpty()) // no progress line when standard error is not a terminal
             QCOMPARE(run.err, QString());

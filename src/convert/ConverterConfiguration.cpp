@@ -23,7 +23,7 @@ QByteArray converterDelegates(const QString &rsvgConvert)
 
 QString rsvgConvertPath()
 {
-    const QString system = QStringLiteral("/usr/bin/rsvg-convert");
+    QString system = QStringLiteral("/usr/bin/rsvg-convert");
     if (QFileInfo(system).isExecutable())
         return system;
     const QString found = QStandardPaths::findExecutable(QStringLiteral("rsvg-convert"));

@@ -76,7 +76,7 @@ bool isEscapedForm(const QByteArray &text)
 // is stored as earlier versions stored it; QSettings makes and reads that form.
 QByteArray storedForm(const QString &value)
 {
-    const QByteArray plain = value.toUtf8();
+    QByteArray plain = value.toUtf8();
     const bool control =
         std::any_of(plain.cbegin(), plain.cend(), [](char c) { return uchar(c) < 32; });
     if (!isEscapedForm(plain) && !control)

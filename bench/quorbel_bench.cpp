@@ -605,34 +605,10 @@ QImage drawn(const QString &svg, int size, const QString &work)
     return QImage(png);
 }
 
-// RMS over premultiplied RGBA, 0 to 255.
-double rmsError(QImage a, QImage b)
-{
-    a = a.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-    b = b.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-    if (a.isNull() || a.size() != b.size())
-        return 255;
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width() * 4; ++x) {
-            const double d = a.constScanLine(y)[x] - b.constScanLine(y)[x];
-            sum += d * d;
-        }
-    }
-    return std::sqrt(sum / (a.width() * a.height() * 4.0));
-}
-
 // The entries of `source`'s icon made by the batch with `sizes`, by size.
 QMap<int, QImage> batchEntries(const QString &source, const QString &sizes)
 {
-    FakeWindow window;
-    FakeReporter reporter;
-    window.rows << source;
-    window.selectedSize = 7;
-    window.sizeText = sizes;
-    window.selectedDestination = 9;
-    FakeBatch batch(window, reporter);
-    batch.PushButton2_Click();
+    convertBeside({source}, sizes);
     QMap<int, QImage> entries;
     QImageReader reader(source.left(source.lastIndexOf('.')) + ".ico", "ico");
     for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {

@@ -102,40 +102,11 @@ QStringList makeSources(const QString &dir)
             at("dpi.png"),  at("wide.png"),    at("tiny.png"), at("vector.svg")};
 }
 
-QStringList convertAll(const QStringList &sources, const QString &sizeText)
-{
-    FakeWindow window;
-    FakeReporter reporter;
-    window.rows = sources;
-    window.selectedSize = 7;
-    window.sizeText = sizeText;
-    window.selectedDestination = 9;
-    FakeBatch batch(window, reporter);
-    batch.PushButton2_Click();
-    return window.messages + reporter.reports;
-}
-
 QString iconOf(const QString &source)
 {
     return source.left(source.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".ico");
 }
 
-// RMS over premultiplied RGBA, 0 to 255.
-double difference(QImage a, QImage b)
-{
-    a = a.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-    b = b.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-    if (a.size() != b.size())
-        return 255;
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width() * 4; ++x) {
-            const double d = a.constScanLine(y)[x] - b.constScanLine(y)[x];
-            sum += d * d;
-        }
-    }
-    return std::sqrt(sum / (a.width() * a.height() * 4.0));
-}
 QByteArray icoOf(const QImage &image)
 {
     QByteArray bytes;
@@ -186,7 +157,7 @@ private slots:
         QFETCH(QString, sizeText);
         QTemporaryDir dir;
         const QStringList sources = makeSources(dir.path());
-        QCOMPARE(convertAll(sources, sizeText), QStringList{"Done."});
+        QCOMPARE(convertBeside(sources, sizeText), QStringList{"Done."});
         for (const QString &source : sources) {
             const QString icon = iconOf(source);
             const QList<Entry> entries = directoryOf(readFile(icon));
@@ -240,7 +211,7 @@ private slots:
         QTemporaryDir dir;
         const QString source = dir.filePath(QStringLiteral("a.png"));
         artwork({64, 64}).save(source);
-        const QStringList shown = convertAll({source}, sizeText);
+        const QStringList shown = convertBeside({source}, sizeText);
         QVERIFY(shown.value(0).contains(source + QStringLiteral(" (size not accepted)")));
         QVERIFY(!QFile::exists(iconOf(source)));
     }
@@ -311,7 +282,7 @@ private slots:
         green.save(own);
 
         // The designer's picture is a row too: it counts as done, in logo.ico.
-        QCOMPARE(convertAll({logo, own}, QStringLiteral("32,16")), QStringList{"Done."});
+        QCOMPARE(convertBeside({logo, own}, QStringLiteral("32,16")), QStringList{"Done."});
         QVERIFY(!QFile::exists(iconOf(own)));
         QImageReader reader(iconOf(logo), "ico");
         QCOMPARE(reader.imageCount(), 2);
@@ -320,7 +291,7 @@ private slots:
         QCOMPARE(reader.read().pixelColor(8, 8), QColor(Qt::green));
 
         // A single size: each row on its own, as always.
-        QCOMPARE(convertAll({logo, own}, QStringLiteral("16")), QStringList{"Done."});
+        QCOMPARE(convertBeside({logo, own}, QStringLiteral("16")), QStringList{"Done."});
         QCOMPARE(QImage(iconOf(logo), "ICO").pixelColor(8, 8), QColor(Qt::blue));
         QVERIFY(QFile::exists(iconOf(own)));
     }
@@ -336,14 +307,14 @@ private slots:
         QVERIFY(svg.open(QIODevice::WriteOnly));
         svg.write(Svg);
         svg.close();
-        QCOMPARE(convertAll({source}, QStringLiteral("256,16")), QStringList{"Done."});
+        QCOMPARE(convertBeside({source}, QStringLiteral("256,16")), QStringList{"Done."});
         QImageReader reader(iconOf(source), "ico");
         for (const int size : {256, 16}) {
             const QString drawn = dir.filePath(QStringLiteral("drawn.png"));
             QVERIFY(run(rsvg, {"-w", QString::number(size), "-h", QString::number(size), "-o",
                                drawn, source}));
             const QImage entry = reader.read();
-            QVERIFY2(difference(entry, QImage(drawn)) < 1.0, qPrintable(QString::number(size)));
+            QVERIFY2(rmsError(entry, QImage(drawn)) < 1.0, qPrintable(QString::number(size)));
             reader.jumpToNextImage();
         }
     }

@@ -43,19 +43,6 @@ QString wideBluePicture(const QTemporaryDir &dir)
     return path;
 }
 
-// Converts one file beside itself with the user-defined size text.
-QStringList convert(const QString &source, const QString &sizeText)
-{
-    FakeWindow window;
-    FakeReporter reporter;
-    window.rows << source;
-    window.selectedSize = 7;
-    window.sizeText = sizeText;
-    window.selectedDestination = 9;
-    FakeBatch batch(window, reporter);
-    batch.PushButton2_Click();
-    return window.messages + reporter.reports;
-}
 } // namespace
 
 class TestSizeList : public QObject
@@ -99,7 +86,7 @@ private slots:
         qputenv("TEMP", QFile::encodeName(dir.path()));
         const QString source = wideBluePicture(dir);
         const QString icon = dir.filePath(QStringLiteral("wide.ico"));
-        QCOMPARE(convert(source, QStringLiteral("16, 24,32,48,256")), QStringList{"Done."});
+        QCOMPARE(convertBeside({source}, QStringLiteral("16, 24,32,48,256")), QStringList{"Done."});
         const QList<Entry> entries = entriesOf(readFile(icon));
         QCOMPARE(entries.size(), 5);
         const int sizes[] = {256, 48, 32, 24, 16}; // largest first
@@ -119,7 +106,7 @@ private slots:
         QCOMPARE(entry.pixelColor(24, 45).alpha(), 0);
 
         // A single size keeps its meaning: the picture's shape, one entry.
-        QCOMPARE(convert(source, QStringLiteral("48")), QStringList{"Done."});
+        QCOMPARE(convertBeside({source}, QStringLiteral("48")), QStringList{"Done."});
         const QList<Entry> single = entriesOf(readFile(icon));
         QCOMPARE(single.size(), 1);
         QCOMPARE(QSize(single[0].width, single[0].height), QSize(48, 24));
@@ -166,7 +153,7 @@ private slots:
         QTemporaryDir dir;
         qputenv("TEMP", QFile::encodeName(dir.path()));
         const QString source = wideBluePicture(dir);
-        const QStringList shown = convert(source, text);
+        const QStringList shown = convertBeside({source}, text);
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown.first().startsWith(QStringLiteral("Done.")));
         QVERIFY(shown.first().contains(source + QStringLiteral(" (size not accepted)")));

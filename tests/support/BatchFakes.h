@@ -2,6 +2,7 @@
 // or real children.
 #pragma once
 
+#include "TestSupport.h"
 #include "app/BatchDisplay.h"
 #include "app/WaitingDisplay.h"
 #include "convert/ConversionBatch.h"
@@ -138,3 +139,18 @@ private:
     QObject m_context;
     int m_generation = 0;
 };
+
+// Converts the pictures, each icon beside its picture, with the user-defined size
+// text; what the batch showed (its messages, then any error reports).
+inline QStringList convertBeside(const QStringList &sources, const QString &sizeText)
+{
+    FakeWindow window;
+    FakeReporter reporter;
+    window.rows = sources;
+    window.selectedSize = 7;
+    window.sizeText = sizeText;
+    window.selectedDestination = 9;
+    FakeBatch batch(window, reporter);
+    batch.PushButton2_Click();
+    return window.messages + reporter.reports;
+}

@@ -15,6 +15,7 @@
 #include <QQueue>
 #include <QStringList>
 #include <QTest>
+#include <cmath>
 #include <functional>
 #include <unistd.h>
 
@@ -91,6 +92,24 @@ public:
 };
 
 // A PNG with a transparent corner and an opaque disc.
+// How far two pictures differ: RMS over premultiplied RGBA, 0 to 255 (255 when
+// their sizes differ).
+inline double rmsError(QImage a, QImage b)
+{
+    a = a.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    b = b.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    if (a.isNull() || a.size() != b.size())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width() * 4; ++x) {
+            const double d = a.constScanLine(y)[x] - b.constScanLine(y)[x];
+            sum += d * d;
+        }
+    }
+    return std::sqrt(sum / (a.width() * a.height() * 4.0));
+}
+
 inline bool makePng(const QString &path, int width, int height)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -10,10 +10,7 @@ const QString IdleText = QStringLiteral("Progress Bar");
 
 void BatchDisplay::batchRefused(Refusal why)
 {
-    m_view.showMessage(
-        why == Refusal::NoFiles
-            ? QStringLiteral("No files added.")
-            : QStringLiteral("Folder does not exist. Please select another folder."));
+    m_view.showMessage(refusalText(why));
 }
 
 void BatchDisplay::batchStarting()

@@ -48,22 +48,18 @@ void complain(const QString &text)
                    QStringLiteral("quorbel: ") + withLineFeeds(text) + QLatin1Char('\n'));
 }
 
-ConsoleDisplay::ConsoleDisplay(int total, int progressColumns)
-    : m_total(total), m_columns(progressColumns)
-{
-}
+ConsoleDisplay::ConsoleDisplay(int progressColumns) : m_columns(progressColumns) {}
 
 void ConsoleDisplay::batchRefused(Refusal why)
 {
     clearLine();
-    complain(why == Refusal::NoFiles
-                 ? QStringLiteral("No files added.")
-                 : QStringLiteral("Folder does not exist. Please select another folder."));
+    complain(refusalText(why));
 }
 
 void ConsoleDisplay::fileStarting(const FileStart &file)
 {
     m_started = std::max(m_started, file.row);
+    m_total = file.rowCount;
     m_percent = std::clamp(int(std::nearbyint(double(file.row) / file.rowCount * 100.0)), 0, 100);
     m_name = printable(FileNameOf(file.source));
     m_waiting.clear();

@@ -15,7 +15,7 @@ class ConsoleDisplay final : public BatchObserver
 
 public:
     // `progressColumns` 0: no progress line (standard error is not a terminal).
-    ConsoleDisplay(int total, int progressColumns);
+    explicit ConsoleDisplay(int progressColumns);
 
     void batchRefused(Refusal why) override;
     void batchStarting() override {}

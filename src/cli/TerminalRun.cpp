@@ -140,7 +140,7 @@ int convert(const CliOptions &options, SettingsStore &store)
     }
 
     request.sources = &collected;
-    ConsoleDisplay display(collected.numberOfRows(), columns);
+    ConsoleDisplay display(columns);
     ConversionBatch batch(display, reporter);
     running = &batch;
     batch.PushButton2_Click(request);

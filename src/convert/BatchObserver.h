@@ -59,6 +59,8 @@ public:
         NoFiles,
         NoFolder
     };
+    // What the user is told when a batch is refused.
+    static QString refusalText(Refusal why);
 
     virtual ~BatchObserver() = default;
     virtual void batchRefused(Refusal why) = 0;

@@ -4,6 +4,13 @@ namespace {
 constexpr int ListedFailures = 10;
 } // namespace
 
+QString BatchObserver::refusalText(Refusal why)
+{
+    return why == Refusal::NoFiles
+               ? QStringLiteral("No files added.")
+               : QStringLiteral("Folder does not exist. Please select another folder.");
+}
+
 QList<FileResult> BatchSummary::failed() const
 {
     QList<FileResult> list;

@@ -2,12 +2,10 @@
 
 #include "SizeList.h"
 
-#include <QFile>
+#include "platform/RegularFile.h"
+
 #include <QImageReader>
 #include <algorithm>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 QString protectFromPrintfPatterns(const QString &path)
 {
@@ -102,23 +100,21 @@ QStringList singleArguments(const PictureInput &picture, const QString &sizeText
 }
 } // namespace
 
+bool isVectorPictureName(const QString &name)
+{
+    return name.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive) ||
+           name.endsWith(QStringLiteral(".svgz"), Qt::CaseInsensitive);
+}
+
 PictureInput pictureInput(const QString &path, const QString &inputName)
 {
     PictureInput picture;
     picture.path = path;
     picture.name = inputName;
-    picture.vector = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive) ||
-                     path.endsWith(QStringLiteral(".svgz"), Qt::CaseInsensitive);
-    // Not blocking: a FIFO put there since the source was checked must not hold us.
-    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st;
-    QFile file;
-    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        QImageReader reader(&file);
+    picture.vector = isVectorPictureName(path);
+    if (const auto file = FileSystem::openRegularFile(path)) {
+        QImageReader reader(file.get());
         picture.size = reader.size();
-    } else if (fd >= 0) {
-        close(fd);
     }
     return picture;
 }

@@ -20,6 +20,9 @@ struct PictureInput
     bool vector = false;
 };
 
+// Whether the converter reads `name` as a vector picture (SVG, SVGZ).
+bool isVectorPictureName(const QString &name);
+
 // `inputName` for the picture at `path`, its size read from its header.
 PictureInput pictureInput(const QString &path, const QString &inputName);
 

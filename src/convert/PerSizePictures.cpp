@@ -30,12 +30,6 @@ const QRegularExpression &perSizePattern()
         QStringLiteral(R"(^(.+)[-_]([1-9]\d{0,2})(?:[xX]([1-9]\d{0,2}))?\.([^.]+)$)"));
     return pattern;
 }
-
-QString baseOf(const QString &name)
-{
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? name.left(dot) : name;
-}
 } // namespace
 
 std::optional<PerSizeName> perSizeNameOf(const QString &name)
@@ -52,7 +46,7 @@ std::optional<PerSizeName> perSizeNameOf(const QString &name)
 QMap<int, QString> perSizePictures(const QString &pictureName, const QStringList &folderNames,
                                    const QList<int> &sizes)
 {
-    const QString base = baseOf(pictureName);
+    const QString base = StripExtension(pictureName);
     QMap<int, QString> found;
     for (const QString &name : folderNames) {
         const auto perSize = perSizeNameOf(name);
@@ -66,12 +60,6 @@ QMap<int, QString> perSizePictures(const QString &pictureName, const QStringList
             found.insert(perSize->size, name);
     }
     return found;
-}
-
-bool isVectorPictureName(const QString &name)
-{
-    return name.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive) ||
-           name.endsWith(QStringLiteral(".svgz"), Qt::CaseInsensitive);
 }
 
 PerSizeFinder::PerSizeFinder(const RowSource &rows, int rowCount, const IconSize &size)

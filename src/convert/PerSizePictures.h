@@ -32,9 +32,6 @@ struct PerSizeName
 };
 std::optional<PerSizeName> perSizeNameOf(const QString &name);
 
-// Whether the converter reads `name` as a vector picture (SVG, SVGZ).
-bool isVectorPictureName(const QString &name);
-
 // A batch's view of the rules: its rows and the folders it has listed.
 class PerSizeFinder
 {

@@ -1,5 +1,7 @@
 #include "SizeList.h"
 
+#include "IconCheck.h"
+
 #include <QRegularExpression>
 #include <cmath>
 
@@ -57,7 +59,7 @@ std::optional<QList<int>> parseSizeList(const QString &sizeText)
         for (const QChar c : digits)
             allDigits = allDigits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
         const int size = allDigits ? digits.toInt() : 0;
-        if (size < 1 || size > LargestIconSize)
+        if (size < 1 || size > LargestIconSide)
             return std::nullopt;
         if (!sizes.contains(size))
             sizes << size;

@@ -8,8 +8,6 @@
 #include <QStringList>
 #include <optional>
 
-inline constexpr int LargestIconSize = 256;
-
 bool isSizeList(const QString &sizeText);
 
 // The listed sizes, each once, in the order first typed; nothing when a member is

@@ -49,15 +49,11 @@ void removeEntries(int dirFd)
 // Ends every process of ours still working in a folder: the converter and any helper
 // it started (ImageMagick's delegates) of a program that was killed. Parent-death
 // signals reach only the direct child; the working folder marks them all.
-void endProcessesWorkingIn(int stagingFd, const char *name)
+void endProcessesWorkingIn(int folderFd)
 {
     char folder[PATH_MAX];
-    const int at = openat(stagingFd, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (at < 0)
-        return;
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(at);
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(folderFd);
     const ssize_t length = readlink(self.constData(), folder, sizeof folder - 1);
-    close(at);
     if (length <= 0)
         return;
     const QByteArray wanted(folder, length);
@@ -169,7 +165,7 @@ void removeStaleWorkFolders(const QString &stagingFolder)
             continue;
         // A live batch holds its folder's lock; a killed one's lock went with it.
         if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            endProcessesWorkingIn(stagingFd, name);
+            endProcessesWorkingIn(fd);
             removeEntries(fd);
             unlinkat(stagingFd, name, AT_REMOVEDIR);
         }

@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "cli/CliOptions.h"
 #include "cli/DisplayCheck.h"
+#include "cli/SettingsTroubleLine.h"
 #include "cli/StartPaths.h"
 #include "cli/TerminalRun.h"
 #include "filelist/FileListModel.h"
@@ -31,8 +32,10 @@ int main(int argc, char *argv[])
     } catch (const AppError &) {
         // No staging folder yet: nothing can have been left in it.
     }
+    SettingsTroubleLine troubleLine; // the window says it its own way
     if (wantsTerminal(arguments)) {
         QCoreApplication app(argc, argv);
+        store.tellTroubleTo(&troubleLine);
         return runTerminal(parseCommandLine(QCoreApplication::arguments()), store);
     }
     if (!canOpenWindow(currentDisplayEnvironment(arguments))) {
@@ -46,8 +49,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     guard.reset();
     const CliOptions options = parseCommandLine(QCoreApplication::arguments());
-    if (options.action != CliOptions::Action::Window)
+    if (options.action != CliOptions::Action::Window) {
+        store.tellTroubleTo(&troubleLine);
         return runTerminal(options, store);
+    }
 
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QtDialogs dialogs;

@@ -25,6 +25,24 @@ bool writeBytes(const QByteArray &path)
     return fd >= 0 && close(fd) == 0;
 }
 
+// The real system, with a folder swapped for a link to elsewhere the moment its
+// parent has been listed: after it was found, before it is opened.
+class SwappingSystem final : public WalkSystem
+{
+public:
+    QString parent, name, target;
+    FileSystem::SubfolderListing listSubfolders(const FileSystem::FolderPlace &place,
+                                                FileSystem::OpenFolder *opened) const override
+    {
+        FileSystem::SubfolderListing listing = WalkSystem::listSubfolders(place, opened);
+        if (place.path == parent) {
+            QDir(parent).rename(name, name + ".moved");
+            QFile::link(target, parent + name);
+        }
+        return listing;
+    }
+};
+
 QStringList walk(const FakeTree &tree, QStringList start, bool recurse = true)
 {
     FakeReporter reporter;
@@ -260,6 +278,24 @@ private slots:
         GetSubDirectories2016(folders, true, reporter);
         QCOMPARE(folders,
                  (QStringList{root + "a/b/up/", root + "a/b/up/a/", root + "a/b/up/a/b/"}));
+    }
+
+    void folderSwappedForALink()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + '/';
+        writeFile(root + "tree/a/b/mine.png", "x");
+        writeFile(root + "elsewhere/deep/secret.png", "x");
+        SwappingSystem system;
+        system.parent = root + "tree/a/";
+        system.name = "b";
+        system.target = root + "elsewhere";
+        QStringList rows;
+        FakeReporter reporter;
+        walkFolderTree(root + "tree", "*.png",
+                       {[&](const QStringList &paths) { rows << paths; }, {}}, reporter, NeverStop,
+                       system);
+        QCOMPARE(rows, QStringList{});
     }
 
     void deepFolders()

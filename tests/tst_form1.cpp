@@ -574,6 +574,37 @@ private slots:
         QVERIFY(broken->styleSheet().isEmpty());
     }
 
+    // A record that fails is tried again at once, and each try is reported.
+    void samplesThatCannotBeRecorded()
+    {
+        QVERIFY(QFile::link(m_app + "/Samples", m_app + "/Samples")); // a loop
+        auto w = loadedWindow();
+        QCOMPARE(reports().size(), 2);
+        QVERIFY(reports().at(0).contains("Form_Load at line 108"));
+        QVERIFY(reports().at(1).contains("Form_Load at line 128"));
+    }
+
+    // A settings file that cannot be kept is said once, naming the file.
+    void settingsThatCannotBeSaved()
+    {
+        static const int rerun = rerunWithoutPermissionOverride();
+        if (rerun >= 0) {
+            QCOMPARE(rerun, 0);
+            return;
+        }
+        writeFile(m_store->fileName(), "[General]\n", QFile::ReadOwner);
+        QVERIFY(QFile::setPermissions(QFileInfo(m_store->fileName()).path(),
+                                      QFile::ReadOwner | QFile::ExeOwner));
+        const auto unlock = qScopeGuard([&] {
+            QFile::setPermissions(QFileInfo(m_store->fileName()).path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        auto w = loadedWindow();
+        child<QRadioButton>(*w, "Option3")->click();
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        QVERIFY(m_dialogs.messages.first().text.contains(m_store->fileName()));
+    }
+
     // What is written on the window's face stays readable whatever the desktop's
     // palette: the window forces its face, so its text must go with it.
     void readableUnderEveryPalette_data()

@@ -3,8 +3,21 @@
 #include "platform/AppError.h"
 #include "platform/Settings.h"
 
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
+
+namespace {
+struct HeardTrouble final : SettingsTrouble
+{
+    QStringList heard;
+    void cannotSave(const QString &fileName, const QString &reason) override
+    {
+        heard << fileName + ": " + reason;
+    }
+};
+} // namespace
 
 class TestSettings : public QObject
 {
@@ -150,6 +163,118 @@ private slots:
         Settings(store).setIconSize(5);
         QCOMPARE(readFile(store.fileName()), QByteArray("[General]\nIcon%20Size=5\n"));
         QCOMPARE(store.read("Icon Size", "absent"), "5");
+    }
+
+    // The line endings, repeats and comments a hand-edited file may hold.
+    void fileForms_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("found");
+        QTest::addColumn<QByteArray>("after"); // once "new" is stored under `key`
+        QTest::newRow("no final line end") << QByteArray("[General]\nText2=24") << "Text2"
+                                           << "24" << QByteArray("[General]\nText2=new");
+        QTest::newRow("new key, no final line end")
+            << QByteArray("[General]\nText2=24") << "Text1"
+            << "<absent>" << QByteArray("[General]\nText2=24\nText1=new");
+        QTest::newRow("key twice: the last counts")
+            << QByteArray("[General]\nText2=1\nText2=2\n") << "Text2"
+            << "2" << QByteArray("[General]\nText2=1\nText2=new\n");
+        QTest::newRow("commented out")
+            << QByteArray("[General]\n;Text1=a\n#Text1=b\n") << "Text1"
+            << "<absent>" << QByteArray("[General]\n;Text1=a\n#Text1=b\nText1=new\n");
+    }
+
+    void fileForms()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, key);
+        QTemporaryDir dir;
+        keepSettingsIn(dir.path());
+        SettingsStore store;
+        writeFile(store.fileName(), before);
+        QTEST(store.read(key, "<absent>"), "found");
+        store.write(key, "new");
+        QTEST(readFile(store.fileName()), "after");
+        QCOMPARE(store.read(key, "<absent>"), "new");
+    }
+
+    // Stored exactly as QSettings stores it, with no temporary folder to lean on.
+    void escapedWithoutTemporaryFolder_data()
+    {
+        QTest::addColumn<QString>("text");
+        for (const char *text :
+             {"/x/my\\folder\\new", "two\nlines", "\"q\"", "@x", " lead\\", "x;y\\",
+              "\x01"
+              "9a",
+              "caf\xc3\xa9\\", "\xf0\x9f\x98\x80\t"})
+            QTest::newRow(text) << QString::fromUtf8(text);
+        QTest::newRow("NUL") << QString("a\\") + QChar(0) + "b";
+    }
+
+    void escapedWithoutTemporaryFolder()
+    {
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        keepSettingsIn(dir.path());
+        const QString reference = dir.filePath("reference.conf");
+        QSettings(reference, QSettings::IniFormat).setValue("Text1", text);
+        SettingsStore store;
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(dir.filePath("missing")));
+        store.write("Text1", text);
+        qputenv("TMPDIR", tmpdir);
+        QCOMPARE(readFile(store.fileName()), readFile(reference));
+        QCOMPARE(store.read("Text1", "default"), text);
+    }
+
+    // A file we may not read or write is left as it is, and that is said once.
+    void fileThatCannotBeKept_data()
+    {
+        QTest::addColumn<int>("fileMode");
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("write only") << 0200 << 0700 << false;
+        QTest::newRow("read only") << 0400 << 0700 << false;
+        QTest::newRow("folder read only") << 0600 << 0500 << false;
+        QTest::newRow("ours") << 0600 << 0700 << true;
+    }
+
+    void fileThatCannotBeKept()
+    {
+        static const int child = rerunWithoutPermissionOverride();
+        if (child >= 0) {
+            QCOMPARE(child, 0);
+            return;
+        }
+        QFETCH(int, fileMode);
+        QFETCH(int, folderMode);
+        QFETCH(bool, kept);
+        QTemporaryDir dir;
+        keepSettingsIn(dir.path());
+        HeardTrouble trouble;
+        SettingsStore store;
+        store.tellTroubleTo(&trouble);
+        const QString file = store.fileName();
+        const QByteArray before = "[General]\nText1=/x/\nIcon%20Size=2\n";
+        writeFile(file, before);
+        const QByteArray folder = QFile::encodeName(QFileInfo(file).path());
+        chmod(QFile::encodeName(file).constData(), mode_t(fileMode));
+        chmod(folder.constData(), mode_t(folderMode));
+        Settings settings(store);
+        settings.setIconSize(3);
+        settings.setText2("16");
+        chmod(folder.constData(), 0700);
+        chmod(QFile::encodeName(file).constData(), 0600);
+        if (kept) {
+            QVERIFY(trouble.heard.isEmpty());
+            QCOMPARE(readFile(file), "[General]\nText1=/x/\nIcon%20Size=3\nText2=16\n");
+        } else {
+            QCOMPARE(readFile(file), before);
+            QCOMPARE(trouble.heard.size(), 1);
+            QVERIFY2(trouble.heard.first().startsWith(file + ": "),
+                     qPrintable(trouble.heard.first()));
+        }
     }
 };
 

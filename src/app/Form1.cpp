@@ -37,7 +37,7 @@ const QString SelectFolderPrompt = QStringLiteral("Please select folder:");
 } // namespace
 
 Form1::Form1(Dialogs &dialogs, SettingsStore &store, QString applicationFolder, QWidget *parent)
-    : QWidget(parent), m_dialogs(dialogs), m_settings(store),
+    : QWidget(parent), m_dialogs(dialogs), m_store(store), m_settings(store),
       m_applicationFolder(std::move(applicationFolder)), m_model(new FileListModel(this)),
       m_controls(buildForm1Controls(*this, *m_model, m_pointer)),
       m_batchWindow(*this, m_controls, *m_model, m_pointer, m_dialogs, m_applicationTitle),
@@ -52,9 +52,13 @@ Form1::Form1(Dialogs &dialogs, SettingsStore &store, QString applicationFolder, 
     m_controls.ListView1->setHandlers(m_listHandlers.get());
     connectHandlers();
     m_endProgram = [] { EventPump::endProgramNow(); };
+    m_store.tellTroubleTo(&m_settingsTrouble);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    m_store.tellTroubleTo(nullptr);
+}
 
 void Form1::connectHandlers()
 {
@@ -102,6 +106,11 @@ void Form1::Form_Load()
     if (trap.holdsOrErred(102, [&] { return PathExists(pointerFile); }))
         trap.run(104, [&] { m_pointer.loadHandImage(pointerFile); });
     trap.run(108, [&] {
+        if (m_settings.snapshot().isEmpty())
+            RecordSampleFiles(m_settings, m_applicationFolder);
+    });
+    // Asked again: a record that failed above gets a second chance, and says so.
+    trap.run(128, [&] {
         if (m_settings.snapshot().isEmpty())
             RecordSampleFiles(m_settings, m_applicationFolder);
     });

@@ -4,6 +4,7 @@
 
 #include "Form1BatchWindow.h"
 #include "Form1Layout.h"
+#include "SettingsTroubleBox.h"
 #include "WindowPointer.h"
 #include "convert/ConversionBatch.h"
 #include "filelist/FileListHandlers.h"
@@ -87,6 +88,7 @@ private:
     void setOptionState(QRadioButton *option, bool selected);
 
     Dialogs &m_dialogs;
+    SettingsStore &m_store;
     Settings m_settings;
     QString m_applicationFolder;
     QString m_applicationTitle = QStringLiteral("Quorbel");
@@ -96,6 +98,7 @@ private:
     WindowPointer m_pointer{*this};
     Form1Controls m_controls;
     DialogErrorReporter m_reporter{m_dialogs, *this};
+    SettingsTroubleBox m_settingsTrouble{m_dialogs, *this, m_applicationTitle};
     Form1BatchWindow m_batchWindow;
     ConversionBatch m_batch;
     std::unique_ptr<FileListHandlers> m_listHandlers;

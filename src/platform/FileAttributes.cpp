@@ -75,12 +75,20 @@ int attributes(const QString &path)
     if (lstat(p.constData(), &link) != 0)
         return -1;
     struct stat target = link;
+    if (S_ISLNK(link.st_mode) && stat(p.constData(), &target) != 0)
+        target = link;
+    const qsizetype slash = p.lastIndexOf('/');
+    return PosixIo::attributeValue(link, target, p.constData() + slash + 1);
+}
+
+} // namespace FileSystem
+
+int PosixIo::attributeValue(const struct stat &link, const struct stat &target, const char *name)
+{
+    using namespace FileSystem;
     int value = 0;
-    if (S_ISLNK(link.st_mode)) {
+    if (S_ISLNK(link.st_mode))
         value |= Attr::ReparsePoint;
-        if (stat(p.constData(), &target) != 0)
-            target = link;
-    }
     if (S_ISDIR(target.st_mode))
         value |= Attr::Directory;
     if (S_ISREG(target.st_mode))
@@ -88,14 +96,15 @@ int attributes(const QString &path)
     // As on Windows, read-only speaks of files; folders never carry it.
     if (!S_ISDIR(target.st_mode) && !(target.st_mode & S_IWUSR))
         value |= Attr::ReadOnly;
-    const qsizetype slash = p.lastIndexOf('/');
-    const QByteArray name = p.mid(slash + 1);
-    if (name.startsWith('.') && name != "." && name != "..")
+    const QByteArrayView n(name);
+    if (n.startsWith('.') && n != "." && n != "..")
         value |= Attr::Hidden;
     if (S_ISDIR(target.st_mode) && isPseudoFileSystem(fileSystemTypeOf(target.st_dev)))
         value |= Attr::Hidden | Attr::System;
     return value;
 }
+
+namespace FileSystem {
 
 bool isVolumeRoot(const QString &path)
 {
@@ -116,6 +125,16 @@ bool fitsPathLimit(const QString &path)
     if (path.size() * 3 < PATH_MAX)
         return true;
     return encoded(path).size() < PATH_MAX;
+}
+
+bool fitsPathLimit(qsizetype encodedBytes)
+{
+    return encodedBytes < PATH_MAX;
+}
+
+qsizetype encodedSize(const QString &path)
+{
+    return encoded(path).size();
 }
 
 bool pathExists(const QString &path)

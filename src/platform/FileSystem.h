@@ -28,6 +28,9 @@ bool isHiddenFile(const QString &path);
 // True when a path or name is shorter than the system's limit (PATH_MAX bytes
 // as the file system stores it).
 bool fitsPathLimit(const QString &path);
+bool fitsPathLimit(qsizetype encodedBytes);
+// A name's or path's length as the file system stores it.
+qsizetype encodedSize(const QString &path);
 
 // True when the path's modification time can be read.
 bool pathExists(const QString &path);
@@ -48,6 +51,9 @@ inline size_t qHash(const FolderId &id, size_t seed = 0)
 struct SubfolderListing
 {
     QStringList names;
+    // Beside each name, its attribute value and identity as the listing found it.
+    QList<int> values;
+    QList<FolderId> ids;
     int error = 0;  // 0, or PermissionDenied, PathNotFound, PathFileAccess
     QString reason; // the system's words for the error
     FolderId id;
@@ -55,15 +61,62 @@ struct SubfolderListing
     // they decode: no text could name them.
     QStringList undecodable;
 };
+
+// A folder held by its descriptor, so that what is listed below it is what was
+// found there, whatever its path leads to meanwhile.
+class OpenFolder
+{
+public:
+    OpenFolder() = default;
+    explicit OpenFolder(int descriptor) : m_fd(descriptor) {}
+    ~OpenFolder() { close(); }
+    OpenFolder(OpenFolder &&other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+    OpenFolder &operator=(OpenFolder &&other) noexcept
+    {
+        if (this != &other) {
+            close();
+            m_fd = other.m_fd;
+            other.m_fd = -1;
+        }
+        return *this;
+    }
+    OpenFolder(const OpenFolder &) = delete;
+    OpenFolder &operator=(const OpenFolder &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    int descriptor() const { return m_fd; }
+    void close();
+
+private:
+    int m_fd = -1;
+};
+
+// Where a walk reaches a folder: one it starts from by its path (which may be a
+// link), every folder below by its name in its parent, never through a link.
+struct FolderPlace
+{
+    QString path;                       // with its trailing separator
+    qsizetype pathBytes = 0;            // the path's length as the system takes it
+    const OpenFolder *parent = nullptr; // none for a starting folder
+    QString name;
+    FolderId id; // as its parent's listing found it
+};
+
 // The real subfolders, in listing order: a link to a folder is none, so a walk
 // never leaves the tree through one. A folder that can be read but not searched
 // fails with PermissionDenied: nothing in it could be opened.
 SubfolderListing listSubfolders(const QString &folder);
+// The same, reached as `place` says; the folder stays open in `opened`. A
+// parent's descriptor that was let go is stood in for by the path, and then
+// the folder must be the one its parent's listing found.
+SubfolderListing listSubfolders(const FolderPlace &place, OpenFolder *opened);
 
 // Regular files (after links) whose names match a wildcard pattern, hidden ones
 // included, in listing order; names that do not decode exactly are left out (and
 // added to `undecodable` when given). Throws AppError when the folder cannot be read.
 QStringList listFiles(const QString &folder, const QString &pattern,
+                      QStringList *undecodable = nullptr);
+QStringList listFiles(const OpenFolder &folder, const QString &pattern,
                       QStringList *undecodable = nullptr);
 bool wildcardMatch(const QString &pattern, const QString &name);
 

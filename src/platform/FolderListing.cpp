@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include <climits>
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -44,16 +46,52 @@ bool isRegularAfterLinks(int dirFd, const char *name)
 
 } // namespace
 
-SubfolderListing listSubfolders(const QString &folder)
+void OpenFolder::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+namespace {
+
+FolderId idOf(const struct stat &st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), true};
+}
+
+// Opens the folder a walk reaches at `place`; -1 with errno set when it cannot.
+int openPlace(const FolderPlace &place)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    if (!place.parent)
+        return open(encoded(place.path).constData(), flags);
+    if (place.parent->isOpen())
+        return openat(place.parent->descriptor(), encoded(place.name).constData(),
+                      flags | O_NOFOLLOW);
+    // Its parent was let go: the path may lead anywhere now, so it must lead to
+    // the very folder that was found.
+    const int fd = open(encoded(place.path).constData(), flags | O_NOFOLLOW);
+    struct stat st;
+    if (fd >= 0 && place.id.known && (fstat(fd, &st) != 0 || idOf(st) != place.id)) {
+        close(fd);
+        errno = ENOENT;
+        return -1;
+    }
+    return fd;
+}
+
+// Lists the subfolders of the open folder `dirFd`, which it takes over.
+SubfolderListing listOpen(int dirFd, qsizetype pathBytes)
 {
     SubfolderListing result;
     const auto fail = [&result](int err) {
         result.error = errorNumberFor(err);
         result.reason = QString::fromLocal8Bit(strerror(err));
     };
-    const int dirFd = open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
-        fail(errno);
+        // A link or a file found where the folder was: nothing of ours to list.
+        fail(errno == ELOOP ? ENOENT : errno);
         return result;
     }
     if (faccessat(dirFd, ".", X_OK, AT_EACCESS) != 0) {
@@ -69,40 +107,52 @@ SubfolderListing listSubfolders(const QString &folder)
     }
     struct stat self;
     if (fstat(dirFd, &self) == 0)
-        result.id = {quint64(self.st_dev), quint64(self.st_ino), true};
+        result.id = idOf(self);
+    struct Entry
+    {
+        QString name;
+        int value;
+        FolderId id;
+    };
+    QList<Entry> found;
     errno = 0;
     while (const dirent *entry = readdir(dir)) {
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        bool isDir = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN) {
-            struct stat st;
-            isDir = fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
+            continue;
+        struct stat st;
+        if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode)) {
+            errno = 0;
+            continue;
         }
-        if (isDir)
-            (decodesExactly(name) ? result.names : result.undecodable).append(decoded(name));
+        if (!decodesExactly(name)) {
+            result.undecodable.append(decoded(name));
+        } else {
+            // Beyond the system's limit no path could reach it, as lstat would say.
+            const bool reachable = pathBytes + qsizetype(strlen(name)) + 1 < PATH_MAX;
+            found.append(
+                {decoded(name), reachable ? PosixIo::attributeValue(st, st, name) : -1, idOf(st)});
+        }
         errno = 0;
     }
     if (errno != 0)
         fail(errno);
     closedir(dir);
-    std::sort(result.names.begin(), result.names.end(), comesBefore);
+    std::sort(found.begin(), found.end(),
+              [](const Entry &a, const Entry &b) { return comesBefore(a.name, b.name); });
+    for (const Entry &entry : std::as_const(found)) {
+        result.names.append(entry.name);
+        result.values.append(entry.value);
+        result.ids.append(entry.id);
+    }
     return result;
 }
 
-QStringList listFiles(const QString &folder, const QString &pattern, QStringList *undecodable)
+QStringList listOpenFiles(int dirFd, const QString &pattern, QStringList *undecodable)
 {
     QStringList names;
-    const int dirFd = open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
-        const int number = errorNumberFor(errno);
-        if (number == ErrorNumber::PathNotFound)
-            return names; // like a search that finds nothing
-        throw AppError(number, number == ErrorNumber::PermissionDenied
-                                   ? QStringLiteral("Permission denied")
-                                   : QStringLiteral("Path/File access error"));
-    }
     // Without search permission no entry could be opened, so none exists for us.
     if (faccessat(dirFd, ".", X_OK, AT_EACCESS) != 0) {
         close(dirFd);
@@ -128,6 +178,44 @@ QStringList listFiles(const QString &folder, const QString &pattern, QStringList
     closedir(dir);
     std::sort(names.begin(), names.end(), comesBefore);
     return names;
+}
+
+} // namespace
+
+SubfolderListing listSubfolders(const QString &folder)
+{
+    return listSubfolders(FolderPlace{folder, encodedSize(folder), nullptr, {}, {}}, nullptr);
+}
+
+SubfolderListing listSubfolders(const FolderPlace &place, OpenFolder *opened)
+{
+    const int fd = openPlace(place);
+    if (fd >= 0 && opened)
+        *opened = OpenFolder(fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    return listOpen(fd, place.pathBytes);
+}
+
+QStringList listFiles(const QString &folder, const QString &pattern, QStringList *undecodable)
+{
+    const int dirFd = open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        const int number = errorNumberFor(errno);
+        if (number == ErrorNumber::PathNotFound)
+            return {}; // like a search that finds nothing
+        throw AppError(number, number == ErrorNumber::PermissionDenied
+                                   ? QStringLiteral("Permission denied")
+                                   : QStringLiteral("Path/File access error"));
+    }
+    return listOpenFiles(dirFd, pattern, undecodable);
+}
+
+QStringList listFiles(const OpenFolder &folder, const QString &pattern, QStringList *undecodable)
+{
+    // Its own descriptor: the directory stream takes it over and ends it.
+    const int dirFd = openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        throw AppError(ErrorNumber::PathFileAccess, QStringLiteral("Path/File access error"));
+    return listOpenFiles(dirFd, pattern, undecodable);
 }
 
 } // namespace FileSystem

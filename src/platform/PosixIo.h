@@ -5,6 +5,8 @@
 #include <QString>
 #include <sys/types.h>
 
+struct stat;
+
 namespace PosixIo {
 
 // A path as the system takes it.
@@ -16,5 +18,8 @@ QByteArray randomSuffix();
 bool writeAll(int fd, const QByteArray &bytes, off_t offset, int *err);
 // A new file with a random hidden name in the folder, opened for writing.
 int createHidden(const QByteArray &folder, const char *stem, mode_t mode, QByteArray *name);
+// The Windows-style attribute value of an entry named `name`, from what lstat
+// (`link`) and stat (`target`) said of it.
+int attributeValue(const struct stat &link, const struct stat &target, const char *name);
 
 } // namespace PosixIo

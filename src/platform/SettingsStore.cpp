@@ -7,7 +7,7 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
+#include <QStringEncoder>
 
 #include <algorithm>
 
@@ -60,10 +60,27 @@ QByteArray valueOf(const Line &line)
     return line.text.mid(line.text.indexOf('=') + 1);
 }
 
-QByteArray readAll(const QString &fileName)
+// The file's bytes; false, with the system's words in `reason`, when it exists
+// but cannot be read. A missing file reads as an empty one.
+bool readAll(const QString &fileName, QByteArray *bytes, QString *reason = nullptr)
 {
     QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (reason)
+            *reason = file.errorString();
+        return !file.exists();
+    }
+    *bytes = file.readAll();
+    if (reason)
+        *reason = file.errorString();
+    return file.error() == QFileDevice::NoError;
+}
+
+QByteArray readAll(const QString &fileName)
+{
+    QByteArray bytes;
+    readAll(fileName, &bytes);
+    return bytes;
 }
 
 // How earlier versions (through QSettings) wrote a text that needed escaping.
@@ -72,8 +89,82 @@ bool isEscapedForm(const QByteArray &text)
     return text.startsWith('"') || text.startsWith('@') || text.contains('\\');
 }
 
+bool isHexDigit(char16_t c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The form QSettings gives a text in an INI file, made here because QSettings
+// makes it only by writing a file, and a missing or full temporary folder must
+// not turn an escape into a line break. Our texts never start with a type name
+// of QSettings' own, so every character beyond ASCII goes out as UTF-8.
+QByteArray iniEscaped(const QString &value)
+{
+    QString text = value;
+    if (text.contains(QChar::Null))
+        text = QStringLiteral("@String(") + text + QLatin1Char(')');
+    else if (text.startsWith(QLatin1Char('@')))
+        text.prepend(QLatin1Char('@'));
+    QStringEncoder toUtf8(QStringEncoder::Utf8);
+    QByteArray out;
+    bool needsQuotes = false;
+    bool escapeNextIfHexDigit = false; // "\x1" then "a" would read as "\x1a"
+    for (const QChar qc : std::as_const(text)) {
+        const char16_t c = qc.unicode();
+        if (c == ';' || c == ',' || c == '=')
+            needsQuotes = true;
+        if (escapeNextIfHexDigit && isHexDigit(c)) {
+            out += "\\x" + QByteArray::number(c, 16);
+            continue;
+        }
+        escapeNextIfHexDigit = false;
+        switch (c) {
+        case 0:
+            out += "\\0";
+            escapeNextIfHexDigit = true;
+            break;
+        case '\a':
+            out += "\\a";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\v':
+            out += "\\v";
+            break;
+        case '"':
+        case '\\':
+            out += '\\';
+            out += char(c);
+            break;
+        default:
+            if (c <= 0x1F) {
+                out += "\\x" + QByteArray::number(c, 16);
+                escapeNextIfHexDigit = true;
+            } else {
+                out += QByteArray(toUtf8(QStringView(&qc, 1)));
+            }
+        }
+    }
+    if (needsQuotes || out.startsWith(' ') || out.endsWith(' '))
+        out = '"' + out + '"';
+    return out;
+}
+
 // A text that plain would read as an escaped one, or that holds a line break,
-// is stored as earlier versions stored it; QSettings makes and reads that form.
+// is stored as earlier versions stored it.
 QByteArray storedForm(const QString &value)
 {
     QByteArray plain = value.toUtf8();
@@ -81,15 +172,7 @@ QByteArray storedForm(const QString &value)
         std::any_of(plain.cbegin(), plain.cend(), [](char c) { return uchar(c) < 32; });
     if (!isEscapedForm(plain) && !control)
         return plain;
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("v.conf"));
-    {
-        QSettings settings(file, QSettings::IniFormat);
-        settings.setValue(QStringLiteral("v"), value);
-    }
-    const QList<Line> lines = linesOf(readAll(file));
-    const qsizetype at = lineOfKey(lines, QStringLiteral("v"));
-    return at < 0 ? plain : valueOf(lines.at(at));
+    return iniEscaped(value);
 }
 
 // Where a new top-level key goes: after the last line of [General], else before
@@ -147,11 +230,20 @@ QString SettingsStore::read(const QString &key, const QString &defaultText) cons
 void SettingsStore::write(const QString &key, const QString &value)
 {
     const QString file = fileName();
-    QDir().mkpath(QFileInfo(file).absolutePath());
+    if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
+        cannotSave(QStringLiteral("its folder cannot be made"));
+        return;
+    }
     // The lock QSettings takes: other instances, old or new, wait for this one.
     QLockFile lock(file + QStringLiteral(".lock"));
     lock.tryLock(5000);
-    const QByteArray bytes = readAll(file);
+    QByteArray bytes;
+    QString reason;
+    // What cannot be read cannot be kept: writing it anew would lose every other key.
+    if (!readAll(file, &bytes, &reason)) {
+        cannotSave(reason);
+        return;
+    }
     QList<Line> lines = linesOf(bytes);
     const bool endsWithNewline = bytes.isEmpty() || bytes.endsWith('\n');
     if (endsWithNewline)
@@ -173,6 +265,14 @@ void SettingsStore::write(const QString &key, const QString &value)
             out += end;
     }
     QSaveFile save(file);
-    if (save.open(QIODevice::WriteOnly) && save.write(out) == out.size())
-        save.commit();
+    if (!save.open(QIODevice::WriteOnly) || save.write(out) != out.size() || !save.commit())
+        cannotSave(save.errorString());
+}
+
+void SettingsStore::cannotSave(const QString &reason)
+{
+    if (m_troubleTold || !m_trouble)
+        return;
+    m_troubleTold = true;
+    m_trouble->cannotSave(fileName(), reason);
 }

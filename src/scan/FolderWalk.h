@@ -12,19 +12,24 @@
 class AppError;
 class ErrorReporter;
 
-// What the walk asks of the system; tests replace it to inject failures.
+// What the walk asks of the system; tests replace it to inject failures. Each
+// folder below a starting one is reached through its parent's descriptor.
 class WalkSystem
 {
 public:
     virtual ~WalkSystem() = default;
     virtual int attributes(const QString &path) const { return FileSystem::attributes(path); }
     virtual bool isVolumeRoot(const QString &path) const { return FileSystem::isVolumeRoot(path); }
-    virtual FileSystem::SubfolderListing listSubfolders(const QString &folder) const
+    // Opens the folder at `place`, keeps it in `opened` and lists its subfolders.
+    virtual FileSystem::SubfolderListing listSubfolders(const FileSystem::FolderPlace &place,
+                                                        FileSystem::OpenFolder *opened) const
     {
-        return FileSystem::listSubfolders(folder);
+        return FileSystem::listSubfolders(place, opened);
     }
-    // The files of one folder that match `pattern`; AppError when it cannot be read.
-    virtual QStringList listFiles(const QString &folder, const QString &pattern,
+    // The files of one folder that match `pattern`, from `opened` when it is open,
+    // else by the place's path; AppError when it cannot be read.
+    virtual QStringList listFiles(const FileSystem::FolderPlace &place,
+                                  const FileSystem::OpenFolder &opened, const QString &pattern,
                                   QStringList *undecodable = nullptr) const;
     // The hidden bit of a listed file's attribute value.
     virtual bool isHiddenFile(const QString &path) const { return FileSystem::isHiddenFile(path); }
@@ -69,13 +74,6 @@ struct FileTreeSink
     // A folder whose files could not be listed; when empty it is left out silently.
     std::function<void(const QString &folder, const AppError &error)> unlistedFolder;
 };
-
-// Every file of the listed folders, as adding a folder or dropping one lists
-// them: each folder's files in turn; names starting with "~" and hidden files
-// left out. Stops at the next folder once `stop` is set.
-void forEachFileInTree(const QStringList &folders, const QString &pattern, const FileTreeSink &sink,
-                       const WalkSystem &system = WalkSystem::real(),
-                       const std::atomic_bool &stop = NeverStop, WalkGaps *gaps = nullptr);
 
 // The one walk of a folder tree, for "Add All PNG File(s) In Folder", drops and
 // anything else that needs a tree's files: `folder` (no trailing separator) and

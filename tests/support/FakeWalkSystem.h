@@ -26,17 +26,20 @@ public:
     }
     int attributes(const QString &path) const override { return values.value(path, -1); }
     bool isVolumeRoot(const QString &path) const override { return path == root; }
-    FileSystem::SubfolderListing listSubfolders(const QString &folder) const override
+    FileSystem::SubfolderListing listSubfolders(const FileSystem::FolderPlace &place,
+                                                FileSystem::OpenFolder *) const override
     {
+        const QString &folder = place.path;
         listed << folder;
         FileSystem::SubfolderListing listing;
         listing.names = children.value(folder);
         listing.error = failures.value(folder);
         return listing;
     }
-    QStringList listFiles(const QString &folder, const QString &pattern,
-                          QStringList * = nullptr) const override
+    QStringList listFiles(const FileSystem::FolderPlace &place, const FileSystem::OpenFolder &,
+                          const QString &pattern, QStringList * = nullptr) const override
     {
+        const QString folder = place.path.chopped(1);
         if (unreadable.contains(folder))
             throw AppError(ErrorNumber::PermissionDenied, QStringLiteral("Permission denied"));
         QStringList names;

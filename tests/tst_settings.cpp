@@ -214,6 +214,12 @@ private slots:
 
     void escapedWithoutTemporaryFolder()
     {
+        // A temporary folder we may not write stands for a missing or a full one.
+        static const int child = rerunWithoutPermissionOverride();
+        if (child >= 0) {
+            QCOMPARE(child, 0);
+            return;
+        }
         QFETCH(QString, text);
         QTemporaryDir dir;
         keepSettingsIn(dir.path());
@@ -221,7 +227,9 @@ private slots:
         QSettings(reference, QSettings::IniFormat).setValue("Text1", text);
         SettingsStore store;
         const QByteArray tmpdir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(dir.filePath("missing")));
+        QDir().mkdir(dir.filePath("temp"));
+        QFile::setPermissions(dir.filePath("temp"), QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("TMPDIR", QFile::encodeName(dir.filePath("temp")));
         store.write("Text1", text);
         qputenv("TMPDIR", tmpdir);
         QCOMPARE(readFile(store.fileName()), readFile(reference));

@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
 #include "scan/AddFolder.h"
+#include "scan/FolderWalk.h"
 
 #include <QApplication>
 #include <QDir>
@@ -368,6 +369,40 @@ void benchWalk(const QString &work, int runs)
     print("walk_vs_find_ratio", median(ratios));
 }
 
+// A chain of folders one below the other, walked for its files: the cost must
+// follow the number of folders, so four times the depth costs about four times.
+double deepWalkSeconds(const QString &work, int depth, int runs)
+{
+    QString deepest = work + QStringLiteral("/deep%1").arg(depth);
+    for (int level = 0; level < depth; ++level)
+        deepest += QStringLiteral("/d");
+    QDir().mkpath(deepest);
+    QFile(deepest + "/bottom.png").open(QIODevice::WriteOnly);
+    QList<double> times;
+    int rows = 0;
+    for (int run = 0; run < runs; ++run) {
+        FakeReporter reports;
+        rows = 0;
+        QElapsedTimer t;
+        t.start();
+        walkFolderTree(work + QStringLiteral("/deep%1").arg(depth), QStringLiteral("*.png"),
+                       {[&](const QStringList &paths) { rows += int(paths.size()); }, {}}, reports);
+        times << t.elapsed() / 1000.0;
+    }
+    if (rows != 1)
+        std::fprintf(stderr, "deep walk of %d levels found %d files\n", depth, rows);
+    return median(times);
+}
+
+void benchDeepWalk(const QString &work, int runs)
+{
+    const double shallow = deepWalkSeconds(work, 500, runs);
+    const double deep = deepWalkSeconds(work, 2000, runs);
+    print("walk_depth_500_s", shallow);
+    print("walk_depth_2000_s", deep);
+    print("walk_depth_2000_vs_500_ratio", deep / std::max(shallow, 1e-6), 1);
+}
+
 // From starting the program to its window shown on a private X server, watched
 // from outside as a person would see it.
 bool windowIsShown(const QString &display)
@@ -677,6 +712,8 @@ int main(int argc, char *argv[])
     qputenv("TEMP", QFile::encodeName(work.filePath("temp")));
     if (wanted("walk"))
         benchWalk(work.path(), runs);
+    if (wanted("walk") || wanted("depth"))
+        benchDeepWalk(work.path(), runs);
     if (wanted("batch"))
         benchBatch(work.path(), files, runs);
     if (wanted("entries"))

@@ -298,6 +298,19 @@ private slots:
         QCOMPARE(rows, QStringList{});
     }
 
+    // More folders on one level than the walk keeps open: the rest are found again.
+    void wideLevel()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 300; ++i)
+            QDir().mkpath(dir.filePath(QStringLiteral("a%1/s").arg(i)));
+        QStringList folders{dir.path() + '/'};
+        FakeReporter reporter;
+        GetSubDirectories2016(folders, true, reporter);
+        QCOMPARE(folders.size(), 601);
+        QCOMPARE(folders.last(), dir.path() + "/a299/s/");
+    }
+
     void deepFolders()
     {
         QTemporaryDir dir;

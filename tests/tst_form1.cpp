@@ -601,6 +601,8 @@ private slots:
         });
         auto w = loadedWindow();
         child<QRadioButton>(*w, "Option3")->click();
+        QTRY_COMPARE(m_dialogs.messages.size(), 1);
+        QCoreApplication::processEvents();
         QCOMPARE(m_dialogs.messages.size(), 1);
         QVERIFY(m_dialogs.messages.first().text.contains(m_store->fileName()));
     }

@@ -83,6 +83,17 @@ QByteArray readAll(const QString &fileName)
     return bytes;
 }
 
+// In the user's words; QSaveFile's own would name the file a second time.
+QString whyNotWritten(const QString &fileName, const QSaveFile &save)
+{
+    const QFileInfo file(fileName);
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("the file may not be written");
+    if (!QFileInfo(file.absolutePath()).isWritable())
+        return QStringLiteral("its folder may not be written");
+    return QStringLiteral("the file cannot be written (%1)").arg(save.errorString());
+}
+
 // How earlier versions (through QSettings) wrote a text that needed escaping.
 bool isEscapedForm(const QByteArray &text)
 {
@@ -241,7 +252,7 @@ void SettingsStore::write(const QString &key, const QString &value)
     QString reason;
     // What cannot be read cannot be kept: writing it anew would lose every other key.
     if (!readAll(file, &bytes, &reason)) {
-        cannotSave(reason);
+        cannotSave(QStringLiteral("the file cannot be read (%1)").arg(reason));
         return;
     }
     QList<Line> lines = linesOf(bytes);
@@ -266,7 +277,7 @@ void SettingsStore::write(const QString &key, const QString &value)
     }
     QSaveFile save(file);
     if (!save.open(QIODevice::WriteOnly) || save.write(out) != out.size() || !save.commit())
-        cannotSave(save.errorString());
+        cannotSave(whyNotWritten(file, save));
 }
 
 void SettingsStore::cannotSave(const QString &reason)

@@ -83,7 +83,6 @@ struct Found
     int value = -1;
     FileSystem::FolderId id;
     FileSystem::OpenFolder opened;
-    bool listed = false;
     bool dropped = false;
     // Its matching files, listed from the same descriptor as its subfolders.
     bool filesListed = false;
@@ -137,7 +136,6 @@ bool listLevel(Level &level, const Level *above, Level &below, Walk &walk)
             continue;
         const FileSystem::FolderPlace place = placeOf(folder, above);
         const FileSystem::SubfolderListing listing = system.listSubfolders(place, &folder.opened);
-        folder.listed = true;
         if (listing.id.known && walk.walked.contains(listing.id)) {
             folder.dropped = true;
             folder.opened.close();

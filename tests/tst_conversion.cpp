@@ -250,27 +250,51 @@ private slots:
         QCOMPARE(readFile(path("out/a.ico")), QByteArray("GOOD OLD ICON"));
     }
 
-    void killedProgramLeavesNothingChanged()
+    // What a killed run left working ends at the next start; the user's own shell,
+    // working in that run's folder, does not.
+    void killedRunLeavesNothingBehind_data()
     {
+        QTest::addColumn<QByteArray>("helpers"); // started by the converter, pids to PIDS
+        QTest::newRow("converter alone") << QByteArray();
+        QTest::newRow("its helper") << QByteArray("sleep 30 & echo $! >> PIDS");
+        QTest::newRow("its helper, gone elsewhere")
+            << QByteArray("(cd / && exec sleep 30) & echo $! >> PIDS");
+        QTest::newRow("a helper's helper, in a session of its own")
+            << QByteArray("setsid sh -c 'cd /tmp; sleep 30 & echo $! >> PIDS; wait' &");
+    }
+    void killedRunLeavesNothingBehind()
+    {
+        QFETCH(QByteArray, helpers);
         const QString pids = path("pids");
         QFile::remove(pids);
+        QFile::remove(path("started"));
         writeScript(m_temp + "/emfconvert.exe",
-                    "echo $$ >> '" + QFile::encodeName(pids) + "'\nexec sleep 30");
+                    helpers.replace("PIDS", "\"" + QFile::encodeName(pids) + "\"") + "\n: > '" +
+                        QFile::encodeName(path("started")) + "'\nexec sleep 30");
         QDir(path("out")).removeRecursively();
         writeFile(path("out/a.ico"), "GOOD OLD ICON");
         QVERIFY(makePng(path("a.png"), 8, 8));
         QProcess *child = startChild(path("out"), "16", {path("a.png")});
-        QTRY_COMPARE(pidsIn(pids).size(), 1);
+        QTRY_VERIFY(QFile::exists(path("started")));
         ::kill(pid_t(child->processId()), SIGKILL);
         child->waitForFinished();
-        QTRY_VERIFY(processGone(pidsIn(pids).first())); // the converter went with it
         QCOMPARE(QDir(path("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ico"});
         QCOMPARE(readFile(path("out/a.ico")), QByteArray("GOOD OLD ICON"));
-        QCOMPARE(QDir(m_temp).entryList({"quorbel-work-*"}, QDir::Dirs).size(), 1);
+        const QStringList work = QDir(m_temp).entryList({"quorbel-work-*"}, QDir::Dirs);
+        QCOMPARE(work.size(), 1);
+        QProcess shell;
+        shell.setWorkingDirectory(m_temp + '/' + work.first());
+        shell.start("sleep", {"30"});
+        QVERIFY(shell.waitForStarted());
 
         // The next batch clears what the killed one left and converts.
         QFile::remove(m_temp + "/emfconvert.exe");
         QVERIFY(finish(startChild(path("out"), "16", {path("a.png")})).endsWith("Done."));
+        for (qint64 pid : pidsIn(pids))
+            QTRY_VERIFY(processGone(pid));
+        QVERIFY(!processGone(shell.processId()));
+        shell.kill();
+        shell.waitForFinished();
         QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{});
         QCOMPARE(iconColour(path("out/a.ico")).isValid(), true);

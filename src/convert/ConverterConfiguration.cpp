@@ -47,8 +47,11 @@ QStringList converterEnvironment(const SafeFile::WorkFolder *work, int jobs)
         environment << QStringLiteral("MAGICK_THREAD_LIMIT=1");
     if (work) {
         // ImageMagick's pixel caches and its helpers' files go where the batch's
-        // clean-up (or the next start after a kill) removes them.
-        environment << QStringLiteral("MAGICK_TMPDIR=") + work->path()
+        // clean-up (or the next start after a kill) removes them; the first of these
+        // names wins over the others, also when the user's environment has it.
+        environment << work->childMarker()
+                    << QStringLiteral("MAGICK_TEMPORARY_PATH=") + work->path()
+                    << QStringLiteral("MAGICK_TMPDIR=") + work->path()
                     << QStringLiteral("TMPDIR=") + work->path();
         QFile file(work->path() + QStringLiteral("/delegates.xml"));
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&

@@ -4,8 +4,9 @@
 #include "PosixIo.h"
 #include "StagedFile.h"
 
+#include <QFile>
+
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -46,20 +47,30 @@ void removeEntries(int dirFd)
     closedir(dir);
 }
 
-// Ends every process of ours still working in a folder: the converter and any helper
-// it started (ImageMagick's delegates) of a program that was killed. Parent-death
-// signals reach only the direct child; the working folder marks them all.
-void endProcessesWorkingIn(int folderFd)
+// The setting every child of a batch carries: the identity of the batch's folder,
+// which no other folder has while that one exists.
+QByteArray childMarkerFor(int folderFd)
 {
-    char folder[PATH_MAX];
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(folderFd);
-    const ssize_t length = readlink(self.constData(), folder, sizeof folder - 1);
-    if (length <= 0)
-        return;
-    const QByteArray wanted(folder, length);
+    struct stat st;
+    if (fstat(folderFd, &st) != 0)
+        return {};
+    return QByteArray("QUORBEL_WORK=") + QByteArray::number(quint64(st.st_dev)) + ':' +
+           QByteArray::number(quint64(st.st_ino));
+}
+
+// Ends every process of ours that a killed program's batch started: the converters
+// and any helper they started (ImageMagick's delegates), wherever they went since.
+// Parent-death signals reach only the direct child; the inherited marker reaches all,
+// and only them: a shell of the user's that works in the folder lacks it.
+void endProcessesMarkedFor(int folderFd)
+{
+    const QByteArray marker = childMarkerFor(folderFd);
     DIR *proc = opendir("/proc");
-    if (!proc)
+    if (!proc || marker.isEmpty()) {
+        if (proc)
+            closedir(proc);
         return;
+    }
     while (const dirent *entry = readdir(proc)) {
         char *end = nullptr;
         const long pid = std::strtol(entry->d_name, &end, 10);
@@ -69,9 +80,11 @@ void endProcessesWorkingIn(int folderFd)
         struct stat st;
         if (stat(base.constData(), &st) != 0 || st.st_uid != geteuid())
             continue;
-        char cwd[PATH_MAX];
-        const ssize_t n = readlink((base + "/cwd").constData(), cwd, sizeof cwd - 1);
-        if (n > 0 && QByteArray(cwd, n) == wanted)
+        QFile environment(QString::fromLatin1(base + "/environ"));
+        if (!environment.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> settings = environment.readAll().split('\0');
+        if (settings.contains(marker))
             kill(pid_t(pid), SIGKILL);
     }
     closedir(proc);
@@ -105,6 +118,7 @@ WorkFolder::WorkFolder(const QString &stagingFolder)
                            .arg(stagingFolder, QString::fromLocal8Bit(strerror(err))));
     }
     m_path = QString::fromUtf8(working);
+    m_childMarker = QString::fromLatin1(childMarkerFor(m_fd));
 }
 
 WorkFolder::~WorkFolder()
@@ -165,7 +179,7 @@ void removeStaleWorkFolders(const QString &stagingFolder)
             continue;
         // A live batch holds its folder's lock; a killed one's lock went with it.
         if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            endProcessesWorkingIn(fd);
+            endProcessesMarkedFor(fd);
             removeEntries(fd);
             unlinkat(stagingFd, name, AT_REMOVEDIR);
         }

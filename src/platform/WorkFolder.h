@@ -21,6 +21,9 @@ public:
     WorkFolder &operator=(const WorkFolder &) = delete;
 
     QString path() const { return m_path; }
+    // "NAME=value" for the environment of every child of the batch: after a kill,
+    // the next start ends only the processes that carry it.
+    QString childMarker() const { return m_childMarker; }
     // The open folder, for making and removing entries by plain name.
     int descriptor() const { return m_fd; }
     // Removes one file in the folder, by its plain name.
@@ -29,6 +32,7 @@ public:
 
 private:
     QString m_path;
+    QString m_childMarker;
     int m_fd = -1;
 };
 

@@ -20,6 +20,13 @@ void ConverterStaging::stage(const QByteArray &image)
     m_folder = staging;
     m_toolPath = ConverterToolPath();
     SafeFile::removeStaleWorkFolders(staging);
+    if (!FileSystem::mayRunProgramsIn(staging)) {
+        throw AppError(ErrorNumber::PermissionDenied,
+                       QStringLiteral("Programs may not run from the folder %1 (its file system "
+                                      "is mounted noexec), so the converter cannot start there. "
+                                      "Set TEMP to a folder where programs may run")
+                           .arg(staging));
+    }
     m_work = std::make_unique<SafeFile::WorkFolder>(staging);
     if (!placeTool(image)) {
         throw AppError(ErrorNumber::PermissionDenied,

@@ -125,9 +125,12 @@ bool wildcardMatch(const QString &pattern, const QString &name);
 bool comesBefore(QStringView a, QStringView b);
 
 // `TEMP` when set, else `XDG_RUNTIME_DIR`, else a folder private to this user
-// (created 0700); always an absolute path.
+// (created 0700); always an absolute path. A folder whose path ImageMagick would
+// read otherwise than it stands, or where no program may run, is passed over.
 // Throws AppError when the private folder exists but is not ours alone.
 QString stagingFolder();
+// False where the file system runs no program (mounted noexec).
+bool mayRunProgramsIn(const QString &folder);
 
 QString applicationFolder();
 // The desktop folder followed by a separator, or the home folder where there is

@@ -9,8 +9,10 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace FileSystem {
@@ -21,19 +23,41 @@ namespace {
 // The converter runs in its own work folder: a relative path would name another place.
 QString absolute(const QString &folder)
 {
-    return QDir::isRelativePath(folder) ? QDir(folder).absolutePath() : folder;
+    return folder.isEmpty() || !QDir::isRelativePath(folder) ? folder : QDir(folder).absolutePath();
+}
+
+// ImageMagick splits its configuration path at ':', and its helpers' command lines
+// keep only some characters of a file name (the rest become '_', and the helper
+// misses the file): a folder we name to it holds nothing else, nor what a shell
+// would expand.
+bool isPlainForConverter(const QString &folder)
+{
+    return std::all_of(folder.cbegin(), folder.cend(), [](QChar c) {
+        return (c.unicode() < 128 && c.isLetterOrNumber()) ||
+               QStringView(u"/ ._+,=@~-").contains(c);
+    });
 }
 } // namespace
 
+bool mayRunProgramsIn(const QString &folder)
+{
+    struct statvfs vfs;
+    return statvfs(encoded(folder).constData(), &vfs) != 0 || !(vfs.f_flag & ST_NOEXEC);
+}
+
 QString stagingFolder()
 {
-    const QString temp = qEnvironmentVariable("TEMP");
-    if (!temp.isEmpty())
-        return absolute(temp);
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty())
-        return absolute(runtime);
-    QString folder = QDir::tempPath() + QStringLiteral("/quorbel-") + QString::number(geteuid());
+    // A folder the converter cannot use gives way to the next: conversions work, and
+    // each such folder is still the user's own or private.
+    for (const char *variable : {"TEMP", "XDG_RUNTIME_DIR"}) {
+        const QString folder = absolute(qEnvironmentVariable(variable));
+        if (!folder.isEmpty() && isPlainForConverter(folder) && mayRunProgramsIn(folder))
+            return folder;
+    }
+    QString system = QDir::tempPath();
+    if (!isPlainForConverter(system))
+        system = QStringLiteral("/tmp");
+    QString folder = system + QStringLiteral("/quorbel-") + QString::number(geteuid());
     const QByteArray p = encoded(folder);
     if (mkdir(p.constData(), 0700) != 0 && errno != EEXIST)
         throw AppError(errorNumberFor(errno), QStringLiteral("Cannot create folder ") + folder);

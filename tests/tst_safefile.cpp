@@ -147,6 +147,47 @@ private slots:
         QCOMPARE(left.size(), hardLinked ? 3 : 2);
     }
 
+    // The final rename refused: the icon takes the new bytes in place where it may,
+    // or stays as it was; no hidden file is left beside it either way.
+    void refusedRenameLeavesNoHiddenFile_data()
+    {
+        QTest::addColumn<bool>("sticky"); // else the icon is a mount point
+        QTest::addColumn<QByteArray>("icon");
+        QTest::newRow("another's icon in a sticky folder") << true << QByteArray("NEW");
+        QTest::newRow("icon is a mount point") << false << QByteArray("OLD");
+    }
+    void refusedRenameLeavesNoHiddenFile()
+    {
+        static const int child = rerunWithoutPermissionOverride("-fowner");
+        if (child >= 0) {
+            QCOMPARE(child, 0);
+            return;
+        }
+        QFETCH(bool, sticky);
+        QFETCH(QByteArray, icon);
+        const QString folder = path(QTest::currentDataTag());
+        const QByteArray f = QFile::encodeName(folder);
+        writeFile(folder + "/a.ico", "OLD", QFileDevice::Permissions(0x6666));
+        writeFile(path("other.ico"), "OTHER");
+        const QByteArray a = f + "/a.ico";
+        const bool ready =
+            sticky
+                ? ::chmod(f, 01777) == 0 && ::chown(a, 65534, 65534) == 0 &&
+                      ::chown(f, 65534, 65534) == 0
+                : QProcess::execute("mount", {"--bind", path("other.ico"), folder + "/a.ico"}) == 0;
+        if (!ready)
+            QSKIP("needs root's right to give files away and to mount");
+        const Outcome outcome = SafeFile::replaceFile(folder + "/a.ico", "NEW");
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        if (sticky)
+            QVERIFY(::chown(f, 0, 0) == 0 && ::chmod(f, 0755) == 0);
+        else
+            QProcess::execute("umount", {folder + "/a.ico"});
+        QCOMPARE(outcome == Outcome::Done, sticky);
+        QCOMPARE(readFile(folder + "/a.ico"), icon);
+        QCOMPARE(left, QStringList{"a.ico"});
+    }
+
     void stagingKeepsAFileAlreadyThere()
     {
         SafeFile::stageFileIfMissing(path("tool"), "FIRST");

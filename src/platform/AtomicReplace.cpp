@@ -159,15 +159,18 @@ Outcome replaceFile(const QString &target, const QByteArray &bytes, const QStrin
     }
     if (fsync(fd) != 0)
         return fail(errno);
-    close(fd);
     if (rename(hidden.constData(), t.constData()) != 0) {
         err = errno;
-        unlink(hidden.constData());
+        // Given to the icon's owner above, it must be ours again before a sticky
+        // folder lets us remove it.
+        (void)!fchown(fd, geteuid(), gid_t(-1));
+        const Outcome failed = fail(err);
         // A sticky folder refuses to replace another's file by name.
         if (hadFile && isRefusal(err))
             return writeInPlace(t, old, bytes);
-        return outcomeFor(err);
+        return failed;
     }
+    close(fd);
     return Outcome::Done;
 }
 

@@ -156,9 +156,10 @@ inline void writeScript(const QString &path, const QByteArray &body)
 
 // Permission cases must meet a refusal also where the suites run as root (CI):
 // runs the current test function again in a child without root's override of
-// file permissions. Answers the child's exit code (0: passed; 999: crashed), or
-// -1 when this process needs no child and should run the test itself.
-inline int rerunWithoutPermissionOverride()
+// file permissions (and without the `also` capabilities, as "-fowner"). Answers
+// the child's exit code (0: passed; 999: crashed), or -1 when this process needs
+// no child and should run the test itself.
+inline int rerunWithoutPermissionOverride(const QString &also = QString())
 {
     const char *marker = "QUORBEL_WITHOUT_OVERRIDE";
     if (geteuid() != 0 || qEnvironmentVariableIsSet(marker))
@@ -169,7 +170,9 @@ inline int rerunWithoutPermissionOverride()
     env.insert(QString::fromLatin1(marker), QStringLiteral("1"));
     child.setProcessEnvironment(env);
     child.start(QStringLiteral("setpriv"),
-                {QStringLiteral("--bounding-set"), QStringLiteral("-dac_override,-dac_read_search"),
+                {QStringLiteral("--bounding-set"),
+                 QStringLiteral("-dac_override,-dac_read_search") +
+                     (also.isEmpty() ? QString() : QLatin1Char(',') + also),
                  QStringLiteral("--"), QCoreApplication::applicationFilePath(),
                  QString::fromLatin1(QTest::currentTestFunction())});
     if (!child.waitForFinished(240000))

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 const QString Identify = QStringLiteral("/usr/bin/identify-im6.q16");
@@ -34,7 +35,8 @@ class TestCli : public QObject
     QString storeFile() const { return path("config/Vandrell/Quorbel.conf"); }
 
     // Only what a bare server session has: no DISPLAY, no WAYLAND_DISPLAY.
-    void start(QProcess &process, const QStringList &arguments, const QStringList &environment = {})
+    void start(QProcess &process, const QStringList &arguments, const QStringList &environment = {},
+               const QStringList &wrapper = {})
     {
         QProcessEnvironment env;
         env.insert("PATH", "/usr/bin:/bin");
@@ -45,7 +47,32 @@ class TestCli : public QObject
             env.insert(pair.section('=', 0, 0), pair.section('=', 1));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(m_dir->path());
-        process.start(qEnvironmentVariable("QUORBEL_APP_DIR") + "/quorbel", arguments);
+        const QString program = qEnvironmentVariable("QUORBEL_APP_DIR") + "/quorbel";
+        if (wrapper.isEmpty())
+            process.start(program, arguments);
+        else
+            process.start(wrapper.first(), wrapper.mid(1) + QStringList{program} + arguments);
+    }
+
+    // A picture made to hang the program or exhaust the machine fails the run within a
+    // minute and a few gigabytes instead; files are refused as to any user.
+    Run bounded(const QStringList &arguments)
+    {
+        QStringList wrapper{"prlimit", "--as=" + QString::number(3LL << 30), "--"};
+        if (geteuid() == 0)
+            wrapper << "setpriv"
+                    << "--bounding-set"
+                    << "-dac_override,-dac_read_search"
+                    << "--";
+        QProcess process;
+        start(process, arguments, {}, wrapper);
+        Run run;
+        if (!process.waitForFinished(60000))
+            return run;
+        run.how = process.exitStatus();
+        run.status = process.exitCode();
+        run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        return run;
     }
 
     Run quorbel(const QStringList &arguments, const QStringList &environment = {})
@@ -372,6 +399,106 @@ private slots:
             QDir(path("temp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         left.removeAll("emfconvert.exe");
         QCOMPARE(left, QStringList());
+    }
+
+    void svgPictures_data()
+    {
+        QTest::addColumn<QByteArray>("svg");
+        QTest::addColumn<bool>("compressed");
+        QTest::addColumn<QString>("reason"); // empty: converted
+        QTest::addColumn<int>("opaque");     // pixels of the 64 px entry drawn
+        const QByteArray red = "<rect width='64' height='64' fill='red'/>";
+        QTest::newRow("names a FIFO")
+            << svgDrawing(red + "<image width='64' height='64' xlink:href='%fifo'/>") << false << ""
+            << 64 * 64;
+        // The work folder's files, another job's among them, are never drawn.
+        QTest::newRow("includes the work folder's files")
+            << svgDrawing("<text y='20'><xi:include href='delegates.xml' parse='text'/>"
+                          "<xi:include href='../delegates.xml' parse='text'/></text>")
+            << false << "" << 0;
+        QTest::newRow("embeds a picture")
+            << svgEmbedding(greyPng(16, 16, true)) << false << "" << 64 * 64;
+        QTest::newRow("embeds a huge picture")
+            << svgEmbedding(greyPng(9000, 9000)) << false << "picture too large" << 0;
+        QTest::newRow("expands to 64 MiB")
+            << svgDrawing(red + "<!--" + QByteArray(64 << 20, ' ') + "-->") << true
+            << "picture too large" << 0;
+    }
+    void svgPictures()
+    {
+        QFETCH(QByteArray, svg);
+        QFETCH(bool, compressed);
+        QFETCH(QString, reason);
+        QCOMPARE(QProcess::execute("mkfifo", {path("fifo")}), 0);
+        const QString source = path(compressed ? "src/v.svgz" : "src/v.svg");
+        writeFile(path("src/v.svg"), svg.replace("%fifo", QFile::encodeName(path("fifo"))));
+        if (compressed)
+            QCOMPARE(QProcess::execute("gzip", {"-S", "z", path("src/v.svg")}), 0);
+        const Run run = bounded({"--convert", "--size", "64,16", "--to", "out", source});
+        QCOMPARE(run.how, QProcess::NormalExit);
+        if (reason.isEmpty()) {
+            QCOMPARE(run.out, QStringLiteral("Done.\n"));
+            const QImage entry = QImage(path("out/v.ico"), "ICO");
+            int opaque = 0;
+            for (int y = 0; y < entry.height(); ++y)
+                for (int x = 0; x < entry.width(); ++x)
+                    opaque += qAlpha(entry.pixel(x, y)) > 128;
+            QCOMPARE(entry.size(), QSize(64, 64));
+            QTEST(opaque, "opaque");
+        } else {
+            QVERIFY2(run.out.contains(source + " (" + reason + ")"), qPrintable(run.out));
+            QCOMPARE(icons("out"), QStringList());
+        }
+    }
+
+    // A designer's picture for one size that cannot be used fails its icon, naming it,
+    // and its own row.
+    void perSizePictures_data()
+    {
+        QTest::addColumn<QString>("own");
+        QTest::addColumn<QByteArray>("content"); // empty: a picture, mode 000
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("said");
+        QTest::addColumn<QStringList>("entries"); // of logo.ico
+        const QByteArray png = greyPng(16, 16, true);
+        QTest::newRow("the base is the last row")
+            << "logo-16.png" << png << QStringList{"logo-16.png", "logo.png"}
+            << QStringList{"Done.\n"} << QStringList{"32x32", "16x16"};
+        QTest::newRow("unreadable")
+            << "logo-16.png" << QByteArray() << QStringList{"logo.png", "logo-16.png"}
+            << QStringList{"logo.png (logo-16.png: the file cannot be read)",
+                           "logo-16.png (the file cannot be read)"}
+            << QStringList();
+        QTest::newRow("too large") << "logo_16.svg" << svgEmbedding(greyPng(9000, 9000))
+                                   << QStringList{"logo_16.svg", "logo.png"}
+                                   << QStringList{"logo.png (logo_16.svg: picture too large)",
+                                                  "logo_16.svg (picture too large)"}
+                                   << QStringList();
+        QTest::newRow("not a picture")
+            << "logo-16.png" << QByteArray("not a picture") << QStringList{"logo.png"}
+            << QStringList{"logo.png (logo-16.png: not a picture that can be read)"}
+            << QStringList();
+    }
+    void perSizePictures()
+    {
+        QFETCH(QString, own);
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, rows);
+        QVERIFY(makePng(path("logo/logo.png"), 64, 64));
+        if (content.isEmpty())
+            writeFile(path("logo/") + own, greyPng(16, 16), {});
+        else
+            writeFile(path("logo/") + own, content);
+        QStringList arguments{"--convert", "--size", "32,16", "--to", "out"};
+        for (const QString &row : rows)
+            arguments << path("logo/") + row;
+        const Run run = bounded(arguments);
+        QFETCH(QStringList, said);
+        for (const QString &text : said)
+            QVERIFY2(run.out.contains(text), qPrintable(run.out));
+        QTEST(iconEntries(path("out/logo.ico")), "entries");
+        QCOMPARE(run.status, said.size() == 1 && said[0] == "Done.\n" ? 0 : 1);
+        QVERIFY(!QFile::exists(path("out/") + QFileInfo(own).completeBaseName() + ".ico"));
     }
 
     void windowStartsWithPaths()

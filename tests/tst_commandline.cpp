@@ -1,6 +1,8 @@
 // The converter's argument list for one size.
 #include "convert/CommandLine.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestCommandLine : public QObject
@@ -42,6 +44,47 @@ private slots:
         const qsizetype at = arguments.indexOf("-filter");
         QCOMPARE(at < 0 ? QString() : arguments.value(at + 1), filter);
         QCOMPARE(arguments.mid(arguments.indexOf("-resize"), 2), QStringList({"-resize", size}));
+    }
+
+    // Read from the root alone, as librsvg draws it; any name, and compressed too.
+    void svgSizeFromItsRoot_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("root");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("pixels") << "a.svg" << QByteArray("width='40' height='20px'")
+                                << QSize(40, 20);
+        QTest::newRow("units at 96 dpi")
+            << "a.svg" << QByteArray("width='1in' height='72pt'") << QSize(96, 96);
+        QTest::newRow("a view box")
+            << "a.svg" << QByteArray("viewBox='0 0 300 150'") << QSize(300, 150);
+        QTest::newRow("a width and a view box")
+            << "a.svg" << QByteArray("width='60' viewBox='0,0,300,150'") << QSize(60, 30);
+        QTest::newRow("per cent of a view box")
+            << "a.svg" << QByteArray("width='100%' height='50%' viewBox='0 0 30 10'")
+            << QSize(30, 10);
+        QTest::newRow("no size") << "a.svg" << QByteArray("") << QSize();
+        QTest::newRow("named .png")
+            << "a.png" << QByteArray("width='40' height='20'") << QSize(40, 20);
+        QTest::newRow("compressed")
+            << "a.svgz" << QByteArray("width='40' height='20'") << QSize(40, 20);
+    }
+    void svgSizeFromItsRoot()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, root);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QFile file(dir.filePath("plain"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<?xml version='1.0'?>\n<svg xmlns='http://www.w3.org/2000/svg' " + root + "/>");
+        file.close();
+        const QString copy = name.endsWith("z") ? "gzip -c \"$0\" > \"$1\"" : "cp \"$0\" \"$1\"";
+        QCOMPARE(QProcess::execute("sh", {"-c", copy, file.fileName(), path}), 0);
+        const PictureInput picture = pictureInput(path, "in-1.svg");
+        QVERIFY(picture.vector);
+        QVERIFY(!picture.tooLarge);
+        QTEST(picture.size, "size");
     }
 };
 

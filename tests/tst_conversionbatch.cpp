@@ -195,7 +195,7 @@ private slots:
         window.selectedSize = 0;
         runBatch(window, runner, reporter);
         const QStringList arguments = runner->starts.value(0).arguments;
-        QCOMPARE(arguments.value(0), "in-1.png");
+        QCOMPARE(arguments.value(2), "in-1.png");
         QCOMPARE(arguments.last(), "out-1.ico");
         QVERIFY(!arguments.contains("-resize"));
     }
@@ -254,7 +254,8 @@ private slots:
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
         QCOMPARE(runner->starts.size(), 2);
         const QStringList arguments = runner->starts[0].arguments;
-        QCOMPARE(arguments.first(), "in-1.png");
+        QCOMPARE(arguments.mid(0, 3),
+                 QStringList({"-define", "registry:temporary-path=tmp-1", "in-1.png"}));
         QCOMPARE(arguments.mid(arguments.indexOf("-resize"), 2), QStringList({"-resize", "48"}));
         QCOMPARE(arguments.last(), "out-1.ico");
         QVERIFY(runner->starts[0].folder.startsWith(m_temp + "/quorbel-work-"));
@@ -479,6 +480,10 @@ private slots:
                                   << "size not accepted";
         QTest::newRow("other") << QByteArray("convert-im6.q16: memory allocation failed @ x.c")
                                << "ImageMagick: memory allocation failed";
+        QTest::newRow("drawing out of memory")
+            << QByteArray("No Memory\nconvert-im6.q16: unable to open image `tmp-1/magick-x': "
+                          "No such file or directory @ error/blob.c/OpenBlob/3014.")
+            << "picture too large";
         QTest::newRow("truncated or a bomb")
             << QByteArray("convert-im6.q16: no images defined `out-1.ico' @ "
                           "error/convert.c/ConvertImageCommand/3229.")

@@ -9,6 +9,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <fcntl.h>
+#include <thread>
 
 class TestThumbnails : public QObject
 {
@@ -74,6 +77,52 @@ private slots:
         QCOMPARE(image.size(), QSize(16, 16));
         QCOMPARE(qAlpha(image.pixel(8, 1)), 0);
         QCOMPARE(image.pixelColor(8, 8), centre);
+    }
+
+    // Qt's reader would block on what a picture names, and expand it whole.
+    void svgReadsOnlyItself_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("svg");
+        QTest::addColumn<bool>("picture");
+        const QByteArray blue = "<rect width='64' height='64' fill='blue'/>";
+        const QByteArray fifo = "<image width='9' height='9' xlink:href='%fifo'/>";
+        QTest::newRow("svg") << "a.svg" << svgDrawing(blue) << true;
+        QTest::newRow("naming a FIFO") << "b.svg" << svgDrawing(blue + fifo) << true;
+        QTest::newRow("named .png, naming a FIFO") << "c.png" << svgDrawing(blue + fifo) << true;
+        QTest::newRow("a stylesheet that is a FIFO")
+            << "d.svg"
+            << "<?xml-stylesheet type=\"text/css\" href=\"%fifo\"?>" + svgDrawing(blue) << true;
+        QTest::newRow("embedding an SVG naming a FIFO")
+            << "e.svg"
+            << svgDrawing(blue +
+                          "<image width='9' height='9' xlink:href='data:image/svg+xml;base64," +
+                          svgDrawing(fifo).toBase64() + "'/>")
+            << true;
+        QTest::newRow("past the limit")
+            << "f.svg" << svgDrawing(blue + "<!--" + QByteArray(8 << 20, ' ') + "-->") << false;
+    }
+    void svgReadsOnlyItself()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, svg);
+        const QByteArray fifo = QFile::encodeName(path("pipe.png"));
+        writeFile(path(name), svg.replace("%fifo", fifo));
+        QImage image;
+        std::atomic<bool> done = false;
+        std::thread reader([&] {
+            image = ThumbnailLoader::readThumbnail(path(name), 16);
+            done = true;
+        });
+        const bool blocked = !QTest::qWaitFor([&] { return done.load(); }, 20000);
+        if (blocked) // let the reader go, so that a failure ends the test
+            ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
+        reader.join();
+        QVERIFY(!blocked);
+        QFETCH(bool, picture);
+        QCOMPARE(!image.isNull(), picture);
+        if (picture)
+            QCOMPARE(image.pixelColor(8, 8), QColor(Qt::blue));
     }
 
     // Rows change while pictures are read: each row still shows its own file's.

@@ -2,6 +2,7 @@
 
 #include "SizeList.h"
 
+#include "core/SvgDocument.h"
 #include "platform/RegularFile.h"
 
 #include <QImageReader>
@@ -19,6 +20,14 @@ namespace {
 // ImageMagick's, so neither its internal renderer nor a delegate at the picture's
 // own size is ever used.
 constexpr char SizedSvg[] = "qrsvg:";
+
+// What a vector picture without a size of its own is drawn at before it is fitted.
+constexpr QSize UnsizedVector(256, 256);
+
+QSize drawnSize(const PictureInput &picture)
+{
+    return picture.vector && !picture.size.isValid() ? UnsizedVector : picture.size;
+}
 
 // Area averaging keeps small entries sharp; enlarging with it would give blocks.
 QString filterFor(QSize picture, QSize wanted)
@@ -80,7 +89,7 @@ QStringList listArguments(const PictureInput &picture, QList<int> sizes,
 
 QStringList singleArguments(const PictureInput &picture, const QString &sizeText)
 {
-    const auto wanted = resizedSize(picture.size, sizeText);
+    const auto wanted = resizedSize(drawnSize(picture), sizeText);
     if (picture.vector && wanted) {
         // Drawn at the size the picture gets; the "-resize" then has nothing to do
         // unless the size changes the picture's shape.
@@ -112,10 +121,23 @@ PictureInput pictureInput(const QString &path, const QString &inputName)
     picture.path = path;
     picture.name = inputName;
     picture.vector = isVectorPictureName(path);
-    if (const auto file = FileSystem::openRegularFile(path)) {
+    const auto file = FileSystem::openRegularFile(path);
+    if (!file)
+        return picture;
+    if (!picture.vector) {
+        // Qt's own SVG reader would follow what the picture names.
+        picture.vector = SvgDocument::looksLikeSvg(file->peek(4096));
         QImageReader reader(file.get());
-        picture.size = reader.size();
+        if (!picture.vector && !reader.format().startsWith("svg")) {
+            picture.size = reader.size();
+            return picture;
+        }
+        picture.vector = true;
+        file->seek(0);
     }
+    const SvgDocument::Reading svg = SvgDocument::read(*file, SvgDocument::DrawingLimits);
+    picture.size = svg.size;
+    picture.tooLarge = svg.tooLarge;
     return picture;
 }
 
@@ -126,7 +148,7 @@ QStringList converterArguments(const PictureInput &picture, const IconSize &size
     switch (size.kind()) {
     case IconSize::Kind::Unchanged:
         if (picture.vector) {
-            const QSize own = picture.size.isValid() ? picture.size : QSize(256, 256);
+            const QSize own = drawnSize(picture);
             arguments << QStringLiteral("-background") << QStringLiteral("none")
                       << QStringLiteral("-size")
                       << QStringLiteral("%1x%2").arg(own.width()).arg(own.height())

@@ -18,12 +18,14 @@ struct PictureInput
     QString name;
     QSize size; // invalid when its header could not be read
     bool vector = false;
+    bool tooLarge = false; // more than a drawing may be given
 };
 
 // Whether the converter reads `name` as a vector picture (SVG, SVGZ).
 bool isVectorPictureName(const QString &name);
 
-// `inputName` for the picture at `path`, its size read from its header.
+// `inputName` for the picture at `path`, its size read from its header. An SVG
+// picture, whatever its name, is read by us and drawn only by our bounded delegate.
 PictureInput pictureInput(const QString &path, const QString &inputName);
 
 // The converter's arguments: the picture, how the icon is made of it, the output.

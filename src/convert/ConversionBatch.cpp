@@ -165,7 +165,11 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
 
     const IconSize &size = m_request->size;
     if (m_perSize.isPictureOfRow(source)) { // made as part of its picture's icon
-        record({row, source, FileResult::Outcome::Converted, QString(), false}, false);
+        const QString fault = m_perSize.faultOf(source);
+        if (fault.isEmpty())
+            record({row, source, FileResult::Outcome::Converted, QString(), false}, false);
+        else
+            fail(row, source, fault);
         return std::nullopt;
     }
     const JobCheck check = m_stagingFailure.isEmpty()
@@ -182,12 +186,22 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     job.slot = takeSlot();
     job.input = inputNameFor(job.slot + 1, source);
     // Only a checked source is looked into: its header gives the picture's size.
+    QString fault;
     trap.run(164, [&] {
-        job.perSize = m_perSize.picturesFor(source, job.slot + 1);
+        const PictureInput picture = pictureInput(source, job.input);
+        PerSizeFinder::Found own = m_perSize.picturesFor(source, job.slot + 1);
+        fault = picture.tooLarge ? QLatin1String(FailureReason::PictureTooLarge) : own.fault;
+        job.perSize = std::move(own.pictures);
         job.arguments =
-            converterArguments(pictureInput(source, job.input), size,
-                               SafeFile::WorkSlot::outputName(job.slot + 1), job.perSize);
+            converterJobFolder(SafeFile::WorkSlot::jobFolderName(job.slot + 1)) +
+            converterArguments(picture, size, SafeFile::WorkSlot::outputName(job.slot + 1),
+                               job.perSize);
     });
+    if (!fault.isEmpty()) {
+        freeSlot(job.slot);
+        fail(row, source, fault);
+        return std::nullopt;
+    }
     job.target = check.target;
     job.replacing = check.replacing;
     job.writes = check.writes;
@@ -268,8 +282,12 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
     dispatch();
     if (m_aborted)
         return;
-    const QString reason = installIcon(end, *m_slots[size_t(job.slot)], job.target, m_request->size,
-                                       m_staging.folder());
+    QString reason = installIcon(end, *m_slots[size_t(job.slot)], job.target, m_request->size,
+                                 m_staging.folder());
+    for (const PictureInput &own : std::as_const(job.perSize)) {
+        if (!reason.isEmpty() && FailureReason::isAbout(end.errorOutput, own.name))
+            reason = FailureReason::forPerSizePicture(FileNameOf(own.path), reason);
+    }
     m_installing.removeIf([id](const Job &other) { return other.id == id; });
     m_slots[size_t(job.slot)]->release();
     freeSlot(job.slot);

@@ -1,5 +1,6 @@
 #include "ConverterConfiguration.h"
 
+#include "platform/ProcessLimits.h"
 #include "platform/WorkFolder.h"
 
 #include <QFile>
@@ -8,26 +9,52 @@
 #include <QThread>
 #include <algorithm>
 
-QByteArray converterDelegates(const QString &rsvgConvert)
+namespace {
+// Far more than any icon's artwork needs, and far less than a picture made to exhaust
+// the machine takes (a large embedded picture: gigabytes).
+constexpr quint64 DrawingMemoryBytes = 1024ULL * 1024 * 1024;
+
+QString systemProgram(const QString &name)
 {
-    const QString program = rsvgConvert.toHtmlEscaped();
+    const QString system = QStringLiteral("/usr/bin/") + name;
+    if (QFileInfo(system).isExecutable())
+        return system;
+    return QStandardPaths::findExecutable(name);
+}
+} // namespace
+
+QByteArray converterDelegates(const QString &rsvgConvert, const QString &memoryLimiter)
+{
     // %w and %h are the "-size" given before the picture; "-a" fits it in that box.
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                           "<delegatemap>\n"
-                          "  <delegate decode=\"qrsvg\" command=\"&quot;%1&quot; -w %w -h %h "
+                          "  <delegate decode=\"qrsvg\" command=\"%1&quot;%2&quot; -w %w -h %h "
                           "-a -b none -o &quot;%o&quot; &quot;%i&quot;\"/>\n"
                           "</delegatemap>\n")
-        .arg(program)
+        .arg(memoryLimiter.toHtmlEscaped(), rsvgConvert.toHtmlEscaped())
         .toUtf8();
+}
+
+QString drawingMemoryLimiter()
+{
+    // No shell: ImageMagick runs a command without one when it holds no shell syntax.
+    const QString prlimit = systemProgram(QStringLiteral("prlimit"));
+    const std::optional<quint64> ceiling = ProcessLimits::addressSpaceCeiling();
+    if (prlimit.isEmpty() || (ceiling && *ceiling <= DrawingMemoryBytes))
+        return {};
+    return QStringLiteral("\"%1\" --as=%2 -- ").arg(prlimit).arg(DrawingMemoryBytes);
+}
+
+QStringList converterJobFolder(const QString &folderName)
+{
+    // Relative to the work folder the converter runs in.
+    return {QStringLiteral("-define"), QStringLiteral("registry:temporary-path=") + folderName};
 }
 
 QString rsvgConvertPath()
 {
-    QString system = QStringLiteral("/usr/bin/rsvg-convert");
-    if (QFileInfo(system).isExecutable())
-        return system;
-    const QString found = QStandardPaths::findExecutable(QStringLiteral("rsvg-convert"));
-    return found.isEmpty() ? system : found;
+    const QString found = systemProgram(QStringLiteral("rsvg-convert"));
+    return found.isEmpty() ? QStringLiteral("/usr/bin/rsvg-convert") : found;
 }
 
 int converterJobCount()
@@ -55,7 +82,7 @@ QStringList converterEnvironment(const SafeFile::WorkFolder *work, int jobs)
                     << QStringLiteral("TMPDIR=") + work->path();
         QFile file(work->path() + QStringLiteral("/delegates.xml"));
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
-            file.write(converterDelegates(rsvgConvertPath())) > 0)
+            file.write(converterDelegates(rsvgConvertPath(), drawingMemoryLimiter())) > 0)
             environment << QStringLiteral("MAGICK_CONFIGURE_PATH=") + work->path();
     }
     return environment;

@@ -22,20 +22,36 @@ QString fromConverterOutput(const QByteArray &errorOutput, const QString &stagin
     if (all.contains(QLatin1String("no space left")) ||
         lower.contains(QLatin1String("unable to write")))
         return QStringLiteral("no space left for the converter's files in ") + stagingFolder;
+    // The drawing program ran out of the memory it is given: cairo, Rust and GLib say so.
+    for (const char *words : {"no memory", "memory allocation of", "failed to allocate"}) {
+        if (all.contains(QLatin1String(words)))
+            return QLatin1String(PictureTooLarge);
+    }
     if (lower.contains(QLatin1String("-resize")) || lower.contains(QLatin1String("geometry")) ||
         lower.contains(QLatin1String("exceeds limit")))
         return QLatin1String(SizeNotAccepted);
-    // Every other complaint about the plain input name is about the picture.
+    // Every other complaint about the plain input name is about the picture, and so is
+    // one about a drawing the drawing program never made of it.
     if (lower.contains(QLatin1String("`in-")) || lower.contains(QLatin1String("delegate")) ||
         lower.contains(QLatin1String("image header")) || lower.contains(QLatin1String("corrupt")) ||
-        lower.contains(QLatin1String("no images defined")))
+        lower.contains(QLatin1String("no images defined")) || all.contains(QLatin1String("`tmp-")))
         return QLatin1String(NotAPicture);
     // Our work folder's names mean nothing to the user.
-    static const QRegularExpression internalName(QStringLiteral(" ?`(in|out)-[0-9]+[^']*'"));
+    static const QRegularExpression internalName(QStringLiteral(" ?`(in|out|tmp)-[0-9]+[^']*'"));
     line.remove(internalName);
     if (line.isEmpty())
         return QLatin1String(NoValidIcon);
     return QStringLiteral("ImageMagick: ") + line;
+}
+
+QString forPerSizePicture(const QString &fileName, const QString &reason)
+{
+    return fileName + QStringLiteral(": ") + reason;
+}
+
+bool isAbout(const QByteArray &errorOutput, const QString &inputName)
+{
+    return errorOutput.contains('`' + inputName.toUtf8() + '\'');
 }
 
 QString forSource(SafeFile::Outcome outcome)

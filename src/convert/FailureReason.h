@@ -22,11 +22,17 @@ inline constexpr char SourceNotAFile[] = "not a regular file";
 inline constexpr char SourceUnreadable[] = "the file cannot be read";
 inline constexpr char NoDestination[] = "no destination chosen";
 inline constexpr char WriteFailed[] = "the icon could not be written";
+inline constexpr char PictureTooLarge[] = "picture too large";
 
 // Why the converter failed, from its error output: one of the reasons above where
 // its message says so, else ImageMagick's own words.
 // `stagingFolder` holds the converter's own files.
 QString fromConverterOutput(const QByteArray &errorOutput, const QString &stagingFolder);
+// Why a row fails when the designer's picture `fileName` for one of its sizes cannot
+// be used: that file and its own reason.
+QString forPerSizePicture(const QString &fileName, const QString &reason);
+// Whether the converter's error output is about the picture it read as `inputName`.
+bool isAbout(const QByteArray &errorOutput, const QString &inputName);
 // Why the source cannot be converted, or empty when it can be read.
 QString forSource(SafeFile::Outcome outcome);
 // Why the icon could not be put in place, or empty when it was.

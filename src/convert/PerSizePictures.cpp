@@ -1,5 +1,6 @@
 #include "PerSizePictures.h"
 
+#include "FailureReason.h"
 #include "JobCheck.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
@@ -71,24 +72,49 @@ PerSizeFinder::PerSizeFinder(const RowSource &rows, int rowCount, const IconSize
         m_rowPaths.insert(rows.rowText(row));
 }
 
-QMap<int, PictureInput> PerSizeFinder::picturesFor(const QString &source, int job)
+PerSizeFinder::Found PerSizeFinder::picturesFor(const QString &source, int job)
 {
-    QMap<int, PictureInput> found;
+    Found found;
     if (m_sizes.isEmpty())
         return found;
     const QString folder = FolderOf(source);
     const QMap<int, QString> names = perSizePictures(FileNameOf(source), namesIn(folder), m_sizes);
     for (auto it = names.cbegin(); it != names.cend(); ++it) {
         const QString path = CollapseBackslashes(folder + FileSystem::nativeSeparator() + *it);
-        if (SafeFile::checkReadableFile(path) != SafeFile::Outcome::Done)
-            continue;
         // "in-<job>-<size>" and the picture's extension, beside the job's own "in-<job>".
         const QString plain = inputNameFor(job, path);
         const QString name = QStringLiteral("in-%1-%2").arg(job).arg(it.key()) +
                              plain.mid(QStringLiteral("in-%1").arg(job).size());
-        found.insert(it.key(), pictureInput(path, name));
+        const PictureInput picture = inspect(path, name);
+        // The designer drew this size: the icon is not made without it.
+        if (const QString fault = m_faults.value(path); !fault.isEmpty()) {
+            found.fault = FailureReason::forPerSizePicture(*it, fault);
+            found.pictures.clear();
+            return found;
+        }
+        found.pictures.insert(it.key(), picture);
     }
     return found;
+}
+
+QString PerSizeFinder::faultOf(const QString &path)
+{
+    if (!m_faults.contains(path))
+        inspect(path, {});
+    return m_faults.value(path);
+}
+
+PictureInput PerSizeFinder::inspect(const QString &path, const QString &inputName)
+{
+    QString fault = FailureReason::forSource(SafeFile::checkReadableFile(path));
+    PictureInput picture;
+    if (fault.isEmpty()) {
+        picture = pictureInput(path, inputName);
+        if (picture.tooLarge)
+            fault = QLatin1String(FailureReason::PictureTooLarge);
+    }
+    m_faults.insert(path, fault);
+    return picture;
 }
 
 bool PerSizeFinder::isPictureOfRow(const QString &source)

@@ -39,16 +39,25 @@ public:
     PerSizeFinder() = default;
     // Finds nothing unless the size is a list.
     PerSizeFinder(const RowSource &rows, int rowCount, const IconSize &size);
-    // The designer's own pictures for `source`, by size, as job `job` reads them
-    // ("in-<job>-<size>"); one that cannot be read leaves its size to the picture.
-    QMap<int, PictureInput> picturesFor(const QString &source, int job);
+    struct Found
+    {
+        QMap<int, PictureInput> pictures; // by size
+        QString fault; // why the icon cannot be made of them, naming the file at fault
+    };
+    // The designer's own pictures for `source`, as job `job` reads them
+    // ("in-<job>-<size>").
+    Found picturesFor(const QString &source, int job);
     // Whether `source` is one of them for a picture that is itself a row.
     bool isPictureOfRow(const QString &source);
+    // Why such a picture cannot be used, or empty when it can.
+    QString faultOf(const QString &path);
 
 private:
     const QStringList &namesIn(const QString &folder);
+    PictureInput inspect(const QString &path, const QString &inputName);
 
     QSet<QString> m_rowPaths;
     QList<int> m_sizes;
     QHash<QString, QStringList> m_folderNames;
+    QHash<QString, QString> m_faults; // by path, empty for a usable picture
 };

@@ -1,7 +1,9 @@
 #include "ThumbnailLoader.h"
 
+#include "core/SvgDocument.h"
 #include "platform/RegularFile.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPainter>
@@ -15,6 +17,8 @@ constexpr int MaxCached = 2048;
 // A larger picture is not decoded for 16 pixels: it would take a worker 128 MB and
 // more (Qt's own default limit for one image).
 constexpr qint64 MaxPixels = 32LL * 1024 * 1024;
+// Qt draws an SVG from a tree of the whole document: a thumbnail is not worth more.
+constexpr SvgDocument::Limits SvgLimits{4LL * 1024 * 1024, MaxPixels};
 } // namespace
 
 ThumbnailLoader::ThumbnailLoader(QObject *parent) : QObject(parent), m_cache(MaxCached)
@@ -83,7 +87,18 @@ QImage ThumbnailLoader::readThumbnail(const QString &path, int edge)
     const std::unique_ptr<QFile> file = FileSystem::openRegularFile(path);
     if (!file)
         return {};
+    // Qt's SVG reader follows what a picture names (a FIFO blocks it for ever) and
+    // expands any document whole: it is only given a bounded copy that names nothing.
+    QBuffer svg;
     QImageReader reader(file.get());
+    if (SvgDocument::looksLikeSvg(file->peek(4096)) || reader.format().startsWith("svg")) {
+        file->seek(0);
+        svg.setData(SvgDocument::read(*file, SvgLimits, true).selfContained);
+        if (svg.data().isEmpty() || !svg.open(QIODevice::ReadOnly))
+            return {};
+        reader.setDevice(&svg);
+        reader.setFormat("svg");
+    }
     reader.setAutoTransform(true);
     const QSize full = reader.size();
     if (full.isValid() && (full.isEmpty() || qint64(full.width()) * full.height() > MaxPixels))

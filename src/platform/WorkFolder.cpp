@@ -28,6 +28,21 @@ constexpr char NewWorkPrefix[] = "quorbel-new-";
 // that instant), is stale after this.
 constexpr time_t UnlockedFolderAgeSeconds = 60;
 
+void removeEntries(int dirFd);
+
+// One entry we made: a file, or a job's folder with what is in it.
+void removeEntryAt(int dirFd, const char *name)
+{
+    if (unlinkat(dirFd, name, 0) == 0 || errno != EISDIR)
+        return;
+    const int fd = openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    removeEntries(fd);
+    close(fd);
+    unlinkat(dirFd, name, AT_REMOVEDIR);
+}
+
 // Every entry of an open folder, which holds only files we made.
 void removeEntries(int dirFd)
 {
@@ -42,7 +57,7 @@ void removeEntries(int dirFd)
     rewinddir(dir);
     while (const dirent *entry = readdir(dir)) {
         if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            unlinkat(dirFd, entry->d_name, 0);
+            removeEntryAt(dirFd, entry->d_name);
     }
     closedir(dir);
 }
@@ -129,7 +144,7 @@ WorkFolder::~WorkFolder()
 void WorkFolder::removeEntry(const QString &name) const
 {
     if (m_fd >= 0)
-        unlinkat(m_fd, encoded(name).constData(), 0);
+        removeEntryAt(m_fd, encoded(name).constData());
 }
 
 void WorkFolder::remove()

@@ -26,7 +26,7 @@ public:
     QString childMarker() const { return m_childMarker; }
     // The open folder, for making and removing entries by plain name.
     int descriptor() const { return m_fd; }
-    // Removes one file in the folder, by its plain name.
+    // Removes one file or folder in the folder, by its plain name.
     void removeEntry(const QString &name) const;
     void remove();
 

@@ -29,6 +29,7 @@ void pointAtNothing(int fd)
 
 WorkSlot::WorkSlot(const WorkFolder &folder, int number) : m_folder(folder), m_number(number)
 {
+    mkdirat(m_folder.descriptor(), jobFolderName(number).toUtf8().constData(), 0700);
     if (access("/proc/self/fd", X_OK) != 0)
         return;
     m_sourceFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
@@ -46,6 +47,11 @@ WorkSlot::~WorkSlot()
 QString WorkSlot::outputName(int number)
 {
     return QStringLiteral("out-%1.ico").arg(number);
+}
+
+QString WorkSlot::jobFolderName(int number)
+{
+    return QStringLiteral("tmp-%1").arg(number);
 }
 
 Outcome WorkSlot::attach(const QString &source, const QString &inputName)

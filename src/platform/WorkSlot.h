@@ -26,6 +26,9 @@ public:
 
     // "out-<n>.ico": where the child writes its icon.
     static QString outputName(int number);
+    // "tmp-<n>": the folder, made with the slot, that holds only the files the
+    // converter makes for its own job.
+    static QString jobFolderName(int number);
     QString outputName() const { return outputName(m_number); }
     // Makes `source` readable as `inputName` in the folder, for a slot released
     // since its last job. A source that is not a regular file after links is refused.

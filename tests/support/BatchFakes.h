@@ -94,7 +94,8 @@ public:
         QString program;
         QStringList arguments;
         QString folder;
-        QString input() const { return folder + '/' + arguments.first(); }
+        // The picture, after the setting that keeps the job's own files apart.
+        QString input() const { return folder + '/' + arguments.at(2); }
         QString output() const { return folder + '/' + arguments.last(); }
     };
     QList<Start> starts;

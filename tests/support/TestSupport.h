@@ -18,6 +18,7 @@
 #include <cmath>
 #include <functional>
 #include <unistd.h>
+#include <zlib.h>
 
 struct ShownMessage
 {
@@ -121,6 +122,45 @@ inline bool makePng(const QString &path, int width, int height)
     painter.drawEllipse(QRect(width / 8, height / 8, width * 3 / 4, height * 3 / 4));
     painter.end();
     return image.save(path, "PNG");
+}
+
+// A grey PNG of any size, made without holding its pixels; black unless `white`.
+inline QByteArray greyPng(quint32 width, quint32 height, bool white = false)
+{
+    const auto be32 = [](quint32 n) {
+        QByteArray bytes;
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes += char(n >> shift);
+        return bytes;
+    };
+    const auto chunk = [&](const char *type, const QByteArray &data) {
+        const QByteArray body = QByteArray(type) + data;
+        return be32(quint32(data.size())) + body +
+               be32(quint32(
+                   crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size()))));
+    };
+    const QByteArray header = be32(width) + be32(height) + QByteArray("\x08\x00\x00\x00\x00", 5);
+    QByteArray rows;
+    const QByteArray row = '\0' + QByteArray(width, white ? '\xff' : '\0');
+    for (quint32 y = 0; y < height; ++y)
+        rows += row;
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
+           chunk("IDAT", qCompress(rows, 9).mid(4)) + chunk("IEND", {});
+}
+
+// An SVG of `side` pixels that draws `inside` (elements).
+inline QByteArray svgDrawing(const QByteArray &inside, int side = 64)
+{
+    return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+           "xmlns:xi='http://www.w3.org/2001/XInclude' width='" +
+           QByteArray::number(side) + "' height='" + QByteArray::number(side) + "'>" + inside +
+           "</svg>";
+}
+
+inline QByteArray svgEmbedding(const QByteArray &png)
+{
+    return svgDrawing("<image width='64' height='64' xlink:href='data:image/png;base64," +
+                      png.toBase64() + "'/>");
 }
 
 inline void writeFile(const QString &path, const QByteArray &bytes,

@@ -6,6 +6,7 @@
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QGroupBox>
@@ -18,6 +19,7 @@
 #include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -647,6 +649,81 @@ private slots:
             const double text = luminance(label->palette().color(QPalette::WindowText));
             QVERIFY2(qAbs(face - text) > 0.5, qPrintable(label->objectName()));
         }
+        // An empty circle is light inside and a chosen one dark, whatever the desktop.
+        for (const char *name : {"Option1", "Option2"}) {
+            auto *option = child<QRadioButton>(*w, name);
+            QStyleOptionButton style;
+            style.initFrom(option);
+            const QPoint centre =
+                option->style()
+                    ->subElementRect(QStyle::SE_RadioButtonIndicator, &style, option)
+                    .center();
+            const QImage shot = option->grab().toImage();
+            const double inside = luminance(shot.pixelColor(centre * shot.devicePixelRatio()));
+            QVERIFY2(option->isChecked() ? inside < 0.3 : inside > 0.8, name);
+        }
+    }
+
+    void screenReadersNameTheControls_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("list") << "ListView1"
+                              << "Pictures to convert";
+        QTest::newRow("folder box") << "Text1"
+                                    << "Output folder";
+        QTest::newRow("progress bar") << "ProgressBar1"
+                                      << "Conversion progress";
+        QTest::newRow("folder button") << "PushButton9"
+                                       << "Choose output folder";
+    }
+
+    void screenReadersNameTheControls()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, spoken);
+        auto w = loadedWindow();
+        QAccessibleInterface *read =
+            QAccessible::queryAccessibleInterface(child<QWidget>(*w, qPrintable(control)));
+        QVERIFY(read);
+        QCOMPARE(read->text(QAccessible::Name), spoken);
+        QVERIFY(!read->text(QAccessible::Description).isEmpty());
+        QCOMPARE(child<QPushButton>(*w, "PushButton9")->text(), QStringLiteral("..."));
+    }
+
+    // Rows moved while the batch runs: each mark goes to the row its file is on now.
+    void rowsShowHowTheirFilesEnded()
+    {
+        QTemporaryDir dir;
+        qputenv("TEMP", QFile::encodeName(dir.path()));
+        writeScript(dir.filePath("emfconvert.exe"), "sleep 0.3\nexit 1");
+        qputenv("QUORBEL_JOBS", "1");
+        const auto restore = qScopeGuard([] {
+            qunsetenv("TEMP");
+            qunsetenv("QUORBEL_JOBS");
+        });
+        auto w = loadedWindow();
+        FileListModel &list = w->fileList();
+        writeFile(dir.filePath("a.png"), "PNG");
+        writeFile(dir.filePath("b.png"), "PNG");
+        list.appendRows({dir.filePath("a.png"), dir.filePath("gone.png"), dir.filePath("b.png")});
+        child<QRadioButton>(*w, "Option9")->click();
+        QTimer::singleShot(150, w.get(), [&] { // a.png is converting
+            list.exchangeRows(1, 3);
+            list.appendRow(dir.filePath("c.png"));
+        });
+        w->PushButton2_Click();
+        using Outcome = FileListModel::Outcome;
+        QCOMPARE(list.rows(), QStringList({dir.filePath("b.png"), dir.filePath("gone.png"),
+                                           dir.filePath("a.png"), dir.filePath("c.png")}));
+        QCOMPARE(list.outcome(1), Outcome::None); // the batch never came to b.png
+        QCOMPARE(list.outcome(2), Outcome::Failed);
+        QCOMPARE(list.data(list.index(1), Qt::ToolTipRole).toString(),
+                 QStringLiteral("Not converted: file not found"));
+        QCOMPARE(list.outcome(3), Outcome::Failed);
+        QCOMPARE(list.outcome(4), Outcome::None);
+        list.appendRow(dir.filePath("d.png"));
+        QCOMPARE(list.outcome(2), Outcome::None);
     }
 
     void rowsGoneMidBatchAreReportedNotFatal()

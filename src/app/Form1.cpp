@@ -41,7 +41,7 @@ Form1::Form1(Dialogs &dialogs, SettingsStore &store, QString applicationFolder, 
       m_applicationFolder(std::move(applicationFolder)), m_model(new FileListModel(this)),
       m_controls(buildForm1Controls(*this, *m_model, m_pointer)),
       m_batchWindow(*this, m_controls, *m_model, m_pointer, m_dialogs, m_applicationTitle),
-      m_batch(m_batchWindow.display(), m_reporter)
+      m_batch(m_batchWindow.reports(), m_reporter)
 {
     initialiseResources();
     setObjectName(QStringLiteral("Form1"));

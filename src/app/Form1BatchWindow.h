@@ -4,6 +4,7 @@
 
 #include "BatchDisplay.h"
 #include "Form1Layout.h"
+#include "RowMarks.h"
 #include "convert/BatchRequest.h"
 #include "core/ErrorTrap.h"
 #include "core/RowSource.h"
@@ -28,6 +29,8 @@ public:
     // when each file comes up.
     BatchRequest request() const;
     BatchDisplay &display() { return m_display; }
+    // What the batch reports to: the display, and the list's rows.
+    BatchObserver &reports() { return m_rowMarks; }
 
     int numberOfRows() const override;
     QString rowText(int row) const override;
@@ -48,6 +51,7 @@ private:
     Dialogs &m_dialogs;
     const QString &m_messageTitle;
     BatchDisplay m_display{*this};
+    RowMarks m_rowMarks{m_display, m_model};
 };
 
 // Error reports of trapped handlers, as a box over the window.

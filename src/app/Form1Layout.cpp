@@ -7,7 +7,9 @@
 #include "filelist/FileListView.h"
 
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHash>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProxyStyle>
@@ -84,14 +86,51 @@ public:
                                   3
                             : 0;
         const QRect line = option->rect.adjusted(0, top, -1, -1);
+        // Shades of the face itself: a dark theme's own shades are near black.
+        const QColor face = option->palette.color(QPalette::Window);
         painter->save();
-        painter->setPen(option->palette.color(QPalette::Mid));
+        painter->setPen(face.darker(150));
         painter->drawRect(line.adjusted(0, 0, -1, -1));
-        painter->setPen(option->palette.color(QPalette::Light));
+        painter->setPen(face.lighter(150));
         painter->drawRect(line.adjusted(1, 1, 0, 0));
         painter->restore();
     }
 };
+
+// What a screen reader says for the controls whose captions do not name them.
+struct Spoken
+{
+    const char *name;
+    const char *accessibleName;
+    const char *description;
+};
+constexpr Spoken SpokenNames[] = {
+    {"ListView1", "Pictures to convert",
+     "One path per row. Drop files or folders here; Delete or a double-click removes the "
+     "selected row."},
+    {"ProgressBar1", "Conversion progress", "The file being converted and the batch's progress"},
+    {"Text2", "User-defined size", nullptr}, // its tooltip describes it
+    {"Text1", "Output folder", "The folder the icons are saved in"},
+    {"PushButton9", "Choose output folder", "Opens a folder picker for the output folder"},
+};
+
+// An option button's circle stands on the face, not on a box of the desktop's: it
+// takes a light box's colours, or under a dark theme every empty circle is a dark
+// dot that reads as chosen. Its caption keeps the face's colours.
+QPalette lightIndicators(const QPalette &desktop)
+{
+    const QPalette light(QColor(0xef, 0xef, 0xef), Qt::white);
+    QPalette own;
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (const auto role :
+             {QPalette::Base, QPalette::Text, QPalette::Button, QPalette::Light, QPalette::Midlight,
+              QPalette::Mid, QPalette::Dark, QPalette::Shadow})
+            own.setColor(group, role, light.color(group, role));
+        // The desktop's accent still marks focus.
+        own.setColor(group, QPalette::Highlight, desktop.color(group, QPalette::Highlight));
+    }
+    return own;
+}
 
 QString captionOf(const char *name)
 {
@@ -131,6 +170,7 @@ QWidget *create(const Placement &p, QWidget *parent, WindowPointer &pointer)
         break;
     case Kind::Option:
         w = new QRadioButton(captionOf(p.name), parent);
+        w->setPalette(lightIndicators(QGuiApplication::palette()));
         break;
     case Kind::TextBox:
         w = new QLineEdit(parent);
@@ -203,6 +243,11 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
             find<QRadioButton>(made, qPrintable(QStringLiteral("Option%1").arg(n)));
 
     c.ListView1->setModel(&model);
+    // Beside its one column the header would show the face's white, which cuts a
+    // dark header short.
+    QPalette header;
+    header.setColor(QPalette::Window, QGuiApplication::palette().color(QPalette::Button));
+    c.ListView1->header()->setPalette(header);
     c.ListView1->setToolTip(QStringLiteral(
         "Drag and drop files here. Double-click item to remove it. Move | line to right and "
         "out of window to reveal full names."));
@@ -223,6 +268,13 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
     c.Option[2]->setChecked(true);
     c.Option[8]->setChecked(true);
     c.Text2->setEnabled(false);
+
+    for (const Spoken &spoken : SpokenNames) {
+        QWidget *control = made.value(QLatin1String(spoken.name));
+        control->setAccessibleName(QString::fromUtf8(spoken.accessibleName));
+        if (spoken.description)
+            control->setAccessibleDescription(QString::fromUtf8(spoken.description));
+    }
 
     for (size_t i = 0; i + 1 < std::size(TabOrder); ++i)
         QWidget::setTabOrder(made.value(QLatin1String(TabOrder[i])),

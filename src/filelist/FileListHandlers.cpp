@@ -67,8 +67,7 @@ void FileListHandlers::ListView1_MouseMove(int x, int y)
         const QString draggedText = m_model.rowText(dragged);
         const QString hoverText = m_model.rowText(hover);
         if (draggedText != hoverText) {
-            m_model.setRowText(dragged, hoverText);
-            m_model.setRowText(hover, draggedText);
+            m_model.exchangeRows(dragged, hover);
             m_surface.selectIndex(HoverItem);
             DraggedItem = HoverItem;
             const int screenY = m_surface.cursorScreenY();

@@ -22,7 +22,7 @@ FileListView::FileListView(QWidget *parent) : QTreeView(parent)
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setMouseTracking(true);
-    setTextElideMode(Qt::ElideRight);
+    setTextElideMode(Qt::ElideMiddle);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     setItemDelegate(new ThumbnailDelegate(this));

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -64,6 +65,7 @@ class TestEndToEnd : public QObject
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString m_config;
+    QMap<QString, QString> m_env; // for the next start
     QString config() const { return m_config + "/Vandrell/Quorbel.conf"; }
 
     // Root (as in CI) starts the program without its override of file permissions,
@@ -77,6 +79,8 @@ class TestEndToEnd : public QObject
         env.insert("QUORBEL_MESSAGE_LOG", path("messages.log"));
         env.insert("QT_QPA_PLATFORMTHEME", "");
         env.remove("QT_QPA_PLATFORM");
+        for (auto it = m_env.cbegin(); it != m_env.cend(); ++it)
+            env.insert(it.key(), it.value());
         QDir().mkpath(path("home/Desktop"));
         QDir().mkpath(path("temp"));
         m_app.setProcessEnvironment(env);
@@ -174,6 +178,7 @@ private slots:
     {
         // Every test starts as a first run.
         m_config = path(QStringLiteral("config-") + QTest::currentTestFunction());
+        m_env.clear();
         QFile::remove(path("messages.log"));
     }
     void cleanup()
@@ -342,6 +347,42 @@ private slots:
         QVERIFY(after.contains("Icon%20Size=7"));
         QVERIFY(after.contains("Text2=100"));
         QVERIFY(after.contains("Option8=True"));
+    }
+
+    // A KDE desktop with a dark colour scheme: on the white face the empty option
+    // circles stay light and the chosen one dark.
+    void darkDesktopKeepsTheOptionsReadable()
+    {
+        writeFile(m_config + "/kdeglobals", "[Colors:Button]\nBackgroundNormal=49,54,59\n"
+                                            "ForegroundNormal=252,252,252\n"
+                                            "[Colors:View]\nBackgroundNormal=27,30,32\n"
+                                            "ForegroundNormal=252,252,252\n"
+                                            "[Colors:Window]\nBackgroundNormal=42,46,50\n"
+                                            "ForegroundNormal=252,252,252\n");
+        m_env = {{"XDG_CURRENT_DESKTOP", "KDE"},
+                 {"KDE_SESSION_VERSION", "5"},
+                 {"QT_STYLE_OVERRIDE", "Fusion"}};
+        startApp();
+        QImage shot;
+        const auto grab = [&] {
+            QProcess import;
+            import.start(QStringLiteral("import"), {"-window", m_window, "png:-"});
+            import.waitForFinished(10000);
+            shot = QImage::fromData(import.readAllStandardOutput(), "PNG");
+            return !shot.isNull();
+        };
+        // The list turns dark once the desktop's colours have come.
+        QVERIFY(waitFor([&] { return grab() && shot.pixelColor(ListMiddle).lightnessF() < 0.3; }));
+        const auto darkestInCircle = [&](int left) {
+            double darkest = 1;
+            for (int x = left + 1; x < left + 12; ++x)
+                for (int y = 276; y <= 280; ++y)
+                    darkest = qMin(darkest, shot.pixelColor(x, y).lightnessF());
+            return darkest;
+        };
+        QVERIFY(darkestInCircle(24) > 0.5); // 16
+        QVERIFY(darkestInCircle(64) < 0.3); // 24, the first run's choice
+        closeApp();
     }
 
     void windowShowsItsIcon()

@@ -18,5 +18,6 @@ entry=$root/usr/share/applications/quorbel.desktop
 desktop-file-validate "$entry" || fail "desktop entry"
 # "Open With Quorbel" hands the chosen files over; PNG files offer it.
 grep -qx 'Exec=quorbel %F' "$entry" || fail "the desktop entry does not pass the files"
-grep -qx 'MimeType=image/png;' "$entry" || fail "the desktop entry does not offer PNG files"
+grep -qx 'MimeType=image/png;image/svg+xml;image/svg+xml-compressed;' "$entry" ||
+    fail "the desktop entry does not offer PNG and SVG files"
 echo "install layout: 1 passed, 0 failed"

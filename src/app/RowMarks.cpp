@@ -1,0 +1,47 @@
+#include "RowMarks.h"
+
+#include "filelist/FileListModel.h"
+
+void RowMarks::batchStarting()
+{
+    m_keys.clear();
+    m_model.beginOutcomes();
+    m_display.batchStarting();
+}
+
+void RowMarks::fileStarting(const FileStart &file)
+{
+    // The batch has just read the row: it still holds this file.
+    if (file.row >= 1 && file.row <= m_model.numberOfRows())
+        m_keys.insert(file.row, m_model.rowKey(file.row));
+    m_display.fileStarting(file);
+}
+
+void RowMarks::fileEnded(const FileResult &result, bool ran)
+{
+    mark(result);
+    m_display.fileEnded(result, ran);
+}
+
+void RowMarks::batchEnded(const BatchSummary &summary)
+{
+    // A result can change after its report: a later icon of the same name
+    // replaced it.
+    for (const FileResult &result : summary.results)
+        mark(result);
+    m_model.endOutcomes();
+    m_keys.clear();
+    m_display.batchEnded(summary);
+}
+
+void RowMarks::mark(const FileResult &result)
+{
+    const auto key = m_keys.constFind(result.row);
+    if (key == m_keys.cend())
+        return;
+    m_model.setOutcome(result.row, *key,
+                       result.outcome == FileResult::Outcome::Converted
+                           ? FileListModel::Outcome::Converted
+                           : FileListModel::Outcome::Failed,
+                       result.reason);
+}

@@ -1,0 +1,144 @@
+// How the list shows a batch's outcome on each row, and paths too long for the column.
+#include "TestSupport.h"
+#include "filelist/FileListModel.h"
+#include "filelist/FileListView.h"
+#include "filelist/ThumbnailDelegate.h"
+
+#include <QHeaderView>
+#include <QToolTip>
+#include <QtTest>
+
+namespace {
+using Outcome = FileListModel::Outcome;
+
+QString tooltipAt(FileListView &view, int row)
+{
+    QToolTip::hideText();
+    const QPoint at = view.visualRect(view.model()->index(row, 0)).center();
+    QHelpEvent event(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(view.viewport(), &event);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+} // namespace
+
+class TestRowMarks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Marks stay while their batch runs, whatever happens to the list, and go with
+    // the first edit after it.
+    void marksLastUntilTheListIsEdited_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("append") << "append";
+        QTest::newRow("remove") << "remove";
+        QTest::newRow("move") << "move";
+        QTest::newRow("next batch") << "begin";
+    }
+
+    void marksLastUntilTheListIsEdited()
+    {
+        QFETCH(QString, edit);
+        FileListModel model;
+        model.appendRows({"a", "b", "c"});
+        const auto doEdit = [&] {
+            if (edit == "append")
+                model.appendRow("d");
+            else if (edit == "remove")
+                model.removeRowAt(model.numberOfRows());
+            else if (edit == "move")
+                model.exchangeRows(3, 2);
+            else
+                model.beginOutcomes();
+        };
+        model.beginOutcomes();
+        model.setOutcome(1, model.rowKey(1), Outcome::Converted, {});
+        model.setOutcome(2, model.rowKey(2), Outcome::Failed, "file not found");
+        doEdit(); // while the batch runs
+        if (edit != "begin") {
+            QCOMPARE(model.outcome(1), Outcome::Converted);
+            QCOMPARE(model.outcome(edit == "move" ? 3 : 2), Outcome::Failed);
+        }
+        model.endOutcomes();
+        if (edit == "begin")
+            return;
+        doEdit();
+        for (int row = 1; row <= model.numberOfRows(); ++row)
+            QCOMPARE(model.outcome(row), Outcome::None);
+    }
+
+    void rowShowsMarkReasonAndWholePath()
+    {
+        FileListModel model;
+        const QString path = "/home/user/Pictures/Clients/Acme Corporation/Brand Assets/"
+                             "Final/logo-final.png";
+        model.appendRows({"/pics/a.png", "/pics/b.png", path});
+        FileListView view;
+        view.setToolTip("the list's hint");
+        view.setModel(&model);
+        view.header()->resizeSection(0, 350);
+        view.resize(400, 120);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // The mark's red, just left of the thumbnail.
+        const auto marked = [&](int row) {
+            const QImage shot = view.viewport()->grab().toImage();
+            const QRect rect = view.visualRect(model.index(row));
+            for (int x = rect.left(); x < rect.left() + ThumbnailDelegate::MarkEdge + 4; ++x) {
+                const QColor c =
+                    shot.pixelColor(QPoint(x, rect.center().y()) * shot.devicePixelRatio());
+                if (c.red() > 150 && c.green() < 80)
+                    return true;
+            }
+            return false;
+        };
+        QVERIFY(!marked(1));
+        model.beginOutcomes();
+        model.setOutcome(2, model.rowKey(2), Outcome::Failed, "file not found");
+        model.endOutcomes();
+        QVERIFY(!marked(0));
+        QVERIFY(marked(1));
+        QVERIFY(tooltipAt(view, 1).contains("Not converted: file not found"));
+        QCOMPARE(tooltipAt(view, 0), QStringLiteral("the list's hint"));
+        QCOMPARE(tooltipAt(view, 2), "<p style='white-space:pre'>" + path + "</p>");
+        QCOMPARE(model.data(model.index(1), Qt::AccessibleDescriptionRole).toString(),
+                 QStringLiteral("Not converted: file not found"));
+        model.appendRow("/pics/c.png");
+        QVERIFY(!marked(1));
+        QCOMPARE(tooltipAt(view, 1), QStringLiteral("the list's hint"));
+    }
+
+    void longPathsLoseTheirMiddle_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("width"); // in average characters
+        QTest::addColumn<QString>("shown");
+        const QString brand = "/home/user/Pictures/Clients/Acme/Brand/logo-final.png";
+        QTest::newRow("fits") << "/home/a.png" << 40 << "/home/a.png";
+        QTest::newRow("folders go") << brand << 36 << "/home/user/…/Brand/logo-final.png";
+        QTest::newRow("name only") << brand << 20 << "/…/logo-final.png";
+        QTest::newRow("name too long")
+            << "/home/a-very-long-picture-name-indeed.png" << 12 << "ends:.png";
+    }
+
+    void longPathsLoseTheirMiddle()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, width);
+        QFETCH(QString, shown);
+        const QFontMetrics metrics(QFont("Liberation Mono", 10)); // every character alike
+        const int pixels = metrics.horizontalAdvance(QString(width, 'x'));
+        const QString result = ThumbnailDelegate::shortenedPath(path, metrics, pixels);
+        QVERIFY(metrics.horizontalAdvance(result) <= pixels);
+        if (shown.startsWith("ends:")) {
+            QVERIFY(result.contains(QChar(0x2026)));
+            QVERIFY(result.endsWith(shown.mid(5)));
+        } else {
+            QCOMPARE(result, shown);
+        }
+    }
+};
+
+QTEST_MAIN(TestRowMarks)
+#include "tst_rowmarks.moc"

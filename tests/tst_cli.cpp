@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -123,6 +126,8 @@ private slots:
         QVERIFY(QImage(path("src/a.png")).save(path("src/c.jpg"), "JPG"));
         writeFile(path("src/bad.png"), "not a picture");
         writeFile(path("ctl/\x1b[2J\x1b]0;x\x07.png"), "not a picture");
+        for (int i = 1; i <= 12; ++i)
+            writeFile(path(QStringLiteral("many/bad%1.png").arg(i)), "not a picture");
     }
 
     void convertsAtTheSize_data()
@@ -232,12 +237,16 @@ private slots:
                                        << "";
         QTest::newRow("a broken picture") << to + QStringList{"src/a.png", "src/bad.png"} << 1
                                           << "1 of 2 files could not be converted"
-                                          << "";
+                                          << "src/bad.png: not a picture that can be read\n";
+        // The summary names ten; standard error every one.
+        QTest::newRow("twelve broken pictures")
+            << to + QStringList{"many"} << 1 << "... and 2 more."
+            << "many/bad12.png: not a picture that can be read\n";
         // A name that would clear the screen and set the title shows its controls as "?".
         QTest::newRow("a broken picture named with controls")
             << to + QStringList{"src/a.png", "ctl/\x1b[2J\x1b]0;x\x07.png"} << 1
             << "ctl/?[2J?]0;x?.png (not a picture that can be read)"
-            << "";
+            << "ctl/?[2J?]0;x?.png: not a picture";
         QTest::newRow("a missing file beside a good one")
             << to + QStringList{"src/a.png", "nothere.png"} << 1 << "Done."
             << "cannot find \"nothere.png\"";
@@ -273,7 +282,7 @@ private slots:
         const Run run = quorbel(arguments);
         QCOMPARE(run.how, QProcess::NormalExit);
         QVERIFY2(run.out.contains(out), qPrintable(run.out));
-        QVERIFY(!run.out.contains(QChar(0x1b)));
+        QVERIFY(!run.out.contains(QChar(0x1b)) && !run.err.contains(QChar(0x1b)));
         QVERIFY2(run.err.contains(err), qPrintable(run.err));
         if (err.isEmpty()) // no progress line when standard error is not a terminal
             QCOMPARE(run.err, QString());
@@ -346,23 +355,62 @@ private slots:
         QTEST(canOpenWindow({argument, platform, display, wayland}), "canOpen");
     }
 
-    // Stopped while the converter has spoiled the icon: the old one is put back and
-    // nothing of the batch stays behind.
+    // Stopped while the converter has spoiled the icon, or while the program itself
+    // is held up: the old icon is kept and nothing of the batch stays behind.
+    void stopMidBatch_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("stuck"); // writing to a standard error nobody reads
+        QTest::newRow("Ctrl-C") << int(SIGINT) << false;
+        QTest::newRow("terminated") << int(SIGTERM) << false;
+        QTest::newRow("Ctrl-C while stuck") << int(SIGINT) << true;
+        QTest::newRow("terminated while stuck") << int(SIGTERM) << true;
+    }
     void stopMidBatch()
     {
+        QFETCH(int, signal);
+        QFETCH(bool, stuck);
         writeFile(path("out/a.ico"), "old icon");
         writeScript(path("temp/emfconvert.exe"),
-                    "for a; do out=$a; done\nprintf broken > \"$out\"\n: > '" +
+                    "for a; do out=$a; done\nprintf broken > \"$out\"\necho $$ > '" +
                         QFile::encodeName(path("started")) + "'\nexec sleep 30");
+        QStringList arguments{"--convert", "--to", "out", "src/a.png"};
         QProcess process;
-        start(process, {"--convert", "--to", "out", "src/a.png"});
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("started")), 20000);
-        process.terminate();
-        QVERIFY(process.waitForFinished(20000));
+        int unread = -1;
+        const auto closeUnread = qScopeGuard([&] { ::close(unread); });
+        if (stuck) {
+            // A complaint for each missing file, more than the pipe holds.
+            for (int i = 0; i < 3000; ++i)
+                arguments << QStringLiteral("missing-%1.png").arg(i);
+            const QByteArray fifo = QFile::encodeName(path("stderr"));
+            QVERIFY(mkfifo(fifo.constData(), 0600) == 0);
+            unread = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+            process.setStandardErrorFile(path("stderr"));
+        }
+        start(process, arguments);
+        if (stuck) {
+            // Full up to the last message that no longer fitted.
+            const auto held = [unread] {
+                int bytes = 0;
+                return ::ioctl(unread, FIONREAD, &bytes) == 0 ? bytes : 0;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(held() > ::fcntl(unread, F_GETPIPE_SZ) - 512, 20000);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("started")), 20000);
+        }
+        ::kill(pid_t(process.processId()), signal);
+        const bool ended = process.waitForFinished(20000); // did not hang
+        if (!ended)
+            process.kill();
+        QVERIFY(ended);
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 128 + 15);
+        QCOMPARE(process.exitCode(), 128 + signal);
         QCOMPARE(readFile(path("out/a.ico")), QByteArray("old icon"));
-        QCOMPARE(QDir(path("temp")).entryList(QDir::Files), QStringList());
+        // The converter is gone with its work; one the batch never came to stays staged.
+        if (const int converter = readFile(path("started")).trimmed().toInt(); converter > 0)
+            QTRY_VERIFY_WITH_TIMEOUT(::kill(converter, 0) != 0, 5000);
+        QCOMPARE(QDir(path("temp")).entryList(QDir::Files),
+                 stuck ? QStringList{"emfconvert.exe"} : QStringList());
     }
 
     // A converter that started a helper of its own (as ImageMagick runs rsvg-convert

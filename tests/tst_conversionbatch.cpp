@@ -24,14 +24,15 @@ class TestConversionBatch : public QObject
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     // Runs a batch over `rows` into folder "out" with a fake runner set up by `setUp`.
-    QString runBatch(FakeWindow &window, FakeRunner *runner, FakeReporter &reporter)
+    QString runBatch(FakeWindow &window, FakeRunner *runner, FakeReporter &reporter,
+                     TimeLimit limit = {})
     {
         QDir().mkpath(path("out"));
         if (window.folder.isEmpty())
             window.folder = path("out");
         // The batch owns the runner; it stays until the test ends so the test may ask it.
-        m_batch =
-            std::make_unique<FakeBatch>(window, reporter, std::unique_ptr<ConverterRunner>(runner));
+        m_batch = std::make_unique<FakeBatch>(window, reporter,
+                                              std::unique_ptr<ConverterRunner>(runner), limit);
         m_batch->PushButton2_Click();
         return window.messages.value(0);
     }
@@ -211,6 +212,12 @@ private slots:
             expected << QStringLiteral("/p/bad%1.png (size not accepted)").arg(i);
         expected << "... and 2 more.";
         QCOMPARE(summaryText(summary).split("\r\n"), expected);
+        // The whole list waits behind the box's text.
+        QCOMPARE(failureDetails(summary).split("\r\n").size(), 12);
+        QVERIFY(failureDetails(summary).endsWith("/p/bad12.png (size not accepted)"));
+        summary.results.removeLast();
+        summary.results.removeLast();
+        QCOMPARE(failureDetails(summary), QString());
         QCOMPARE(summaryText({3, {}}), QStringLiteral("Done."));
     }
 
@@ -294,9 +301,21 @@ private slots:
                  qPrintable(message));
     }
 
+    void laterRowWinsUnderParallelRuns_data()
+    {
+        QTest::addColumn<QString>("third"); // rows: a/same.png, other.png, this, more.png
+        QTest::addColumn<QStringList>("failures");
+        QTest::newRow("two pictures of one name")
+            << "b/same.png"
+            << QStringList{"1 of 4 files could not be converted:",
+                           "a/same.png (replaced by the icon of b/same.png)"};
+        QTest::newRow("one path listed twice") << "a/same.png" << QStringList{};
+    }
     void laterRowWinsUnderParallelRuns()
     {
         // Rows 1 and 3 give the same icon; row 1's child is much slower.
+        QFETCH(QString, third);
+        QFETCH(QStringList, failures);
         FakeWindow window;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
@@ -306,16 +325,16 @@ private slots:
         };
         QDir().mkpath(path("a"));
         QDir().mkpath(path("b"));
-        for (const char *name : {"a/same.png", "other.png", "b/same.png", "more.png"}) {
+        for (const QString &name : QStringList{"a/same.png", "other.png", third, "more.png"}) {
             QVERIFY(makePng(path(name), 8, 8));
             window.rows << path(name);
         }
-        // The earlier row has no icon of its own, and the summary says so.
-        QCOMPARE(runBatch(window, runner, reporter).split("\r\n").mid(2),
-                 (QStringList{"1 of 4 files could not be converted:",
-                              path("a/same.png") + " (replaced by the icon of " +
-                                  path("b/same.png") + ")"}));
+        // Another picture's row has no icon of its own, and the summary says so.
+        failures.replaceInStrings("a/same.png", path("a/same.png"))
+            .replaceInStrings("b/same.png", path("b/same.png"));
+        QCOMPARE(runBatch(window, runner, reporter).split("\r\n").mid(2), failures);
         QCOMPARE(QImage(path("out/same.ico")).pixelColor(4, 4), QColor(Qt::blue));
+        QCOMPARE(runner->starts.size(), 4);
         QVERIFY(runner->mostRunning >= 2);
     }
 
@@ -351,6 +370,54 @@ private slots:
             const QByteArray bytes = readFile(path("out/" + name));
             QVERIFY2(bytes == "OLD" || isWellFormedIcon(bytes), qPrintable(name));
         }
+    }
+
+    // Stopped with children running: they end, nothing starts after, every icon is old
+    // or new and whole, nothing stays behind, and the summary counts what was done.
+    void stopEndsTheBatch()
+    {
+        FakeWindow window;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        // The first three convert; the next three never end.
+        runner->delayMs = [](const FakeRunner::Start &s) { return s.job <= 3 ? 0 : 3600 * 1000; };
+        for (int i = 1; i <= 16; ++i) {
+            const QString name = QStringLiteral("p%1").arg(i);
+            QVERIFY(makePng(path(name + ".png"), 8, 8));
+            window.rows << path(name + ".png");
+            writeFile(path("out/" + name + ".ico"), "OLD");
+        }
+        QObject thisTest;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, &thisTest, [&] {
+            if (runner->starts.size() == 6 && runner->running == 3) {
+                m_batch->stop();
+                m_batch->stop(); // a second time changes nothing
+            }
+        });
+        watch.start(5);
+        const QStringList message = runBatch(window, runner, reporter).split("\r\n");
+        QCOMPARE(message.mid(0, 3),
+                 (QStringList{"Stopped.", "",
+                              "3 of 16 files were converted before the stop. Not converted:"}));
+        QCOMPARE(message.value(3), path("p4.png") + " (stopped before it was converted)");
+        QCOMPARE(message.last(), QStringLiteral("... and 3 more."));
+        QCOMPARE(window.details.value(0).split("\r\n").size(), 13);
+        QCOMPARE(runner->starts.size(), 6);
+        QCOMPARE(runner->stops, 1);
+        for (int i = 1; i <= 16; ++i) {
+            const QByteArray icon = readFile(path(QStringLiteral("out/p%1.ico").arg(i)));
+            QVERIFY2(i <= 3 ? isWellFormedIcon(icon) : icon == "OLD",
+                     qPrintable(QString::number(i)));
+        }
+        QCOMPARE(QDir(path("out")).entryList(QDir::Files | QDir::Hidden).size(), 16);
+        QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{});
+        QCOMPARE(window.text, QStringLiteral("Progress Bar"));
+        QCOMPARE(window.pointers.last(), 0);
+        QVERIFY(!m_batch->isConverting());
+        m_batch->stop(); // nothing runs: nothing happens
+        QCOMPARE(window.messages.size(), 1);
     }
 
     void displayAdvancesAsFilesStart()
@@ -468,6 +535,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("errors");
         QTest::addColumn<QString>("reason");
+        QTest::newRow("never ends")
+            << QByteArray("HANGS") << "the converter took too long and was stopped";
         QTest::newRow("not a picture")
             << QByteArray("convert-im6.q16: improper image header `in-1.png' @ "
                           "error/png.c/ReadPNGImage/4115.\nconvert-im6.q16: no images defined")
@@ -506,11 +575,21 @@ private slots:
         runner->act = [&](const FakeRunner::Start &) {
             return ChildEnd{ChildProcess::End::Exited, 1, errors};
         };
+        if (errors == "HANGS")
+            runner->delayMs = [](const FakeRunner::Start &) { return 3600 * 1000; };
         QVERIFY(makePng(path("a.png"), 8, 8));
         window.rows << path("a.png");
-        const QString message = runBatch(window, runner, reporter);
+        // Limits follow the picture: each conversion gets its own.
+        QList<ConversionWork> limited;
+        const QString message = runBatch(window, runner, reporter, [&](const ConversionWork &work) {
+            limited << work;
+            return std::chrono::milliseconds(300);
+        });
         reason.replace("TEMP", m_temp);
         QVERIFY2(message.endsWith(" (" + reason + ")"), qPrintable(message));
+        QCOMPARE(limited.size(), 1);
+        QCOMPARE(limited.first().pixels, 64);
+        QCOMPARE(runner->stopped, errors == "HANGS" ? QList<int>{1} : QList<int>{});
     }
 
     void staleWorkFolderOfAGoneProgramIsRemoved()

@@ -751,6 +751,51 @@ private slots:
         qunsetenv("QUORBEL_JOBS");
     }
 
+    // Escape reaches the window from whichever control has focus; the batch ends as
+    // after its last file.
+    void escapeStopsTheBatch_data()
+    {
+        QTest::addColumn<QString>("focus");
+        for (const char *name : {"ListView1", "Text1", "PushButton2", "Option4"})
+            QTest::newRow(name) << name;
+    }
+    void escapeStopsTheBatch()
+    {
+        QFETCH(QString, focus);
+        QTemporaryDir dir;
+        qputenv("TEMP", QFile::encodeName(dir.path()));
+        qputenv("QUORBEL_JOBS", "1");
+        writeScript(dir.filePath("emfconvert.exe"), "sleep 30");
+        auto w = loadedWindow();
+        for (const char *name : {"a.png", "b.png"}) {
+            writeFile(dir.filePath(name), "PNG");
+            w->fileList().appendRow(dir.filePath(name));
+        }
+        child<QRadioButton>(*w, "Option9")->click();
+        auto *target = child<QWidget>(*w, qPrintable(focus));
+        QTimer::singleShot(300, w.get(), [&] {
+            QTest::keyClick(target, Qt::Key_Escape);
+            QTest::keyClick(target, Qt::Key_Escape);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        w->PushButton2_Click();
+        QVERIFY(clock.elapsed() < 20000); // did not wait for the converter
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        QCOMPARE(m_dialogs.messages.last().text,
+                 "Stopped.\r\n\r\n0 of 2 files were converted before the stop. Not converted:\r\n" +
+                     dir.filePath("a.png") + " (stopped before it was converted)\r\n" +
+                     dir.filePath("b.png") + " (stopped before it was converted)");
+        QCOMPARE(child<QProgressBar>(*w, "ProgressBar1")->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(w->pointerCode(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 (QStringList{"a.png", "b.png"}));
+        QTest::keyClick(target, Qt::Key_Escape); // nothing runs
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        qunsetenv("TEMP");
+        qunsetenv("QUORBEL_JOBS");
+    }
+
     void closingMidBatchPutsTheIconBack()
     {
         QTemporaryDir dir;

@@ -56,5 +56,5 @@ void BatchDisplay::batchEnded(const BatchSummary &summary)
     m_view.setPointer(PointerCode::Default);
     m_view.setProgressValue(0);
     m_view.setProgressText(IdleText);
-    m_view.showMessage(summaryText(summary));
+    m_view.showMessage(summaryText(summary), failureDetails(summary));
 }

@@ -14,7 +14,9 @@ class BatchView
 public:
     virtual ~BatchView() = default;
     virtual void setPointer(int code) = 0;
-    virtual void showMessage(const QString &text) = 0;
+    // `details`, when not empty, is there to be read on request (the whole list of
+    // files that failed).
+    virtual void showMessage(const QString &text, const QString &details = {}) = 0;
     virtual void letEventsRun() = 0;
     virtual QString progressText() const = 0;
     virtual void setProgressText(const QString &text) = 0;

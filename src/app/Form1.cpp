@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -243,6 +244,17 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
     if (!childAt(event->position().toPoint()))
         m_pointer.reset();
     QWidget::mouseMoveEvent(event);
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    // Escape reaches the window when the control with focus has no use for it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        m_batch.isConverting()) {
+        m_batch.stop();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -56,9 +56,9 @@ void Form1BatchWindow::setPointer(int code)
     m_pointer.set(code);
 }
 
-void Form1BatchWindow::showMessage(const QString &text)
+void Form1BatchWindow::showMessage(const QString &text, const QString &details)
 {
-    m_dialogs.message(&m_owner, text, m_messageTitle, Dialogs::Icon::None);
+    m_dialogs.message(&m_owner, text, m_messageTitle, Dialogs::Icon::None, details);
 }
 
 void Form1BatchWindow::letEventsRun()

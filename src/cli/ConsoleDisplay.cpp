@@ -81,6 +81,9 @@ void ConsoleDisplay::batchEnded(const BatchSummary &summary)
         result.source = printable(result.source);
         result.reason = printable(result.reason);
     }
+    // The summary names the first few; a script or a log gets every one.
+    for (const FileResult &failed : shown.failed())
+        complain(failed.source + QStringLiteral(": ") + failed.reason);
     Console::write(Console::Stream::Out, withLineFeeds(summaryText(shown)) + QLatin1Char('\n'));
 }
 

@@ -1,5 +1,6 @@
 // A batch's reports on a terminal: a progress line on standard error when that is a
-// terminal, the summary on standard output, every other message on standard error.
+// terminal, the summary on standard output, every failed file and every other message
+// on standard error.
 #pragma once
 
 #include "convert/BatchObserver.h"

@@ -44,12 +44,18 @@ struct BatchSummary
 {
     int total = 0;             // rows the batch went through
     QList<FileResult> results; // in list order
+    bool stopped = false;      // by the user; the rows not reached failed as not converted
     QList<FileResult> failed() const;
 };
 
-// "Done." and, when files failed, how many and which (in list order), each followed
-// by its reason.
+// "Done." (or "Stopped." and how many were converted before) and, when files failed,
+// how many and the first of them (in list order), each followed by its reason.
 QString summaryText(const BatchSummary &summary);
+// Every file that failed, one a line with its reason, when summaryText() could not
+// name them all; empty otherwise.
+QString failureDetails(const BatchSummary &summary);
+// One failed file as the summary names it: its path and, in brackets, its reason.
+QString failureLine(const FileResult &result);
 
 class BatchObserver
 {

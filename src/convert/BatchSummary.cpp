@@ -1,5 +1,7 @@
 #include "BatchObserver.h"
 
+#include <QStringList>
+
 namespace {
 constexpr int ListedFailures = 10;
 } // namespace
@@ -21,21 +23,47 @@ QList<FileResult> BatchSummary::failed() const
     return list;
 }
 
+QString failureLine(const FileResult &result)
+{
+    return result.reason.isEmpty()
+               ? result.source
+               : result.source + QStringLiteral(" (") + result.reason + QLatin1Char(')');
+}
+
 QString summaryText(const BatchSummary &summary)
 {
-    QString text = QStringLiteral("Done.");
     const QList<FileResult> failed = summary.failed();
-    if (failed.isEmpty())
-        return text;
-    text += QStringLiteral("\r\n\r\n%1 of %2 files could not be converted:")
-                .arg(failed.size())
-                .arg(summary.total);
-    for (qsizetype i = 0; i < failed.size() && i < ListedFailures; ++i) {
-        text += QStringLiteral("\r\n") + failed.at(i).source;
-        if (!failed.at(i).reason.isEmpty())
-            text += QStringLiteral(" (") + failed.at(i).reason + QLatin1Char(')');
+    QString text;
+    if (summary.stopped) {
+        const qsizetype converted = summary.results.size() - failed.size();
+        text = QStringLiteral("Stopped.\r\n\r\n%1 of %2 files were converted before the stop")
+                   .arg(converted)
+                   .arg(summary.total);
+        if (failed.isEmpty())
+            return text + QLatin1Char('.');
+        text += QStringLiteral(". Not converted:");
+    } else {
+        text = QStringLiteral("Done.");
+        if (failed.isEmpty())
+            return text;
+        text += QStringLiteral("\r\n\r\n%1 of %2 files could not be converted:")
+                    .arg(failed.size())
+                    .arg(summary.total);
     }
+    for (qsizetype i = 0; i < failed.size() && i < ListedFailures; ++i)
+        text += QStringLiteral("\r\n") + failureLine(failed.at(i));
     if (failed.size() > ListedFailures)
         text += QStringLiteral("\r\n... and %1 more.").arg(failed.size() - ListedFailures);
     return text;
+}
+
+QString failureDetails(const BatchSummary &summary)
+{
+    const QList<FileResult> failed = summary.failed();
+    if (failed.size() <= ListedFailures)
+        return {};
+    QStringList lines;
+    for (const FileResult &result : failed)
+        lines << failureLine(result);
+    return lines.join(QStringLiteral("\r\n"));
 }

@@ -21,9 +21,10 @@ constexpr int StartAttempts = 3;
 } // namespace
 
 ConversionBatch::ConversionBatch(BatchObserver &observer, ErrorReporter &reporter,
-                                 std::unique_ptr<ConverterRunner> runner)
+                                 std::unique_ptr<ConverterRunner> runner, TimeLimit limit)
     : m_observer(observer), m_reporter(reporter),
-      m_runner(runner ? std::move(runner) : std::make_unique<ProcessRunner>())
+      m_runner(runner ? std::move(runner) : std::make_unique<ProcessRunner>()),
+      m_limit(limit ? std::move(limit) : TimeLimit(conversionTimeLimit))
 {
     m_runner->setEndedHandler([this](int job, const ChildEnd &end) { jobEnded(job, end); });
 }
@@ -60,6 +61,7 @@ void ConversionBatch::run(ErrorTrap &trap)
 
     m_trap = &trap;
     m_aborted = false;
+    m_stopped = false;
     m_results.clear();
     m_iconMakers.clear();
     m_running.clear();
@@ -109,6 +111,7 @@ void ConversionBatch::run(ErrorTrap &trap)
                      [](const FileResult &a, const FileResult &b) { return a.row < b.row; });
     BatchSummary summary;
     summary.total = m_rows;
+    summary.stopped = m_stopped;
     summary.results = std::exchange(m_results, {});
     trap.run(176, [&] { m_observer.batchEnded(summary); });
 }
@@ -123,7 +126,7 @@ void ConversionBatch::dispatch()
     m_dispatching = true;
     do {
         m_dispatchAgain = false;
-        while (!m_aborted && m_running.size() < m_jobs) {
+        while (!m_aborted && !m_stopped && m_running.size() < m_jobs) {
             if (m_parked) {
                 if (collides(*m_parked))
                     break;
@@ -135,7 +138,10 @@ void ConversionBatch::dispatch()
             if (m_nextRow > m_rows)
                 break;
             std::optional<Job> job = prepareRow(m_nextRow++);
-            if (job && !m_aborted) {
+            if (job && m_stopped) {
+                freeSlot(job->slot);
+                recordNotConverted(job->row, job->source, false);
+            } else if (job && !m_aborted) {
                 if (collides(*job))
                     m_parked = std::move(job);
                 else
@@ -145,10 +151,10 @@ void ConversionBatch::dispatch()
             if (!m_aborted)
                 m_trap->run(152, [&] { m_observer.letEventsRun(); });
         }
-    } while (m_dispatchAgain && !m_aborted);
+    } while (m_dispatchAgain && !m_aborted && !m_stopped);
     m_dispatching = false;
     if (m_loop && (m_aborted || (m_running.isEmpty() && m_installing.isEmpty() && !m_parked &&
-                                 m_nextRow > m_rows)))
+                                 (m_stopped || m_nextRow > m_rows))))
         m_loop->quit();
 }
 
@@ -187,6 +193,7 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     job.input = inputNameFor(job.slot + 1, source);
     // Only a checked source is looked into: its header gives the picture's size.
     QString fault;
+    ConversionWork work;
     trap.run(164, [&] {
         const PictureInput picture = pictureInput(source, job.input);
         PerSizeFinder::Found own = m_perSize.picturesFor(source, job.slot + 1);
@@ -196,12 +203,17 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
             converterJobFolder(SafeFile::WorkSlot::jobFolderName(job.slot + 1)) +
             converterArguments(picture, size, SafeFile::WorkSlot::outputName(job.slot + 1),
                                job.perSize);
+        work.addPicture(picture.size);
     });
     if (!fault.isEmpty()) {
         freeSlot(job.slot);
         fail(row, source, fault);
         return std::nullopt;
     }
+    work.entries = std::max<int>(int(size.sizes().size()), 1);
+    for (const PictureInput &own : std::as_const(job.perSize))
+        work.addPicture(own.size);
+    job.limit = m_limit(work);
     job.target = check.target;
     job.replacing = check.replacing;
     job.writes = check.writes;
@@ -254,6 +266,7 @@ void ConversionBatch::startJob(Job job)
         return;
     }
     job.starts = 1;
+    job.running.start();
     m_running.append(job);
     m_runner->start(job.id, m_staging.program(), job.arguments, m_staging.workFolder()->path(),
                     slot->inherited());
@@ -299,14 +312,37 @@ void ConversionBatch::poll()
 {
     if (m_running.isEmpty() || !m_trap)
         return;
-    for (Job &job : m_running)
+    QList<int> stuck;
+    for (Job &job : m_running) {
         ++job.polls;
+        if (std::chrono::milliseconds(job.running.elapsed()) > job.limit)
+            stuck << job.id;
+    }
+    for (const int id : std::as_const(stuck))
+        timeOut(id);
+    if (m_running.isEmpty())
+        return;
     // The display follows the conversion that has run longest.
     const Job &oldest = m_running.first();
     if (oldest.polls < PollsBeforeWaitingText)
         return;
     const StillConverting longest{oldest.row, oldest.polls, m_jobs == 1};
     m_trap->run(168, [&] { m_observer.stillConverting(longest); });
+}
+
+void ConversionBatch::timeOut(int id)
+{
+    const auto it = std::find_if(m_running.begin(), m_running.end(),
+                                 [id](const Job &job) { return job.id == id; });
+    if (it == m_running.end())
+        return;
+    const Job job = *it;
+    m_running.erase(it);
+    m_runner->stop(id);
+    m_slots[size_t(job.slot)]->release();
+    freeSlot(job.slot);
+    finish(job, QLatin1String(FailureReason::TookTooLong), true);
+    dispatch();
 }
 
 void ConversionBatch::finish(const Job &job, const QString &reason, bool ran)
@@ -332,6 +368,13 @@ void ConversionBatch::fail(int row, const QString &source, const QString &reason
     record({row, source, FileResult::Outcome::Failed, reason, false}, false);
 }
 
+void ConversionBatch::recordNotConverted(int row, const QString &source, bool ran)
+{
+    record({row, source, FileResult::Outcome::Failed, QLatin1String(FailureReason::BatchStopped),
+            false},
+           ran);
+}
+
 void ConversionBatch::record(const FileResult &result, bool ran)
 {
     m_results.append(result);
@@ -349,6 +392,39 @@ int ConversionBatch::takeSlot()
 void ConversionBatch::freeSlot(int slot)
 {
     m_freeSlots.insert(std::lower_bound(m_freeSlots.begin(), m_freeSlots.end(), slot), slot);
+}
+
+void ConversionBatch::stop()
+{
+    // Before the children may run and once the batch ends, there is nothing to stop.
+    if (!m_loop || m_aborted || m_stopped)
+        return;
+    m_stopped = true;
+    m_runner->stopAll();
+    for (const Job &job : std::exchange(m_running, {})) {
+        m_slots[size_t(job.slot)]->release();
+        freeSlot(job.slot);
+        recordNotConverted(job.row, job.source, true);
+    }
+    if (m_parked) {
+        freeSlot(m_parked->slot);
+        recordNotConverted(m_parked->row, m_parked->source, false);
+        m_parked.reset();
+    }
+    // Rows not reached are named as they stand now, as if the batch had come to them.
+    const RowSource &rows = *m_request->sources;
+    for (; m_nextRow <= m_rows; ++m_nextRow) {
+        QString source;
+        m_trap->run(146, [&] {
+            if (m_nextRow <= rows.numberOfRows())
+                source = rows.rowText(m_nextRow);
+        });
+        if (!source.isEmpty())
+            recordNotConverted(m_nextRow, source, false);
+    }
+    // Icons being written out finish first; the batch then ends as after its last file.
+    if (m_installing.isEmpty())
+        m_loop->quit();
 }
 
 void ConversionBatch::abortForShutDown()

@@ -8,8 +8,10 @@
 #include "ConverterRunner.h"
 #include "ConverterStaging.h"
 #include "PerSizePictures.h"
+#include "TimeLimit.h"
 #include "core/ErrorTrap.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -29,14 +31,19 @@ class ConversionBatch
     Q_DISABLE_COPY_MOVE(ConversionBatch)
 
 public:
-    // Without a runner the batch runs real children.
+    // Without a runner the batch runs real children; without a limit, each child gets
+    // conversionTimeLimit() of its picture.
     ConversionBatch(BatchObserver &observer, ErrorReporter &reporter,
-                    std::unique_ptr<ConverterRunner> runner = nullptr);
+                    std::unique_ptr<ConverterRunner> runner = nullptr, TimeLimit limit = {});
     ~ConversionBatch();
 
     void PushButton2_Click(const BatchRequest &request);
     bool isConverting() const { return m_isConverting; }
 
+    // The user's stop: no further child starts, the running ones end, and the batch
+    // ends as usual, its summary naming every file not converted. Does nothing unless
+    // children may be running.
+    void stop();
     // For closing the window mid-batch: ends every child and removes the work folder.
     void abortForShutDown();
 
@@ -56,6 +63,8 @@ private:
         QStringList reads;  // identities of its source
         QStringList arguments;
         QMap<int, PictureInput> perSize; // a designer's own pictures, by size
+        std::chrono::milliseconds limit{};
+        QElapsedTimer running; // since its child started
     };
 
     void run(ErrorTrap &trap);
@@ -67,8 +76,10 @@ private:
     void startJob(Job job);
     void jobEnded(int id, const ChildEnd &end);
     void poll();
+    void timeOut(int id);
     void finish(const Job &job, const QString &reason, bool ran);
     void fail(int row, const QString &source, const QString &reason);
+    void recordNotConverted(int row, const QString &source, bool ran);
     void record(const FileResult &result, bool ran);
     int takeSlot();
     void freeSlot(int slot);
@@ -76,6 +87,7 @@ private:
     BatchObserver &m_observer;
     ErrorReporter &m_reporter;
     std::unique_ptr<ConverterRunner> m_runner;
+    TimeLimit m_limit;
     bool m_isConverting = false;
 
     // One batch's state.
@@ -99,5 +111,6 @@ private:
     bool m_dispatching = false;
     bool m_dispatchAgain = false;
     bool m_aborted = false;
+    bool m_stopped = false;
     PerSizeFinder m_perSize;
 };

@@ -23,13 +23,22 @@ void ProcessRunner::start(int job, const QString &program, const QStringList &ar
     child->start(program, arguments, workingFolder, childEnvironment(), inherited);
 }
 
-void ProcessRunner::stopAll()
+void ProcessRunner::stop(int job)
 {
-    const auto children = m_children;
-    m_children.clear();
-    for (ChildProcess *child : children) {
+    if (ChildProcess *child = m_children.take(job)) {
         child->disconnect();
         child->kill();
         delete child;
     }
+}
+
+void ProcessRunner::stopAll()
+{
+    const auto children = std::exchange(m_children, {});
+    // All are told first, so that they die together rather than one after another.
+    for (ChildProcess *child : children) {
+        child->disconnect();
+        child->kill();
+    }
+    qDeleteAll(children);
 }

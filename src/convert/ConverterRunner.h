@@ -31,6 +31,8 @@ public:
     // The child keeps the `inherited` descriptors open.
     virtual void start(int job, const QString &program, const QStringList &arguments,
                        const QString &workingFolder, const QList<int> &inherited) = 0;
+    // Ends the job's child and whatever it started; its end is not reported.
+    virtual void stop(int job) = 0;
     // Ends every child still running; their ends are not reported.
     virtual void stopAll() = 0;
     // Settings ("NAME=value") added to the environment of the children started next.
@@ -60,6 +62,7 @@ public:
 
     void start(int job, const QString &program, const QStringList &arguments,
                const QString &workingFolder, const QList<int> &inherited) override;
+    void stop(int job) override;
     void stopAll() override;
 
 private:

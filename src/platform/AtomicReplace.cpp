@@ -2,6 +2,7 @@
 
 #include "PosixIo.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -16,6 +17,25 @@ namespace SafeFile {
 using namespace PosixIo;
 
 namespace {
+
+std::atomic<int> replacing{0};
+std::atomic<bool> exiting{false};
+
+struct Replacing
+{
+    Replacing()
+    {
+        ++replacing;
+        if (exiting) {
+            --replacing;
+            for (;;)
+                pause(); // the program ends around us
+        }
+    }
+    ~Replacing() { --replacing; }
+    Replacing(const Replacing &) = delete;
+    Replacing &operator=(const Replacing &) = delete;
+};
 
 // Whether a file moved into the folder ends as one made there would: not where the
 // folder hands its group, a default access list or a security label to new files.
@@ -105,8 +125,16 @@ Target resolveTarget(const QString &path)
     return {QString::fromUtf8(p), false, Outcome::Failed};
 }
 
+void finishReplacesBeforeExit()
+{
+    exiting = true;
+    while (replacing > 0)
+        usleep(1000);
+}
+
 Outcome replaceFile(const QString &target, const QByteArray &bytes, const QString &readyFile)
 {
+    const Replacing busy;
     const QByteArray t = encoded(target);
     struct stat old;
     bool hadFile = false;

@@ -27,5 +27,9 @@ Target resolveTarget(const QString &path);
 // file instead of writing one; it is gone afterwards when it was.
 Outcome replaceFile(const QString &target, const QByteArray &bytes,
                     const QString &readyFile = QString());
+// For a program about to end at once, from another thread: waits for the replaces
+// under way and holds back any that would begin, so that the end leaves no icon
+// half-written and no hidden file behind.
+void finishReplacesBeforeExit();
 
 } // namespace SafeFile

@@ -2,10 +2,16 @@
 
 #include "AppError.h"
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <unistd.h>
+
+namespace {
+// The process groups of the running children; 0 where none is.
+std::array<std::atomic<pid_t>, 256> runningGroups{};
+} // namespace
 
 ChildProcess::ChildProcess(QObject *parent) : QObject(parent)
 {
@@ -28,11 +34,14 @@ ChildProcess::ChildProcess(QObject *parent) : QObject(parent)
     connect(&m_process, &QProcess::readyReadStandardError, this, &ChildProcess::readErrorOutput);
     connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         readErrorOutput();
+        forget();
         finish(status == QProcess::CrashExit ? End::Crashed : End::Exited, code);
     });
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
+        if (error == QProcess::FailedToStart) {
+            forget();
             finish(End::FailedToStart, ErrorNumber::FileNotFound);
+        }
     });
 }
 
@@ -42,6 +51,7 @@ ChildProcess::~ChildProcess()
         kill();
         m_process.waitForFinished(1000); // SIGKILL was sent: only the reaping is left
     }
+    forget();
 }
 
 void ChildProcess::start(const QString &program, const QStringList &arguments,
@@ -67,6 +77,31 @@ void ChildProcess::start(const QString &program, const QStringList &arguments,
     m_process.start(program, arguments, QIODevice::ReadOnly);
     if (m_pinned)
         sched_setaffinity(0, sizeof m_cores, &m_cores);
+    // The child made a group of its own, numbered as itself, before the program ran.
+    if (const pid_t pid = pid_t(m_process.processId()); pid > 0 && m_listed < 0) {
+        for (size_t i = 0; i < runningGroups.size(); ++i) {
+            pid_t none = 0;
+            if (runningGroups[i].compare_exchange_strong(none, pid)) {
+                m_listed = int(i);
+                break;
+            }
+        }
+    }
+}
+
+void ChildProcess::forget()
+{
+    if (m_listed >= 0)
+        runningGroups[size_t(m_listed)].store(0);
+    m_listed = -1;
+}
+
+void ChildProcess::killAllNow()
+{
+    for (const std::atomic<pid_t> &group : runningGroups) {
+        if (const pid_t pid = group.load(); pid > 0)
+            ::kill(-pid, SIGKILL);
+    }
 }
 
 void ChildProcess::kill()

@@ -40,6 +40,9 @@ public:
                const QList<int> &inherited = QList<int>());
     // Asks the child to end at once; `ended` follows.
     void kill();
+    // Ends every child still running, with whatever each started, from any thread and
+    // without a lock: for a program that has to end now.
+    static void killAllNow();
     // The beginning of what the child wrote to its error output.
     QByteArray errorOutput() const { return m_errorOutput; }
 
@@ -49,10 +52,12 @@ signals:
 private:
     void finish(End how, int exitCode);
     void readErrorOutput();
+    void forget();
 
     QProcess m_process;
     QByteArray m_errorOutput;
     bool m_ended = false;
+    int m_listed = -1; // where killAllNow() finds it
     // Read in the child between its start and the program's: no allocation there.
     std::array<int, MostInherited> m_inherited{};
     qsizetype m_inheritedCount = 0;

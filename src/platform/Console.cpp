@@ -1,13 +1,20 @@
 #include "Console.h"
 
+#include "AtomicReplace.h"
+#include "ChildProcess.h"
+
 #include <QSocketNotifier>
 
 #include <array>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace Console {
@@ -22,13 +29,42 @@ std::FILE *file(Stream stream)
 }
 
 constexpr std::array<int, 3> StopSignals = {SIGINT, SIGTERM, SIGHUP};
+// How long the event loop has to take a stop up before the program ends without it.
+constexpr std::chrono::milliseconds StopGrace{500};
 int stopPipe[2] = {-1, -1};
+int watchdogPipe[2] = {-1, -1};
 
 // Only async-signal-safe calls here: the byte names the signal.
 void noteStopRequest(int signal)
 {
     const unsigned char byte = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const ssize_t written = ::write(stopPipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t toLoop = ::write(stopPipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t toWatchdog = ::write(watchdogPipe[1], &byte, 1);
+}
+
+// Beside the event loop: when the loop's thread is held up (a read, a write or a wait
+// that does not return), the stop is carried out here, more bluntly.
+void watchdog(int requests)
+{
+    unsigned char signal = 0;
+    while (::read(requests, &signal, 1) != 1) {
+        if (errno != EINTR)
+            return; // the watch ended
+    }
+    const auto deadline = std::chrono::steady_clock::now() + StopGrace;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            break;
+        pollfd more{requests, POLLIN, 0};
+        unsigned char again = 0;
+        if (::poll(&more, 1, int(left.count())) > 0 && ::read(requests, &again, 1) == 0)
+            return; // the watch ended: the loop took the stop up
+    }
+    SafeFile::finishReplacesBeforeExit();
+    ChildProcess::killAllNow();
+    ::_exit(128 + signal);
 }
 } // namespace
 
@@ -37,6 +73,7 @@ struct StopRequestWatch::Private
     std::function<void(int)> onStop;
     std::unique_ptr<QSocketNotifier> notifier;
     std::array<struct sigaction, StopSignals.size()> previous{};
+    std::thread watchdog;
 };
 
 StopRequestWatch::StopRequestWatch(std::function<void(int)> onStop) : d(new Private)
@@ -44,6 +81,15 @@ StopRequestWatch::StopRequestWatch(std::function<void(int)> onStop) : d(new Priv
     d->onStop = std::move(onStop);
     if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
+    if (::pipe2(watchdogPipe, O_CLOEXEC) != 0) {
+        ::close(stopPipe[0]);
+        ::close(stopPipe[1]);
+        stopPipe[0] = stopPipe[1] = -1;
+        return;
+    }
+    // Non-blocking for the signal handler only; the watchdog waits on its end.
+    ::fcntl(watchdogPipe[1], F_SETFL, O_NONBLOCK);
+    d->watchdog = std::thread(watchdog, watchdogPipe[0]);
     d->notifier = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
     QObject::connect(d->notifier.get(), &QSocketNotifier::activated, [this] {
         unsigned char byte = 0;
@@ -72,6 +118,9 @@ StopRequestWatch::~StopRequestWatch()
     ::close(stopPipe[0]);
     ::close(stopPipe[1]);
     stopPipe[0] = stopPipe[1] = -1;
+    ::close(std::exchange(watchdogPipe[1], -1));
+    d->watchdog.join();
+    ::close(std::exchange(watchdogPipe[0], -1));
 }
 
 bool isTerminal(Stream stream)

@@ -30,11 +30,14 @@ void logMessage(const QString &title, const QString &text)
 }
 } // namespace
 
-void QtDialogs::message(QWidget *owner, const QString &text, const QString &title, Icon icon)
+void QtDialogs::message(QWidget *owner, const QString &text, const QString &title, Icon icon,
+                        const QString &details)
 {
     logMessage(title, text);
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
                     withLineFeeds(text), QMessageBox::Ok, owner);
+    if (!details.isEmpty())
+        box.setDetailedText(withLineFeeds(details));
     box.exec();
 }
 

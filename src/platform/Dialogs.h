@@ -17,7 +17,9 @@ public:
 
     virtual ~Dialogs() = default;
 
-    virtual void message(QWidget *owner, const QString &text, const QString &title, Icon icon) = 0;
+    // `details`, when not empty, shows on request below the text.
+    virtual void message(QWidget *owner, const QString &text, const QString &title, Icon icon,
+                         const QString &details = {}) = 0;
     virtual bool askYesNo(QWidget *owner, const QString &text, const QString &title) = 0;
     // The typed text; "" on Cancel.
     virtual QString inputBox(QWidget *owner, const QString &prompt, const QString &title,
@@ -38,7 +40,8 @@ public:
     // Names longer than this, in all, do not fit the open-file dialog's buffer.
     static constexpr qsizetype NameBufferChars = 1024 * 1024;
 
-    void message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
+    void message(QWidget *owner, const QString &text, const QString &title, Icon icon,
+                 const QString &details = {}) override;
     bool askYesNo(QWidget *owner, const QString &text, const QString &title) override;
     QString inputBox(QWidget *owner, const QString &prompt, const QString &title,
                      const QString &defaultText) override;

@@ -23,6 +23,7 @@ public:
     QString folder;
     QString sizeText = QStringLiteral("32");
     QStringList messages;
+    QStringList details; // of each message
     QStringList texts;
     QList<double> values;
     QList<int> pointers;
@@ -49,7 +50,11 @@ public:
         return request;
     }
     void setPointer(int code) override { pointers << code; }
-    void showMessage(const QString &m) override { messages << m; }
+    void showMessage(const QString &m, const QString &d = {}) override
+    {
+        messages << m;
+        details << d;
+    }
     void letEventsRun() override { QCoreApplication::processEvents(); }
     QString progressText() const override { return text; }
     void setProgressText(const QString &t) override
@@ -70,12 +75,14 @@ class FakeBatch
 {
 public:
     FakeBatch(FakeWindow &window, ErrorReporter &reporter,
-              std::unique_ptr<ConverterRunner> runner = nullptr)
-        : m_window(window), m_display(window), m_batch(m_display, reporter, std::move(runner))
+              std::unique_ptr<ConverterRunner> runner = nullptr, TimeLimit limit = {})
+        : m_window(window), m_display(window),
+          m_batch(m_display, reporter, std::move(runner), std::move(limit))
     {
     }
     void PushButton2_Click() { m_batch.PushButton2_Click(m_window.request()); }
     bool isConverting() const { return m_batch.isConverting(); }
+    void stop() { m_batch.stop(); }
     void abortForShutDown() { m_batch.abortForShutDown(); }
 
 private:
@@ -106,6 +113,7 @@ public:
     int running = 0;
     int mostRunning = 0;
     int stops = 0;
+    QList<int> stopped; // jobs ended one by one
 
     static ChildEnd WriteIcon(const QString &path, QColor colour)
     {
@@ -123,11 +131,16 @@ public:
         mostRunning = std::max(mostRunning, ++running);
         const int generation = m_generation;
         QTimer::singleShot(delayMs(s), &m_context, [this, s, generation] {
-            if (generation != m_generation)
+            if (generation != m_generation || stopped.contains(s.job))
                 return;
             --running;
             reportEnd(s.job, act(s));
         });
+    }
+    void stop(int job) override
+    {
+        stopped << job;
+        --running;
     }
     void stopAll() override
     {

@@ -25,6 +25,7 @@ struct ShownMessage
     QString text;
     QString title;
     Dialogs::Icon icon;
+    QString details;
 };
 
 // Dialogs that answer from queues and remember what they were shown.
@@ -42,15 +43,16 @@ public:
     QStringList openedFolders;
     std::function<void()> onMessage;
 
-    void message(QWidget *, const QString &text, const QString &title, Icon icon) override
+    void message(QWidget *, const QString &text, const QString &title, Icon icon,
+                 const QString &details = {}) override
     {
-        messages.append({text, title, icon});
+        messages.append({text, title, icon, details});
         if (onMessage)
             onMessage();
     }
     bool askYesNo(QWidget *, const QString &text, const QString &title) override
     {
-        messages.append({text, title, Icon::None});
+        messages.append({text, title, Icon::None, {}});
         return yesNoAnswers.isEmpty() ? false : yesNoAnswers.dequeue();
     }
     QString inputBox(QWidget *, const QString &prompt, const QString &,

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMap>
 #include <QPainter>
@@ -476,6 +477,43 @@ void benchEventGap(const QString &work)
     qunsetenv("TEMP");
 }
 
+// Escape during a batch of slow conversions: how long the batch takes to end
+// after the press, its children ended and its work folder removed.
+void benchStop(const QString &work, int files)
+{
+    const QString temp = work + "/stop-temp";
+    const QString out = work + "/stop-icons";
+    QDir().mkpath(temp);
+    QDir().mkpath(out);
+    qputenv("TEMP", QFile::encodeName(temp));
+    Window w;
+    for (int i = 0; i < files; ++i) {
+        const QString p = work + QStringLiteral("/stop%1.png").arg(i);
+        makePng(p);
+        w.form.fileList().appendRow(p);
+    }
+    w.form.findChild<QLineEdit *>("Text1")->setText(out);
+    const QString tool = temp + "/emfconvert.exe";
+    QFile script(tool);
+    script.open(QIODevice::WriteOnly);
+    script.write("#!/bin/sh\nsleep 0.3\nexec '" QUORBEL_CONVERTER "' \"$@\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QElapsedTimer sincePress;
+    QTimer::singleShot(1000, [&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        sincePress.start();
+        QCoreApplication::sendEvent(&w.form, &press);
+    });
+    w.form.PushButton2_Click();
+    const qint64 ms = sincePress.isValid() ? sincePress.elapsed() : -1;
+    const bool stopped = w.dialogs.messages.last().text.startsWith(QLatin1String("Stopped."));
+    print("stop_to_batch_end_s", stopped ? ms / 1000.0 : -1.0);
+    print("stop_files_converted_before", double(QDir(out).entryList(QDir::Files).size()), 0);
+    qunsetenv("TEMP");
+}
+
 // The terminal road's environment: no display at all, a settings folder of its own.
 QProcessEnvironment terminalEnvironment(const QString &config, const QString &temp)
 {
@@ -707,6 +745,8 @@ int main(int argc, char *argv[])
         benchRows();
     if (wanted("gap"))
         benchEventGap(work.path());
+    if (wanted("stop"))
+        benchStop(work.path(), files);
     if (wanted("thumbnails"))
         benchThumbnails(work.path());
     qputenv("TEMP", QFile::encodeName(work.filePath("temp")));

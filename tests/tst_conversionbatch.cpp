@@ -138,20 +138,36 @@ private slots:
         QTest::addColumn<bool>("rows");
         QTest::addColumn<int>("destination");
         QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("size");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty list, missing folder") << false << 8 << "/no/such"
-                                                    << "No files added.";
-        QTest::newRow("missing folder") << true << 8 << "/no/such"
-                                        << "Folder does not exist. Please select another folder.";
-        QTest::newRow("empty folder text")
-            << true << 8 << ""
-            << "Folder does not exist. Please select another folder.";
+        const QString noFolder = "Folder does not exist. Please select another folder.";
+        const QString noSize = BatchObserver::refusalText(BatchObserver::Refusal::BadSize);
+        QTest::newRow("empty list, missing folder, bad size") << false << 8 << "/no/such"
+                                                              << "512"
+                                                              << "No files added.";
+        QTest::newRow("missing folder, bad size") << true << 8 << "/no/such"
+                                                  << "0" << noFolder;
+        QTest::newRow("empty folder text") << true << 8 << ""
+                                           << "32" << noFolder;
+        QTest::newRow("over 256") << true << 9 << ""
+                                  << "512" << noSize;
+        QTest::newRow("over 256 in a list") << true << 9 << ""
+                                            << "16,512" << noSize;
+        QTest::newRow("zero") << true << 9 << ""
+                              << "0" << noSize;
+        QTest::newRow("negative") << true << 9 << ""
+                                  << "-16" << noSize;
+        QTest::newRow("a box no picture fits") << true << 9 << ""
+                                               << "300x300" << noSize;
+        QTest::newRow("not a size") << true << 9 << ""
+                                    << "32 -flip" << noSize;
     }
     void checksComeFirst()
     {
         QFETCH(bool, rows);
         QFETCH(int, destination);
         QFETCH(QString, folder);
+        QFETCH(QString, size);
         QFETCH(QString, message);
         FakeWindow window;
         FakeReporter reporter;
@@ -159,11 +175,14 @@ private slots:
             window.rows << path("a.png");
         window.selectedDestination = destination;
         window.folder = folder;
+        window.selectedSize = 7;
+        window.sizeText = size;
         FakeBatch batch(window, reporter);
         batch.PushButton2_Click();
         QCOMPARE(window.messages, QStringList{message});
         QVERIFY(!batch.isConverting());
-        QVERIFY(!QFile::exists(m_temp + "/emfconvert.exe"));
+        QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
         QVERIFY(window.pointers.isEmpty());
     }
 
@@ -263,7 +282,7 @@ private slots:
         const QStringList arguments = runner->starts[0].arguments;
         QCOMPARE(arguments.mid(0, 3),
                  QStringList({"-define", "registry:temporary-path=tmp-1", "in-1.png"}));
-        QCOMPARE(arguments.mid(arguments.indexOf("-resize"), 2), QStringList({"-resize", "48"}));
+        QCOMPARE(arguments.mid(arguments.indexOf("-resize"), 2), QStringList({"-resize", "48x48"}));
         QCOMPARE(arguments.last(), "out-1.ico");
         QVERIFY(runner->starts[0].folder.startsWith(m_temp + "/quorbel-work-"));
         QCOMPARE(read, window.rows);

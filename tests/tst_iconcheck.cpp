@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QtEndian>
 #include <QtTest>
+#include <algorithm>
 
 namespace {
 struct Entry
@@ -74,12 +75,44 @@ private slots:
         QTest::newRow("no images") << QByteArray(one.left(6)).replace(4, 1, "\0") << false;
         QTest::newRow("PNG above 256") << icon({{0, true, 300}}) << false;
         QTest::newRow("DIB above 256") << icon({{0, false, 257}}) << false;
+        QByteArray empty = one;
+        qToLittleEndian<quint32>(0, empty.data() + 6 + 8);
+        QTest::newRow("zero-length entry") << empty << false;
+        QByteArray shared = icon({{16, false, 16}, {16, false, 16}});
+        std::copy(shared.constData() + 6 + 8, shared.constData() + 6 + 16, shared.data() + 22 + 8);
+        QTest::newRow("two entries, one image") << shared << false;
+        QByteArray overlapping = icon({{16, false, 16}, {32, false, 32}});
+        qToLittleEndian<quint32>(qFromLittleEndian<quint32>(overlapping.constData() + 6 + 8) + 4,
+                                 overlapping.data() + 6 + 8);
+        QTest::newRow("overlapping entries") << overlapping << false;
     }
     void acceptsOnlyWellFormedIcons()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, good);
         QCOMPARE(isWellFormedIcon(bytes), good);
+    }
+
+    void holdsTheSizesAskedFor_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::addColumn<bool>("good");
+        const QByteArray three = icon({{48, false, 48}, {32, false, 32}, {16, false, 16}});
+        QTest::newRow("each once, any order") << three << QList<int>{16, 32, 48} << true;
+        QTest::newRow("a size missing")
+            << icon({{48, false, 48}, {16, false, 16}}) << QList<int>{16, 32, 48} << false;
+        QTest::newRow("a size not asked for") << three << QList<int>{16, 48} << false;
+        QTest::newRow("a size twice") << icon({{48, false, 48}, {16, false, 16}, {16, false, 16}})
+                                      << QList<int>{16, 48} << false;
+        QTest::newRow("not square")
+            << QByteArray(three).replace(7, 1, "\x18") << QList<int>{16, 32, 48} << false;
+    }
+    void holdsTheSizesAskedFor()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<int>, sizes);
+        QTEST(isWellFormedIcon(bytes, sizes), "good");
     }
 };
 

@@ -197,47 +197,119 @@ private slots:
         }
     }
 
-    void nonsenseSizesFail_data()
+    // Windows stretches every entry to a square: one number gives a square entry with
+    // the picture fitted inside; only a size typed as WxH keeps the shape it makes.
+    void entryShapes_data()
     {
+        QTest::addColumn<QSize>("picture");
         QTest::addColumn<QString>("sizeText");
-        QTest::newRow("zero") << "0";
-        QTest::newRow("zero by zero") << "0x0";
-        QTest::newRow("negative") << "-1";
-        QTest::newRow("two arguments") << "32 -flip";
+        QTest::addColumn<QList<QSize>>("entries");
+        QTest::newRow("square, one size") << QSize(64, 64) << "48" << QList<QSize>{{48, 48}};
+        QTest::newRow("wide, one size") << QSize(300, 120) << "48" << QList<QSize>{{48, 48}};
+        QTest::newRow("tall, user-defined number")
+            << QSize(120, 300) << " 100 " << QList<QSize>{{100, 100}};
+        QTest::newRow("wide, lone 256") << QSize(300, 120) << "256" << QList<QSize>{{256, 256}};
+        QTest::newRow("wide, list")
+            << QSize(300, 120) << "16,48" << QList<QSize>{{48, 48}, {16, 16}};
+        QTest::newRow("wide, WxH") << QSize(300, 120) << "128x64" << QList<QSize>{{128, 51}};
+        QTest::newRow("square, WxH") << QSize(64, 64) << "128x64" << QList<QSize>{{64, 64}};
     }
-    void nonsenseSizesFail()
+    void entryShapes()
     {
+        QFETCH(QSize, picture);
         QFETCH(QString, sizeText);
+        QFETCH(QList<QSize>, entries);
         QTemporaryDir dir;
         const QString source = dir.filePath(QStringLiteral("a.png"));
-        artwork({64, 64}).save(source);
-        const QStringList shown = convertBeside({source}, sizeText);
-        QVERIFY(shown.value(0).contains(source + QStringLiteral(" (size not accepted)")));
-        QVERIFY(!QFile::exists(iconOf(source)));
+        artwork(picture).save(source);
+        QCOMPARE(convertBeside({source}, sizeText), QStringList{"Done."});
+        const QList<Entry> directory = directoryOf(readFile(iconOf(source)));
+        QImageReader reader(iconOf(source), "ico");
+        QCOMPARE(reader.imageCount(), entries.size());
+        for (int i = 0; i < entries.size(); ++i) {
+            QVERIFY(reader.jumpToImage(i));
+            const QImage image = reader.read();
+            QCOMPARE(image.size(), entries[i]);
+            QCOMPARE(directory[i].side, entries[i].width());
+            // Fitted, not cropped: opaque in the middle; centred on transparency.
+            const int x = image.width() / 2;
+            const int y = image.height() / 2;
+            QVERIFY(image.pixelColor(x, y).alpha() > 0);
+            if (picture.width() > picture.height() && image.width() == image.height()) {
+                QCOMPARE(image.pixelColor(x, 0).alpha(), 0);
+                QCOMPARE(image.pixelColor(x, image.height() - 1).alpha(), 0);
+                QVERIFY(image.pixelColor(1, y).alpha() > 0);
+            }
+        }
     }
 
-    void bmp256EntryIsRepacked()
+    // What another converter might write, re-packed: largest first, the 256 px entry
+    // PNG, every bitmap's mask set exactly where its pixels are clear.
+    void repackPutsLargestFirstWithMasks_data()
     {
-        // Qt's own writer stores a 256 px picture as an uncompressed DIB; joined with
-        // a small entry, smallest first, as another converter might write them.
-        const QImage picture = artwork({256, 256});
-        const QByteArray large = icoOf(picture);
-        const QByteArray written = joined({icoOf(artwork({48, 48})), large});
-        QVERIFY(!directoryOf(written).last().png);
+        QTest::addColumn<QList<int>>("sides"); // as written, in this order
+        QTest::addColumn<bool>("png256");      // the 256 px entry already compressed
+        // Qt's own writer stores a 256 px picture as an uncompressed DIB.
+        QTest::newRow("bitmap 256 after a small one") << QList<int>{48, 256} << false;
+        QTest::newRow("right kinds, smallest first") << QList<int>{16, 48, 256} << true;
+    }
+    void repackPutsLargestFirstWithMasks()
+    {
+        QFETCH(QList<int>, sides);
+        QFETCH(bool, png256);
+        QList<QByteArray> singles;
+        for (const int side : sides) {
+            QByteArray single = icoOf(artwork({side, side}));
+            if (side == 256 && png256) {
+                QByteArray data;
+                QBuffer buffer(&data);
+                buffer.open(QIODevice::WriteOnly);
+                artwork({side, side}).save(&buffer, "PNG");
+                single = single.left(22) + data;
+                qToLittleEndian<quint32>(quint32(data.size()), single.data() + 14);
+            }
+            singles << single;
+        }
+        const QByteArray written = joined(singles);
         QVERIFY(!isCanonicalIcon(written));
+        QVERIFY(!repackIcon(written.left(written.size() / 2)));
 
         const auto packed = repackIcon(written);
         QVERIFY(packed);
         QVERIFY(isCanonicalIcon(*packed));
         const QList<Entry> entries = directoryOf(*packed);
-        QCOMPARE(entries.size(), 2);
-        QVERIFY(entries[0].png);
-        QCOMPARE(entries[0].colourType, 6);
-        QVERIFY(!entries[1].png);
-        QCOMPARE(QImage::fromData(*packed, "ICO").convertToFormat(QImage::Format_ARGB32), picture);
-        QVERIFY(!repackIcon(written.left(written.size() / 2)));
-        // Alone, the 256 px entry stays a DIB, which every reader draws.
-        QVERIFY(isCanonicalIcon(large));
+        QList<int> largestFirst = sides;
+        std::sort(largestFirst.begin(), largestFirst.end(), std::greater<int>());
+        QBuffer buffer;
+        buffer.setData(*packed);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, "ico");
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            const int side = largestFirst.value(i);
+            QCOMPARE(entries[i].side, side);
+            QCOMPARE(entries[i].png, side == 256);
+            QVERIFY(reader.jumpToImage(int(i)));
+            QCOMPARE(reader.read().convertToFormat(QImage::Format_ARGB32), artwork({side, side}));
+            if (entries[i].png)
+                continue;
+            const char *e = packed->constData() + 6 + 16 * i;
+            const char *dib = packed->constData() + qFromLittleEndian<quint32>(e + 12);
+            const char *mask = dib + 40 + side * side * 4;
+            const int maskRow = (side + 31) / 32 * 4;
+            QList<int> clearAndMasked{0, 0};
+            for (int y = 0; y < side; ++y) { // both bottom-up
+                for (int x = 0; x < side; ++x) {
+                    const bool clear = dib[40 + (y * side + x) * 4 + 3] == 0;
+                    const bool masked = mask[y * maskRow + x / 8] & (0x80 >> (x % 8));
+                    QVERIFY2(clear == masked,
+                             qPrintable(QStringLiteral("%1 px at %2,%3").arg(side).arg(x).arg(y)));
+                    ++clearAndMasked[clear];
+                }
+            }
+            QVERIFY(clearAndMasked[0] > 0 && clearAndMasked[1] > 0);
+        }
+        // Alone, a 256 px entry stays a DIB, which every reader draws.
+        QVERIFY(isCanonicalIcon(icoOf(artwork({256, 256}))));
     }
 
     void perSizePicturesAreFound_data()

@@ -2,6 +2,7 @@
 // ImageMagick makes of them.
 #include "BatchFakes.h"
 #include "TestSupport.h"
+#include "convert/IconSize.h"
 #include "convert/SizeList.h"
 
 #include <QImageReader>
@@ -104,12 +105,6 @@ private slots:
         QCOMPARE(entry.pixelColor(24, 24), QColor(Qt::blue));
         QCOMPARE(entry.pixelColor(24, 2).alpha(), 0);
         QCOMPARE(entry.pixelColor(24, 45).alpha(), 0);
-
-        // A single size keeps its meaning: the picture's shape, one entry.
-        QCOMPARE(convertBeside({source}, QStringLiteral("48")), QStringList{"Done."});
-        const QList<Entry> single = entriesOf(readFile(icon));
-        QCOMPARE(single.size(), 1);
-        QCOMPARE(QSize(single[0].width, single[0].height), QSize(48, 24));
         qunsetenv("TEMP");
     }
 
@@ -139,26 +134,28 @@ private slots:
         QCOMPARE(resizedSize(QSize(200, 100), text).value_or(QSize()), size);
     }
 
-    void badListFailsByNameWritingNothing_data()
+    // What the batch refuses before it starts: sizes no icon entry can have.
+    void sizesAnEntryCanHave_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("letters") << "16,abc";
-        QTest::newRow("too large") << "16,512";
-        QTest::newRow("empty member") << "16,,32";
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("256") << "256" << true;
+        QTest::newRow("257") << "257" << false;
+        QTest::newRow("zero") << "0" << false;
+        QTest::newRow("negative") << "-48" << false;
+        QTest::newRow("list up to 256") << "16,256" << true;
+        QTest::newRow("list over 256") << "16,512" << false;
+        QTest::newRow("a box some picture fits") << "512x64" << true;
+        QTest::newRow("a box none fits") << "300x300" << false;
+        QTest::newRow("a height over 256") << "x300" << false;
+        QTest::newRow("only shrinking") << "300>" << true;
+        QTest::newRow("percent") << "50%" << true;
+        QTest::newRow("not a size") << "big" << false;
     }
-
-    void badListFailsByNameWritingNothing()
+    void sizesAnEntryCanHave()
     {
         QFETCH(QString, text);
-        QTemporaryDir dir;
-        qputenv("TEMP", QFile::encodeName(dir.path()));
-        const QString source = wideBluePicture(dir);
-        const QStringList shown = convertBeside({source}, text);
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown.first().startsWith(QStringLiteral("Done.")));
-        QVERIFY(shown.first().contains(source + QStringLiteral(" (size not accepted)")));
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("wide.ico"))));
-        qunsetenv("TEMP");
+        QTEST(IconSize::fromText(text).isAccepted(), "accepted");
     }
 };
 

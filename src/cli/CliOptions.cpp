@@ -14,8 +14,9 @@ struct Grammar
     QCommandLineOption convert{QStringLiteral("convert"),
                                QStringLiteral("Convert without a window, then exit.")};
     QCommandLineOption size{QStringLiteral("size"),
-                            QStringLiteral("Icon size: 16, 24, 32, 48, 64, 72, or any size the "
-                                           "converter takes (100, 128x64) or a list "
+                            QStringLiteral("Icon size: 16, 24, 32, 48, 64, 72 or any number up "
+                                           "to 256 (one square entry), a size the converter "
+                                           "takes as typed (128x64), or a list "
                                            "(16,32,48,256)."),
                             QStringLiteral("S")};
     QCommandLineOption to{QStringLiteral("to"), QStringLiteral("Save the icons in DIR."),
@@ -43,7 +44,9 @@ struct Grammar
             "  quorbel --convert [options] PATH...  convert from a terminal, no display "
             "needed\n\n"
             "A folder PATH stands for the files of its whole tree. Options left out take the\n"
-            "window's saved choices; a terminal run never changes them."));
+            "window's saved choices; a terminal run never changes them. So without --to or\n"
+            "--beside the icons go where the window saves them (its saved folder, at first\n"
+            "the desktop), replacing icons of the same name; the run says where first."));
         parser.addOptions({convert, size, to, beside, ext, jobs, help, version});
         parser.addPositionalArgument(QStringLiteral("PATH"),
                                      QStringLiteral("A picture, or a folder of pictures."),

@@ -48,12 +48,20 @@ void complain(const QString &text)
                    QStringLiteral("quorbel: ") + withLineFeeds(text) + QLatin1Char('\n'));
 }
 
-ConsoleDisplay::ConsoleDisplay(int progressColumns) : m_columns(progressColumns) {}
+ConsoleDisplay::ConsoleDisplay(int progressColumns, const QString &destination)
+    : m_columns(progressColumns), m_destination(destination)
+{
+}
 
 void ConsoleDisplay::batchRefused(Refusal why)
 {
     clearLine();
     complain(refusalText(why));
+}
+
+void ConsoleDisplay::batchStarting()
+{
+    Console::write(Console::Stream::Out, printable(m_destination) + QLatin1Char('\n'));
 }
 
 void ConsoleDisplay::fileStarting(const FileStart &file)
@@ -72,6 +80,12 @@ void ConsoleDisplay::stillConverting(const StillConverting &longest)
     draw(false);
 }
 
+void ConsoleDisplay::fileEnded(const FileResult &result, bool ran)
+{
+    if (!ran && result.outcome == FileResult::Outcome::Converted)
+        m_partsOfIcons.insert(result.row);
+}
+
 void ConsoleDisplay::batchEnded(const BatchSummary &summary)
 {
     clearLine();
@@ -85,6 +99,24 @@ void ConsoleDisplay::batchEnded(const BatchSummary &summary)
     for (const FileResult &failed : shown.failed())
         complain(failed.source + QStringLiteral(": ") + failed.reason);
     Console::write(Console::Stream::Out, withLineFeeds(summaryText(shown)) + QLatin1Char('\n'));
+    // A script's reader learns what changed on disk, an icon replaced above all.
+    int written = 0;
+    int replaced = 0;
+    for (const FileResult &result : summary.results) {
+        if (result.outcome == FileResult::Outcome::Converted &&
+            !m_partsOfIcons.contains(result.row)) {
+            ++written;
+            replaced += result.replaced ? 1 : 0;
+        }
+    }
+    Console::write(
+        Console::Stream::Out,
+        written == 0
+            ? QStringLiteral("Wrote no icon.\n")
+            : QStringLiteral("Wrote %1 %2; %3 replaced an existing icon.\n")
+                  .arg(written)
+                  .arg(written == 1 ? QStringLiteral("icon") : QStringLiteral("icons"))
+                  .arg(replaced == 0 ? QStringLiteral("none") : QString::number(replaced)));
 }
 
 void ConsoleDisplay::letEventsRun()

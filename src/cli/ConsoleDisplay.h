@@ -7,6 +7,7 @@
 #include "core/ErrorTrap.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -16,14 +17,15 @@ class ConsoleDisplay final : public BatchObserver
 
 public:
     // `progressColumns` 0: no progress line (standard error is not a terminal).
-    explicit ConsoleDisplay(int progressColumns);
+    // `destination` says where the icons go, once the batch starts.
+    ConsoleDisplay(int progressColumns, const QString &destination);
 
     void batchRefused(Refusal why) override;
-    void batchStarting() override {}
+    void batchStarting() override;
     void fileStarting(const FileStart &file) override;
     void conversionRunning(int, int) override {}
     void stillConverting(const StillConverting &longest) override;
-    void fileEnded(const FileResult &, bool) override {}
+    void fileEnded(const FileResult &result, bool ran) override;
     void batchEnded(const BatchSummary &summary) override;
     void letEventsRun() override;
 
@@ -38,8 +40,10 @@ private:
     int m_columns = 0;
     int m_started = 0;
     int m_percent = 0;
-    QString m_name;    // of the file started last
-    QString m_waiting; // ", Please wait.. N" while the longest takes long
+    QString m_destination;
+    QSet<int> m_partsOfIcons; // rows converted into another row's icon
+    QString m_name;           // of the file started last
+    QString m_waiting;        // ", Please wait.. N" while the longest takes long
     bool m_lineShown = false;
     QString m_shownLine;
     QElapsedTimer m_sinceDrawn;

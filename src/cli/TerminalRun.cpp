@@ -73,6 +73,18 @@ QString choicesFor(const CliOptions &options, const Settings &settings, BatchReq
     return {};
 }
 
+// Where the icons go, said before the run: a run without --to or --beside writes
+// where the window would, and replaces what is there.
+QString destinationLine(const Destination &destination, bool saved)
+{
+    if (destination.rule == Destination::Rule::BesideSource)
+        return QStringLiteral("Saving each icon beside its picture") +
+               (saved ? QStringLiteral(" (the window's saved choice)") : QString());
+    return QStringLiteral("Saving icons in ") +
+           folderWithoutTrailingSeparators(destination.folder) +
+           (saved ? QStringLiteral(" (the window's saved folder)") : QString());
+}
+
 int convert(const CliOptions &options, SettingsStore &store)
 {
     const Settings settings(store);
@@ -87,6 +99,11 @@ int convert(const CliOptions &options, SettingsStore &store)
         complain(QStringLiteral("the destination folder \"%1\" does not exist; give --to DIR "
                                 "or --beside.")
                      .arg(destination.folder));
+        return ExitStatus::UsageError;
+    }
+    // Before a tree is walked: the batch would refuse it anyway.
+    if (!request.size.isAccepted()) {
+        complain(BatchObserver::refusalText(BatchObserver::Refusal::BadSize));
         return ExitStatus::UsageError;
     }
     if (options.jobs)
@@ -140,7 +157,8 @@ int convert(const CliOptions &options, SettingsStore &store)
     }
 
     request.sources = &collected;
-    ConsoleDisplay display(columns);
+    ConsoleDisplay display(columns,
+                           destinationLine(destination, !options.toFolder && !options.beside));
     ConversionBatch batch(display, reporter);
     running = &batch;
     batch.PushButton2_Click(request);

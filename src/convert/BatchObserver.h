@@ -63,7 +63,8 @@ public:
     enum class Refusal
     {
         NoFiles,
-        NoFolder
+        NoFolder,
+        BadSize // no icon entry can have it
     };
     // What the user is told when a batch is refused.
     static QString refusalText(Refusal why);

@@ -8,9 +8,17 @@ constexpr int ListedFailures = 10;
 
 QString BatchObserver::refusalText(Refusal why)
 {
-    return why == Refusal::NoFiles
-               ? QStringLiteral("No files added.")
-               : QStringLiteral("Folder does not exist. Please select another folder.");
+    switch (why) {
+    case Refusal::NoFiles:
+        return QStringLiteral("No files added.");
+    case Refusal::NoFolder:
+        return QStringLiteral("Folder does not exist. Please select another folder.");
+    case Refusal::BadSize:
+        break;
+    }
+    return QStringLiteral("Size not accepted. An icon's pictures are 1 to 256 pixels: type a "
+                          "number from 1 to 256 (48), a list of them (16,32,48,256), or a size "
+                          "ImageMagick understands that fits in 256 (128x64, 50%).");
 }
 
 QList<FileResult> BatchSummary::failed() const

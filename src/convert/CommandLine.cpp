@@ -158,7 +158,9 @@ QStringList converterArguments(const PictureInput &picture, const IconSize &size
         }
         break;
     case IconSize::Kind::Single:
-        arguments << singleArguments(picture, size.text());
+        // Windows stretches every entry to a square: one number gives one, as in a list.
+        arguments << (size.side() > 0 ? listArguments(picture, {size.side()}, {})
+                                      : singleArguments(picture, size.text()));
         break;
     case IconSize::Kind::List:
         arguments << listArguments(picture, size.sizes(), perSize);

@@ -29,9 +29,10 @@ bool isVectorPictureName(const QString &name);
 PictureInput pictureInput(const QString &path, const QString &inputName);
 
 // The converter's arguments: the picture, how the icon is made of it, the output.
-// A single size goes to "-resize" as one argument exactly as typed; a list gives one
-// square entry per size, largest first, each from the picture itself or from the
-// designer's own picture for that size in `perSize`. Shrinking averages areas,
-// enlarging is smooth, and vector pictures are drawn at each entry's size.
+// One number gives one square entry, the picture fitted inside it on transparency;
+// any other single size goes to "-resize" as one argument exactly as typed; a list
+// gives such a square entry per size, largest first, each from the picture itself or
+// from the designer's own picture for that size in `perSize`. Shrinking averages
+// areas, enlarging is smooth, and vector pictures are drawn at each entry's size.
 QStringList converterArguments(const PictureInput &picture, const IconSize &size,
                                const QString &output, const QMap<int, PictureInput> &perSize = {});

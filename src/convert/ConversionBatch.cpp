@@ -58,6 +58,11 @@ void ConversionBatch::run(ErrorTrap &trap)
         trap.run(184, [&] { m_observer.batchRefused(BatchObserver::Refusal::NoFolder); });
         return;
     }
+    // Said once, before anything is staged, rather than by every file.
+    if (trap.holdsOrErred(116, [&] { return !m_request->size.isAccepted(); })) {
+        trap.run(190, [&] { m_observer.batchRefused(BatchObserver::Refusal::BadSize); });
+        return;
+    }
 
     m_trap = &trap;
     m_aborted = false;

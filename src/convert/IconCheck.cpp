@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr qsizetype HeaderSize = 6;
@@ -59,6 +60,7 @@ bool isWellFormedIcon(const QByteArray &bytes)
     const qsizetype directoryEnd = HeaderSize + EntrySize * count;
     if (directoryEnd > size)
         return false;
+    QList<std::pair<qint64, qint64>> images; // where each starts and ends
     for (int i = 0; i < count; ++i) {
         const char *entry = p + HeaderSize + EntrySize * i;
         const quint32 length = u32(entry + 8);
@@ -66,6 +68,13 @@ bool isWellFormedIcon(const QByteArray &bytes)
         if (length == 0 || offset < directoryEnd || qint64(offset) + length > size)
             return false;
         if (!imageFits(p + offset, length))
+            return false;
+        images.append({offset, qint64(offset) + length});
+    }
+    // Entries that share bytes are a spoiled file, whatever each seems to hold.
+    std::sort(images.begin(), images.end());
+    for (qsizetype i = 1; i < images.size(); ++i) {
+        if (images[i].first < images[i - 1].second)
             return false;
     }
     return true;

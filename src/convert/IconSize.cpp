@@ -1,7 +1,10 @@
 #include "IconSize.h"
 
+#include "IconCheck.h"
 #include "SizeList.h"
 #include "core/OptionNumber.h"
+
+#include <algorithm>
 
 namespace {
 const char *const ButtonSizes[] = {"16", "24", "32", "48", "64", "72"};
@@ -20,7 +23,17 @@ IconSize IconSize::fromText(const QString &text)
         return size;
     }
     size.m_kind = Kind::Single;
-    size.m_accepted = isAcceptedSingleSize(text);
+    const QString number = text.trimmed();
+    const bool digits = !number.isEmpty() && std::all_of(number.begin(), number.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+    if (digits) {
+        const int side = number.toInt();
+        size.m_accepted = side >= 1 && side <= LargestIconSide;
+        size.m_side = size.m_accepted ? side : 0;
+        return size;
+    }
+    size.m_accepted = isAcceptedSingleSize(text) && someEntryFits(text);
     return size;
 }
 

@@ -1,5 +1,6 @@
 // The size the user asked the icons to have, read once per batch: the picture as it
-// is, one size exactly as typed, or a list of square entries.
+// is, one square entry of one number, one size exactly as typed (128x64, 50%), or a
+// list of square entries.
 #pragma once
 
 #include <QList>
@@ -26,9 +27,12 @@ public:
     static QString buttonSize(int option);
 
     Kind kind() const { return m_kind; }
-    // False for a text the converter must not be given; each file then fails.
+    // False for a size no icon entry can have, or a text the converter must not be
+    // given; the batch then refuses to start.
     bool isAccepted() const { return m_accepted; }
     const QString &text() const { return m_text; }
+    // One number typed alone: the side of the icon's one square entry; else 0.
+    int side() const { return m_side; }
     // The listed sizes, each once; empty unless a list.
     const QList<int> &sizes() const { return m_sizes; }
 
@@ -36,5 +40,6 @@ private:
     Kind m_kind = Kind::Unchanged;
     bool m_accepted = true;
     QString m_text;
+    int m_side = 0;
     QList<int> m_sizes;
 };

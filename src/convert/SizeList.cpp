@@ -3,6 +3,7 @@
 #include "IconCheck.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -74,6 +75,17 @@ bool isAcceptedSingleSize(const QString &sizeText)
     constexpr qsizetype LongestSizeText = 64;
     return !isSizeList(sizeText) && sizeText.size() <= LongestSizeText &&
            readGeometry(sizeText).has_value();
+}
+
+bool someEntryFits(const QString &sizeText)
+{
+    // The smallest, the largest and the most lopsided pictures an icon can hold.
+    const QSize pictures[] = {
+        {1, 1}, {LargestIconSide, LargestIconSide}, {1, LargestIconSide}, {LargestIconSide, 1}};
+    return std::any_of(std::begin(pictures), std::end(pictures), [&](QSize picture) {
+        const auto size = resizedSize(picture, sizeText);
+        return size && size->width() <= LargestIconSide && size->height() <= LargestIconSide;
+    });
 }
 
 std::optional<QSize> resizedSize(QSize picture, const QString &sizeText)

@@ -20,6 +20,10 @@ std::optional<QList<int>> parseSizeList(const QString &sizeText);
 // as no size or as several arguments.
 bool isAcceptedSingleSize(const QString &sizeText);
 
+// Whether an accepted single size makes an entry of at most 256 pixels a side of some
+// picture: "512x64" and "300>" do, "300x300" and "x300" never.
+bool someEntryFits(const QString &sizeText);
+
 // The size a picture of `picture` pixels gets from an accepted single size, as
 // ImageMagick's "-resize" computes it; nothing for a size that is not accepted.
 std::optional<QSize> resizedSize(QSize picture, const QString &sizeText);

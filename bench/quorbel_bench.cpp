@@ -452,6 +452,18 @@ void benchStartup(int runs)
     print("startup_to_window_s", median(times));
 }
 
+// Slow conversions: the real converter behind a pause, staged where the batch
+// finds it and uses it as it is.
+void stageSlowConverter(const QString &temp, const char *pauseSeconds)
+{
+    QFile script(temp + "/emfconvert.exe");
+    script.open(QIODevice::WriteOnly);
+    script.write(QByteArray("#!/bin/sh\nsleep ") + pauseSeconds +
+                 "\nexec '" QUORBEL_CONVERTER "' \"$@\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 void benchEventGap(const QString &work)
 {
     const QString temp = work + "/gap-temp";
@@ -464,13 +476,7 @@ void benchEventGap(const QString &work)
         w.form.fileList().appendRow(p);
     }
     w.form.findChild<QLineEdit *>("Text1")->setText(work);
-    // Slow conversions: the real converter behind a pause.
-    const QString tool = temp + "/emfconvert.exe";
-    QFile script(tool);
-    script.open(QIODevice::WriteOnly);
-    script.write("#!/bin/sh\nsleep 0.4\nexec '" QUORBEL_CONVERTER "' \"$@\"\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    stageSlowConverter(temp, "0.4");
 
     const qint64 batchGap = MaxEventGapMs([&] { w.form.PushButton2_Click(); });
     print("max_event_gap_ms_during_batch", double(batchGap), 0);
@@ -493,12 +499,7 @@ void benchStop(const QString &work, int files)
         w.form.fileList().appendRow(p);
     }
     w.form.findChild<QLineEdit *>("Text1")->setText(out);
-    const QString tool = temp + "/emfconvert.exe";
-    QFile script(tool);
-    script.open(QIODevice::WriteOnly);
-    script.write("#!/bin/sh\nsleep 0.3\nexec '" QUORBEL_CONVERTER "' \"$@\"\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    stageSlowConverter(temp, "0.3");
 
     QElapsedTimer sincePress;
     QTimer::singleShot(1000, [&] {

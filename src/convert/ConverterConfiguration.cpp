@@ -16,7 +16,7 @@ constexpr quint64 DrawingMemoryBytes = 1024ULL * 1024 * 1024;
 
 QString systemProgram(const QString &name)
 {
-    const QString system = QStringLiteral("/usr/bin/") + name;
+    QString system = QStringLiteral("/usr/bin/") + name;
     if (QFileInfo(system).isExecutable())
         return system;
     return QStandardPaths::findExecutable(name);

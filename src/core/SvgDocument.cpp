@@ -260,7 +260,7 @@ bool looksLikeSvg(const QByteArray &head)
     qsizetype offset = 0;
     const auto text = gunzip(
         [&] {
-            const QByteArray piece = head.mid(offset, ChunkBytes);
+            QByteArray piece = head.mid(offset, ChunkBytes);
             offset += piece.size();
             return piece;
         },

@@ -50,7 +50,7 @@ QString stagingFolder()
     // A folder the converter cannot use gives way to the next: conversions work, and
     // each such folder is still the user's own or private.
     for (const char *variable : {"TEMP", "XDG_RUNTIME_DIR"}) {
-        const QString folder = absolute(qEnvironmentVariable(variable));
+        QString folder = absolute(qEnvironmentVariable(variable));
         if (!folder.isEmpty() && isPlainForConverter(folder) && mayRunProgramsIn(folder))
             return folder;
     }

@@ -788,6 +788,8 @@ private slots:
                      dir.filePath("b.png") + " (stopped before it was converted)");
         QCOMPARE(child<QProgressBar>(*w, "ProgressBar1")->text(), QStringLiteral("Progress Bar"));
         QCOMPARE(w->pointerCode(), 0);
+        for (int row : {1, 2}) // the row the stop left unreached too
+            QVERIFY(w->fileList().outcome(row) == FileListModel::Outcome::Failed);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  (QStringList{"a.png", "b.png"}));
         QTest::keyClick(target, Qt::Key_Escape); // nothing runs

@@ -27,8 +27,14 @@ void RowMarks::batchEnded(const BatchSummary &summary)
 {
     // A result can change after its report: a later icon of the same name
     // replaced it.
-    for (const FileResult &result : summary.results)
+    for (const FileResult &result : summary.results) {
+        // A row the batch never read (a stop came first) is marked where its file
+        // stands now.
+        if (!m_keys.contains(result.row) && result.row >= 1 &&
+            result.row <= m_model.numberOfRows() && m_model.rowText(result.row) == result.source)
+            m_keys.insert(result.row, m_model.rowKey(result.row));
         mark(result);
+    }
     m_model.endOutcomes();
     m_keys.clear();
     m_display.batchEnded(summary);

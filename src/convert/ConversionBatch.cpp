@@ -307,8 +307,7 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
             reason = FailureReason::forPerSizePicture(FileNameOf(own.path), reason);
     }
     m_installing.removeIf([id](const Job &other) { return other.id == id; });
-    m_slots[size_t(job.slot)]->release();
-    freeSlot(job.slot);
+    releaseSlot(job.slot);
     finish(job, reason, end.how != ChildProcess::End::FailedToStart);
     dispatch();
 }
@@ -344,8 +343,7 @@ void ConversionBatch::timeOut(int id)
     const Job job = *it;
     m_running.erase(it);
     m_runner->stop(id);
-    m_slots[size_t(job.slot)]->release();
-    freeSlot(job.slot);
+    releaseSlot(job.slot);
     finish(job, QLatin1String(FailureReason::TookTooLong), true);
     dispatch();
 }
@@ -394,6 +392,13 @@ int ConversionBatch::takeSlot()
     return int(m_slots.size()) - 1;
 }
 
+// A slot whose child ran: its names are emptied before another job takes it.
+void ConversionBatch::releaseSlot(int slot)
+{
+    m_slots[size_t(slot)]->release();
+    freeSlot(slot);
+}
+
 void ConversionBatch::freeSlot(int slot)
 {
     m_freeSlots.insert(std::lower_bound(m_freeSlots.begin(), m_freeSlots.end(), slot), slot);
@@ -407,8 +412,7 @@ void ConversionBatch::stop()
     m_stopped = true;
     m_runner->stopAll();
     for (const Job &job : std::exchange(m_running, {})) {
-        m_slots[size_t(job.slot)]->release();
-        freeSlot(job.slot);
+        releaseSlot(job.slot);
         recordNotConverted(job.row, job.source, true);
     }
     if (m_parked) {

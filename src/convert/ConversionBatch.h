@@ -82,6 +82,7 @@ private:
     void recordNotConverted(int row, const QString &source, bool ran);
     void record(const FileResult &result, bool ran);
     int takeSlot();
+    void releaseSlot(int slot);
     void freeSlot(int slot);
 
     BatchObserver &m_observer;

@@ -42,7 +42,8 @@ Form1::Form1(Dialogs &dialogs, SettingsStore &store, QString applicationFolder, 
       m_applicationFolder(std::move(applicationFolder)), m_model(new FileListModel(this)),
       m_controls(buildForm1Controls(*this, *m_model, m_pointer)),
       m_batchWindow(*this, m_controls, *m_model, m_pointer, m_dialogs, m_applicationTitle),
-      m_batch(m_batchWindow.reports(), m_reporter)
+      // The batch's errors are this window's handler's own.
+      m_batch(m_batchWindow.reports(), m_reporter, errorLocation("Form1.PushButton2_Click"))
 {
     initialiseResources();
     setObjectName(QStringLiteral("Form1"));
@@ -191,6 +192,11 @@ void Form1::PushButton4_Click()
     addAllFilesInFolder({m_dialogs, m_settings, *m_model, m_reporter, this, m_applicationTitle,
                          [this](int code) { m_pointer.set(code); },
                          [this] { return isConverting(); }});
+}
+
+void Form1::PushButton2_Click()
+{
+    m_batch.run(m_batchWindow.request());
 }
 
 void Form1::PushButton6_Click()

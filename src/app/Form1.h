@@ -58,7 +58,7 @@ public:
     void centreOnScreen();
 
     void PushButton1_Click();
-    void PushButton2_Click() { m_batch.PushButton2_Click(m_batchWindow.request()); }
+    void PushButton2_Click();
     void PushButton4_Click();
     void PushButton6_Click();
     void PushButton7_Click();

@@ -159,9 +159,10 @@ int convert(const CliOptions &options, SettingsStore &store)
     request.sources = &collected;
     ConsoleDisplay display(columns,
                            destinationLine(destination, !options.toFolder && !options.beside));
-    ConversionBatch batch(display, reporter);
+    // Its error reports read as the window's for now.
+    ConversionBatch batch(display, reporter, errorLocation("Form1.PushButton2_Click"));
     running = &batch;
-    batch.PushButton2_Click(request);
+    batch.run(request);
     running = nullptr;
     if (!display.summary())
         return ExitStatus::UsageError; // the batch refused to start and said why

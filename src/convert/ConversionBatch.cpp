@@ -16,13 +16,13 @@
 #include <algorithm>
 
 namespace {
-const QString Location = errorLocation("Form1.PushButton2_Click");
 constexpr int StartAttempts = 3;
 } // namespace
 
 ConversionBatch::ConversionBatch(BatchObserver &observer, ErrorReporter &reporter,
-                                 std::unique_ptr<ConverterRunner> runner, TimeLimit limit)
-    : m_observer(observer), m_reporter(reporter),
+                                 QString errorLocation, std::unique_ptr<ConverterRunner> runner,
+                                 TimeLimit limit)
+    : m_observer(observer), m_reporter(reporter), m_errorLocation(std::move(errorLocation)),
       m_runner(runner ? std::move(runner) : std::make_unique<ProcessRunner>()),
       m_limit(limit ? std::move(limit) : TimeLimit(conversionTimeLimit))
 {
@@ -31,19 +31,19 @@ ConversionBatch::ConversionBatch(BatchObserver &observer, ErrorReporter &reporte
 
 ConversionBatch::~ConversionBatch() = default;
 
-void ConversionBatch::PushButton2_Click(const BatchRequest &request)
+void ConversionBatch::run(const BatchRequest &request)
 {
-    ErrorTrap trap(m_reporter, Location);
+    ErrorTrap trap(m_reporter, m_errorLocation);
     if (m_isConverting) // 100
         return;
     m_isConverting = true; // 102
     m_request = &request;
-    run(trap);
+    convertAll(trap);
     m_request = nullptr;
     m_isConverting = false; // 188
 }
 
-void ConversionBatch::run(ErrorTrap &trap)
+void ConversionBatch::convertAll(ErrorTrap &trap)
 {
     const RowSource &rows = *m_request->sources;
     if (trap.holdsOrErred(104, [&] { return rows.numberOfRows() == 0; })) {

@@ -31,13 +31,16 @@ class ConversionBatch
     Q_DISABLE_COPY_MOVE(ConversionBatch)
 
 public:
-    // Without a runner the batch runs real children; without a limit, each child gets
-    // conversionTimeLimit() of its picture.
-    ConversionBatch(BatchObserver &observer, ErrorReporter &reporter,
+    // Errors are reported to `reporter` as the client's own, at `errorLocation`
+    // ("in Tessiva2021/08/31.Form1.PushButton2_Click "). Without a runner the batch runs
+    // real children; without a limit, each child gets conversionTimeLimit() of its picture.
+    ConversionBatch(BatchObserver &observer, ErrorReporter &reporter, QString errorLocation,
                     std::unique_ptr<ConverterRunner> runner = nullptr, TimeLimit limit = {});
     ~ConversionBatch();
 
-    void PushButton2_Click(const BatchRequest &request);
+    // The engine's door: converts what `request` asks. A call while a batch runs (from
+    // events the batch lets run) does nothing.
+    void run(const BatchRequest &request);
     bool isConverting() const { return m_isConverting; }
 
     // The user's stop: no further child starts, the running ones end, and the batch
@@ -67,7 +70,7 @@ private:
         QElapsedTimer running; // since its child started
     };
 
-    void run(ErrorTrap &trap);
+    void convertAll(ErrorTrap &trap);
     void dispatch();
     // One row's steps up to its child's start; the job when a child is to run.
     std::optional<Job> prepareRow(int row);
@@ -87,6 +90,7 @@ private:
 
     BatchObserver &m_observer;
     ErrorReporter &m_reporter;
+    QString m_errorLocation;
     std::unique_ptr<ConverterRunner> m_runner;
     TimeLimit m_limit;
     bool m_isConverting = false;

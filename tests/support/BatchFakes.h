@@ -77,10 +77,11 @@ public:
     FakeBatch(FakeWindow &window, ErrorReporter &reporter,
               std::unique_ptr<ConverterRunner> runner = nullptr, TimeLimit limit = {})
         : m_window(window), m_display(window),
-          m_batch(m_display, reporter, std::move(runner), std::move(limit))
+          m_batch(m_display, reporter, errorLocation("Form1.PushButton2_Click"), std::move(runner),
+                  std::move(limit))
     {
     }
-    void PushButton2_Click() { m_batch.PushButton2_Click(m_window.request()); }
+    void PushButton2_Click() { m_batch.run(m_window.request()); }
     bool isConverting() const { return m_batch.isConverting(); }
     void stop() { m_batch.stop(); }
     void abortForShutDown() { m_batch.abortForShutDown(); }

@@ -44,6 +44,12 @@ int envInt(const char *name, int fallback)
     return ok && v > 0 ? v : fallback;
 }
 
+// Conversions at once, as the program takes them.
+int benchJobs()
+{
+    return envInt("QUORBEL_JOBS", oneJobPerCore());
+}
+
 double median(QList<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -104,6 +110,7 @@ struct Window
     Form1 form{dialogs, store, QCoreApplication::applicationDirPath()};
     Window()
     {
+        form.setConverterJobs(benchJobs());
         form.Form_Load();
         form.show();
         QCoreApplication::processEvents();
@@ -178,6 +185,7 @@ double batchOwnCostMs(const QStringList &paths, const QString &out, const QByteA
                       double *cpuMs)
 {
     FakeWindow window;
+    window.jobs = benchJobs();
     FakeReporter reporter;
     window.rows = paths;
     window.folder = out;
@@ -248,7 +256,7 @@ void benchBatch(const QString &work, int files, int runs)
     }();
     removeIcons(out);
     print("batch_files", files, 0);
-    print("batch_jobs", converterJobCount(), 0);
+    print("batch_jobs", benchJobs(), 0);
     print("batch_wall_s", median(batch));
     print("bare_loop_wall_s", median(bare));
     print("batch_vs_bare_ratio", median(ratios));

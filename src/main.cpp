@@ -55,8 +55,10 @@ int main(int argc, char *argv[])
     }
 
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QtDialogs dialogs;
+    QtDialogs dialogs(qEnvironmentVariable("QUORBEL_MESSAGE_LOG"));
     Form1 window(dialogs, store, FileSystem::applicationFolder());
+    if (const std::optional<int> jobs = jobsVariable())
+        window.setConverterJobs(*jobs);
     window.Form_Load();
     window.centreOnScreen();
     window.show();

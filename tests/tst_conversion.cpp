@@ -89,7 +89,6 @@ private slots:
         QDir(m_temp).removeRecursively();
         QDir().mkpath(m_temp);
         qputenv("TEMP", QFile::encodeName(m_temp));
-        qunsetenv("QUORBEL_JOBS");
     }
 
     void toolPathFollowsTemp_data()
@@ -285,8 +284,8 @@ private slots:
         writeScript(m_temp + "/emfconvert.exe",
                     "sleep 30 &\necho $! >> '" + QFile::encodeName(pids) + "'\nwait");
         writeFile(path("out/a.ico"), "GOOD OLD ICON");
-        qputenv("QUORBEL_JOBS", "3");
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         for (const char *name : {"a.png", "b.png", "c.png", "d.png"}) {
             QVERIFY(makePng(path(name), 8, 8));

@@ -44,7 +44,6 @@ private slots:
         m_temp = path("temp");
         QDir().mkpath(m_temp);
         qputenv("TEMP", QFile::encodeName(m_temp));
-        qputenv("QUORBEL_JOBS", "3");
     }
     void cleanup()
     {
@@ -170,6 +169,7 @@ private slots:
         QFETCH(QString, size);
         QFETCH(QString, message);
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         if (rows)
             window.rows << path("a.png");
@@ -189,6 +189,7 @@ private slots:
     void secondStartDuringBatchIsIgnored()
     {
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         runner->delayMs = [](const FakeRunner::Start &) { return 300; };
@@ -208,6 +209,7 @@ private slots:
     void noSizeChosenGivesNoResize()
     {
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         QVERIFY(makePng(path("a.png"), 8, 8));
@@ -267,6 +269,7 @@ private slots:
     void childrenSeeOnlyPlainNamesInTheirOwnFolder()
     {
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         QStringList read;
@@ -305,6 +308,7 @@ private slots:
     {
         QFETCH(QByteArray, output);
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         runner->act = [&](const FakeRunner::Start &s) {
@@ -336,6 +340,7 @@ private slots:
         QFETCH(QString, third);
         QFETCH(QStringList, failures);
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         runner->delayMs = [](const FakeRunner::Start &s) { return s.job == 1 ? 300 : 10; };
@@ -369,6 +374,7 @@ private slots:
     {
         QFETCH(int, closeAfterMs);
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         runner->delayMs = [](const FakeRunner::Start &) { return 0; };
@@ -396,6 +402,7 @@ private slots:
     void stopEndsTheBatch()
     {
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         // The first three convert; the next three never end.
@@ -442,6 +449,7 @@ private slots:
     void displayAdvancesAsFilesStart()
     {
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         for (const char *name : {"a.png", "b.png", "c.png", "d.png"}) {
@@ -478,6 +486,7 @@ private slots:
         QDir().mkpath(path("folder.png"));
         writeFile(path("self.ico"), "SOURCE");
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         window.rows << path(name);
@@ -495,6 +504,7 @@ private slots:
         const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path("no/such/runtime")));
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         for (const char *name : {"a.png", "b.png", "c.png"})
@@ -518,6 +528,7 @@ private slots:
         if (::chown(QFile::encodeName(m_temp + "/emfconvert.exe").constData(), 65534, 65534) != 0)
             QSKIP("needs to give a file to another user");
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         QVERIFY(makePng(path("a.png"), 8, 8));
@@ -532,6 +543,7 @@ private slots:
     {
         // As when another instance's batch ends and cleans up under this one.
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         bool removed = false;
@@ -589,6 +601,7 @@ private slots:
         QFETCH(QByteArray, errors);
         QFETCH(QString, reason);
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         runner->act = [&](const FakeRunner::Start &) {
@@ -617,6 +630,7 @@ private slots:
         writeFile(m_temp + "/quorbel-work-AbCdEf/in-1.png", "left behind");
         QDir().mkpath(m_temp + "/quorbel-work-keep");
         FakeWindow window;
+        window.jobs = 3;
         FakeReporter reporter;
         auto *runner = new FakeRunner;
         QVERIFY(makePng(path("a.png"), 8, 8));

@@ -697,12 +697,9 @@ private slots:
         QTemporaryDir dir;
         qputenv("TEMP", QFile::encodeName(dir.path()));
         writeScript(dir.filePath("emfconvert.exe"), "sleep 0.3\nexit 1");
-        qputenv("QUORBEL_JOBS", "1");
-        const auto restore = qScopeGuard([] {
-            qunsetenv("TEMP");
-            qunsetenv("QUORBEL_JOBS");
-        });
+        const auto restore = qScopeGuard([] { qunsetenv("TEMP"); });
         auto w = loadedWindow();
+        w->setConverterJobs(1);
         FileListModel &list = w->fileList();
         writeFile(dir.filePath("a.png"), "PNG");
         writeFile(dir.filePath("b.png"), "PNG");
@@ -731,8 +728,8 @@ private slots:
         QTemporaryDir dir;
         qputenv("TEMP", QFile::encodeName(dir.path()));
         writeScript(dir.filePath("emfconvert.exe"), "sleep 0.3\nexit 1");
-        qputenv("QUORBEL_JOBS", "1"); // rows 2 and 3 are read after the clearing
         auto w = loadedWindow();
+        w->setConverterJobs(1); // rows 2 and 3 are read after the clearing
         for (const char *name : {"a.png", "b.png", "c.png"}) {
             writeFile(dir.filePath(name), "PNG"); // a missing source would fail at once
             w->fileList().appendRow(dir.filePath(name));
@@ -748,7 +745,6 @@ private slots:
         QVERIFY(m_dialogs.messages.last().text.startsWith("Done."));
         QVERIFY(!w->isConverting());
         qunsetenv("TEMP");
-        qunsetenv("QUORBEL_JOBS");
     }
 
     // Escape reaches the window from whichever control has focus; the batch ends as
@@ -764,9 +760,9 @@ private slots:
         QFETCH(QString, focus);
         QTemporaryDir dir;
         qputenv("TEMP", QFile::encodeName(dir.path()));
-        qputenv("QUORBEL_JOBS", "1");
         writeScript(dir.filePath("emfconvert.exe"), "sleep 30");
         auto w = loadedWindow();
+        w->setConverterJobs(1);
         for (const char *name : {"a.png", "b.png"}) {
             writeFile(dir.filePath(name), "PNG");
             w->fileList().appendRow(dir.filePath(name));
@@ -795,7 +791,6 @@ private slots:
         QTest::keyClick(target, Qt::Key_Escape); // nothing runs
         QCOMPARE(m_dialogs.messages.size(), 1);
         qunsetenv("TEMP");
-        qunsetenv("QUORBEL_JOBS");
     }
 
     void closingMidBatchPutsTheIconBack()

@@ -196,7 +196,9 @@ void Form1::PushButton4_Click()
 
 void Form1::PushButton2_Click()
 {
-    m_batch.run(m_batchWindow.request());
+    BatchRequest request = m_batchWindow.request();
+    request.jobs = m_converterJobs;
+    m_batch.run(request);
 }
 
 void Form1::PushButton6_Click()

@@ -74,6 +74,8 @@ public:
     ErrorReporter &errorReporter() { return m_reporter; }
     // Replaces what closing mid-batch does once the batch is stopped (tests).
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
+    // How many conversions a batch runs at once; one per core unless set.
+    void setConverterJobs(int jobs) { m_converterJobs = jobs; }
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -104,4 +106,5 @@ private:
     ConversionBatch m_batch;
     std::unique_ptr<FileListHandlers> m_listHandlers;
     std::function<void()> m_endProgram;
+    int m_converterJobs = oneJobPerCore();
 };

@@ -152,3 +152,12 @@ QString versionText()
 {
     return QStringLiteral("quorbel %1\n").arg(QStringLiteral(QUORBEL_VERSION));
 }
+
+std::optional<int> jobsVariable()
+{
+    bool ok = false;
+    const int jobs = qEnvironmentVariableIntValue("QUORBEL_JOBS", &ok);
+    if (ok && jobs > 0)
+        return jobs;
+    return std::nullopt;
+}

@@ -33,6 +33,8 @@ struct CliOptions
 bool wantsTerminal(const QStringList &arguments);
 
 // `arguments` as the application gives them, the program's name first.
+// QUORBEL_JOBS, when it holds a number of conversions at once (1 or more).
+std::optional<int> jobsVariable();
 CliOptions parseCommandLine(const QStringList &arguments);
 
 QString helpText();

@@ -106,8 +106,8 @@ int convert(const CliOptions &options, SettingsStore &store)
         complain(BatchObserver::refusalText(BatchObserver::Refusal::BadSize));
         return ExitStatus::UsageError;
     }
-    if (options.jobs)
-        qputenv("QUORBEL_JOBS", QByteArray::number(*options.jobs));
+    if (const std::optional<int> jobs = options.jobs ? options.jobs : jobsVariable())
+        request.jobs = *jobs;
 
     int columns = 0; // no progress line unless standard error is a terminal
     if (Console::isTerminal(Console::Stream::Err)) {

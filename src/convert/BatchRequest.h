@@ -20,6 +20,9 @@ struct Destination
     QString folder;
 };
 
+// One conversion per core: what a batch runs at once unless asked otherwise.
+int oneJobPerCore();
+
 struct BatchRequest
 {
     // Read in list order as the batch comes to each row: the window's list stays
@@ -28,4 +31,5 @@ struct BatchRequest
     IconSize size;
     // Asked again for every file, since the window's folder may change mid-batch.
     std::function<Destination()> destination;
+    int jobs = oneJobPerCore(); // conversions at once, 1 or more
 };

@@ -78,7 +78,7 @@ void ConversionBatch::convertAll(ErrorTrap &trap)
     m_rows = 0;
     m_nextRow = 1;
     m_nextJobId = 1;
-    m_jobs = converterJobCount();
+    m_jobs = std::max(1, m_request->jobs);
 
     QByteArray image;
     trap.run(108, [&] { m_observer.batchStarting(); });

@@ -57,12 +57,8 @@ QString rsvgConvertPath()
     return found.isEmpty() ? QStringLiteral("/usr/bin/rsvg-convert") : found;
 }
 
-int converterJobCount()
+int oneJobPerCore()
 {
-    bool ok = false;
-    const int jobs = qEnvironmentVariableIntValue("QUORBEL_JOBS", &ok);
-    if (ok && jobs > 0)
-        return jobs;
     return std::max(1, QThread::idealThreadCount());
 }
 

@@ -24,8 +24,6 @@ QString drawingMemoryLimiter();
 // pictures for the drawing program, its pixel caches) in the job's folder `folderName`:
 // a picture the drawing program draws may then read no other job's files.
 QStringList converterJobFolder(const QString &folderName);
-// How many conversions run at once: QUORBEL_JOBS when set, else one per core.
-int converterJobCount();
 // The children's environment for a batch of `jobs` children at once, with the
 // configuration written into `work` when there is one.
 QStringList converterEnvironment(const SafeFile::WorkFolder *work, int jobs);

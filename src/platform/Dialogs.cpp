@@ -13,11 +13,9 @@
 #include <QUrl>
 
 namespace {
-// With QUORBEL_MESSAGE_LOG set, every message box's title and text is appended to
-// that file as well: end-to-end tests and support can read what a user was told.
-void logMessage(const QString &title, const QString &text)
+// End-to-end tests and support can read what a user was told.
+void logMessage(const QString &log, const QString &title, const QString &text)
 {
-    const QString log = qEnvironmentVariable("QUORBEL_MESSAGE_LOG");
     if (log.isEmpty())
         return;
     QFile file(log);
@@ -33,7 +31,7 @@ void logMessage(const QString &title, const QString &text)
 void QtDialogs::message(QWidget *owner, const QString &text, const QString &title, Icon icon,
                         const QString &details)
 {
-    logMessage(title, text);
+    logMessage(m_messageLog, title, text);
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
                     withLineFeeds(text), QMessageBox::Ok, owner);
     if (!details.isEmpty())
@@ -43,7 +41,7 @@ void QtDialogs::message(QWidget *owner, const QString &text, const QString &titl
 
 bool QtDialogs::askYesNo(QWidget *owner, const QString &text, const QString &title)
 {
-    logMessage(title, text);
+    logMessage(m_messageLog, title, text);
     QMessageBox box(QMessageBox::NoIcon, title, withLineFeeds(text),
                     QMessageBox::Yes | QMessageBox::No, owner);
     return box.exec() == QMessageBox::Yes;

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 class QWidget;
 
@@ -40,6 +41,9 @@ public:
     // Names longer than this, in all, do not fit the open-file dialog's buffer.
     static constexpr qsizetype NameBufferChars = 1024 * 1024;
 
+    // With a `messageLog` file, every message's title and text is appended to it too.
+    explicit QtDialogs(QString messageLog = {}) : m_messageLog(std::move(messageLog)) {}
+
     void message(QWidget *owner, const QString &text, const QString &title, Icon icon,
                  const QString &details = {}) override;
     bool askYesNo(QWidget *owner, const QString &text, const QString &title) override;
@@ -49,6 +53,9 @@ public:
                             const QString &startFolder) override;
     QStringList openFiles(QWidget *owner, const QString &title, const QString &filter) override;
     void openFolder(const QString &path) override;
+
+private:
+    QString m_messageLog;
 };
 
 // The dialog's chosen paths, cleaned; throws AppError 20476 when their names would

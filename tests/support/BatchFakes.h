@@ -29,6 +29,7 @@ public:
     QList<int> pointers;
     QString text = QStringLiteral("Progress Bar");
     int value = 0;
+    int jobs = oneJobPerCore();
 
     int numberOfRows() const override { return int(rows.size()); }
     QString rowText(int row) const override { return rows.at(row - 1); }
@@ -38,6 +39,7 @@ public:
         BatchRequest request;
         request.sources = this;
         request.size = IconSize::forOption(selectedSize, sizeText);
+        request.jobs = jobs;
         request.destination = [this] {
             Destination destination;
             destination.folder = folder;

@@ -2,6 +2,7 @@
 // runs, the checks before and after each child, and the summary's reasons.
 #include "BatchFakes.h"
 #include "TestSupport.h"
+#include "app/Texts.h"
 #include "convert/ConverterTool.h"
 #include "convert/IconCheck.h"
 #include "convert/JobCheck.h"
@@ -140,7 +141,9 @@ private slots:
         QTest::addColumn<QString>("size");
         QTest::addColumn<QString>("message");
         const QString noFolder = "Folder does not exist. Please select another folder.";
-        const QString noSize = BatchObserver::refusalText(BatchObserver::Refusal::BadSize);
+        const QString noSize = "Size not accepted. An icon's pictures are 1 to 256 pixels: type a "
+                               "number from 1 to 256 (48), a list of them (16,32,48,256), or a "
+                               "size ImageMagick understands that fits in 256 (128x64, 50%).";
         QTest::newRow("empty list, missing folder, bad size") << false << 8 << "/no/such"
                                                               << "512"
                                                               << "No files added.";
@@ -226,20 +229,23 @@ private slots:
     {
         BatchSummary summary{13, {{13, "/p/good.png", FileResult::Outcome::Converted, {}, false}}};
         for (int i = 1; i <= 12; ++i)
-            summary.results << FileResult{i, QStringLiteral("/p/bad%1.png").arg(i),
-                                          FileResult::Outcome::Failed, "size not accepted", false};
+            summary.results << FileResult{i,
+                                          QStringLiteral("/p/bad%1.png").arg(i),
+                                          FileResult::Outcome::Failed,
+                                          {Failure::Reason::SizeNotAccepted, {}, {}},
+                                          false};
         QStringList expected{"Done.", "", "12 of 13 files could not be converted:"};
         for (int i = 1; i <= 10; ++i)
             expected << QStringLiteral("/p/bad%1.png (size not accepted)").arg(i);
         expected << "... and 2 more.";
-        QCOMPARE(summaryText(summary).split("\r\n"), expected);
+        QCOMPARE(WindowTexts::summary(summary).split("\r\n"), expected);
         // The whole list waits behind the box's text.
-        QCOMPARE(failureDetails(summary).split("\r\n").size(), 12);
-        QVERIFY(failureDetails(summary).endsWith("/p/bad12.png (size not accepted)"));
+        QCOMPARE(WindowTexts::failureDetails(summary).split("\r\n").size(), 12);
+        QVERIFY(WindowTexts::failureDetails(summary).endsWith("/p/bad12.png (size not accepted)"));
         summary.results.removeLast();
         summary.results.removeLast();
-        QCOMPARE(failureDetails(summary), QString());
-        QCOMPARE(summaryText({3, {}}), QStringLiteral("Done."));
+        QCOMPARE(WindowTexts::failureDetails(summary), QString());
+        QCOMPARE(WindowTexts::summary({3, {}}), QStringLiteral("Done."));
     }
 
     void inputNames_data()

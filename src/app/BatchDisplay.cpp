@@ -1,5 +1,6 @@
 #include "BatchDisplay.h"
 
+#include "Texts.h"
 #include "WaitingDisplay.h"
 #include "core/PathHelpers.h"
 #include "core/PointerCode.h"
@@ -10,7 +11,7 @@ const QString IdleText = QStringLiteral("Progress Bar");
 
 void BatchDisplay::batchRefused(Refusal why)
 {
-    m_view.showMessage(refusalText(why));
+    m_view.showMessage(WindowTexts::refusal(why));
 }
 
 void BatchDisplay::batchStarting()
@@ -56,5 +57,5 @@ void BatchDisplay::batchEnded(const BatchSummary &summary)
     m_view.setPointer(PointerCode::Default);
     m_view.setProgressValue(0);
     m_view.setProgressText(IdleText);
-    m_view.showMessage(summaryText(summary), failureDetails(summary));
+    m_view.showMessage(WindowTexts::summary(summary), WindowTexts::failureDetails(summary));
 }

@@ -1,5 +1,6 @@
 #include "RowMarks.h"
 
+#include "Texts.h"
 #include "filelist/FileListModel.h"
 
 void RowMarks::batchStarting()
@@ -49,5 +50,5 @@ void RowMarks::mark(const FileResult &result)
                        result.outcome == FileResult::Outcome::Converted
                            ? FileListModel::Outcome::Converted
                            : FileListModel::Outcome::Failed,
-                       result.reason);
+                       WindowTexts::reason(result));
 }

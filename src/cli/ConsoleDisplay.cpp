@@ -1,5 +1,6 @@
 #include "ConsoleDisplay.h"
 
+#include "Texts.h"
 #include "core/PathHelpers.h"
 #include "platform/Console.h"
 #include "platform/EventPump.h"
@@ -56,7 +57,7 @@ ConsoleDisplay::ConsoleDisplay(int progressColumns, const QString &destination)
 void ConsoleDisplay::batchRefused(Refusal why)
 {
     clearLine();
-    complain(refusalText(why));
+    complain(TerminalTexts::refusal(why));
 }
 
 void ConsoleDisplay::batchStarting()
@@ -90,15 +91,10 @@ void ConsoleDisplay::batchEnded(const BatchSummary &summary)
 {
     clearLine();
     m_summary = summary;
-    BatchSummary shown = summary;
-    for (FileResult &result : shown.results) {
-        result.source = printable(result.source);
-        result.reason = printable(result.reason);
-    }
     // The summary names the first few; a script or a log gets every one.
-    for (const FileResult &failed : shown.failed())
-        complain(failed.source + QStringLiteral(": ") + failed.reason);
-    Console::write(Console::Stream::Out, withLineFeeds(summaryText(shown)) + QLatin1Char('\n'));
+    for (const FileResult &failed : summary.failed())
+        complain(TerminalTexts::failedFile(failed));
+    Console::write(Console::Stream::Out, TerminalTexts::summary(summary) + QLatin1Char('\n'));
     // A script's reader learns what changed on disk, an icon replaced above all.
     int written = 0;
     int replaced = 0;
@@ -109,14 +105,7 @@ void ConsoleDisplay::batchEnded(const BatchSummary &summary)
             replaced += result.replaced ? 1 : 0;
         }
     }
-    Console::write(
-        Console::Stream::Out,
-        written == 0
-            ? QStringLiteral("Wrote no icon.\n")
-            : QStringLiteral("Wrote %1 %2; %3 replaced an existing icon.\n")
-                  .arg(written)
-                  .arg(written == 1 ? QStringLiteral("icon") : QStringLiteral("icons"))
-                  .arg(replaced == 0 ? QStringLiteral("none") : QString::number(replaced)));
+    Console::write(Console::Stream::Out, TerminalTexts::written(written, replaced));
 }
 
 void ConsoleDisplay::letEventsRun()

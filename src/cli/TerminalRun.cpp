@@ -4,6 +4,7 @@
 #include "ConsoleDisplay.h"
 #include "FolderFiles.h"
 #include "StartPaths.h"
+#include "Texts.h"
 #include "convert/ConversionBatch.h"
 #include "core/OptionNumber.h"
 #include "core/PathHelpers.h"
@@ -103,7 +104,7 @@ int convert(const CliOptions &options, SettingsStore &store)
     }
     // Before a tree is walked: the batch would refuse it anyway.
     if (!request.size.isAccepted()) {
-        complain(BatchObserver::refusalText(BatchObserver::Refusal::BadSize));
+        complain(TerminalTexts::refusal(BatchObserver::Refusal::BadSize));
         return ExitStatus::UsageError;
     }
     if (const std::optional<int> jobs = options.jobs ? options.jobs : jobsVariable())

@@ -1,7 +1,9 @@
-// What a batch reports while it runs. The window turns the reports into its
-// progress bar, pointer and message boxes; the terminal into a progress line and
-// its summary.
+// What a batch reports while it runs: facts, not words. The window turns the reports
+// into its progress bar, pointer and message boxes; the terminal into a progress line
+// and its summary.
 #pragma once
+
+#include "core/Failure.h"
 
 #include <QList>
 #include <QString>
@@ -36,7 +38,7 @@ struct FileResult
     int row = 0;
     QString source;
     Outcome outcome = Outcome::Converted;
-    QString reason;        // why it failed
+    Failure failure;       // why it failed
     bool replaced = false; // an icon was there and has been replaced
 };
 
@@ -48,15 +50,6 @@ struct BatchSummary
     QList<FileResult> failed() const;
 };
 
-// "Done." (or "Stopped." and how many were converted before) and, when files failed,
-// how many and the first of them (in list order), each followed by its reason.
-QString summaryText(const BatchSummary &summary);
-// Every file that failed, one a line with its reason, when summaryText() could not
-// name them all; empty otherwise.
-QString failureDetails(const BatchSummary &summary);
-// One failed file as the summary names it: its path and, in brackets, its reason.
-QString failureLine(const FileResult &result);
-
 class BatchObserver
 {
 public:
@@ -66,9 +59,6 @@ public:
         NoFolder,
         BadSize // no icon entry can have it
     };
-    // What the user is told when a batch is refused.
-    static QString refusalText(Refusal why);
-
     virtual ~BatchObserver() = default;
     virtual void batchRefused(Refusal why) = 0;
     virtual void batchStarting() = 0;

@@ -1,11 +1,8 @@
+// The batch's course: its checks, its loop over the rows, its end, and the user's stop.
 #include "ConversionBatch.h"
 
-#include "CommandLine.h"
 #include "ConverterConfiguration.h"
 #include "ConverterTool.h"
-#include "FailureReason.h"
-#include "IconInstaller.h"
-#include "JobCheck.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
 #include "platform/SafeFile.h"
@@ -14,10 +11,6 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
-
-namespace {
-constexpr int StartAttempts = 3;
-} // namespace
 
 ConversionBatch::ConversionBatch(BatchObserver &observer, ErrorReporter &reporter,
                                  QString errorLocation, std::unique_ptr<ConverterRunner> runner,
@@ -84,10 +77,10 @@ void ConversionBatch::convertAll(ErrorTrap &trap)
     trap.run(108, [&] { m_observer.batchStarting(); });
     trap.run(110, [&] { image = loadConverterImage(); });
     // One report when the converter cannot be had; every file then fails with its reason.
-    m_stagingFailure = QLatin1String(FailureReason::ConverterNotStarted);
+    m_stagingFailure = {Failure::Reason::ConverterNotStarted, {}, {}};
     trap.run(112, [&] {
         m_staging.stage(image);
-        m_stagingFailure.clear();
+        m_stagingFailure = {};
     });
     image.clear();
     m_runner->setChildEnvironment(converterEnvironment(m_staging.workFolder(), m_jobs));
@@ -161,247 +154,6 @@ void ConversionBatch::dispatch()
     if (m_loop && (m_aborted || (m_running.isEmpty() && m_installing.isEmpty() && !m_parked &&
                                  (m_stopped || m_nextRow > m_rows))))
         m_loop->quit();
-}
-
-std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
-{
-    ErrorTrap &trap = *m_trap;
-    const RowSource &rows = *m_request->sources;
-    QString source;
-    trap.run(146, [&] { source = rows.rowText(row); });
-    if (source.isEmpty())
-        return std::nullopt; // the row is gone; the error was reported
-    trap.run(148, [&] { m_observer.fileStarting({row, rows.numberOfRows(), source}); });
-    trap.run(156, [&] { m_output = outputPathFor(source, m_request->destination(), m_output); });
-
-    const IconSize &size = m_request->size;
-    if (m_perSize.isPictureOfRow(source)) { // made as part of its picture's icon
-        const QString fault = m_perSize.faultOf(source);
-        if (fault.isEmpty())
-            record({row, source, FileResult::Outcome::Converted, QString(), false}, false);
-        else
-            fail(row, source, fault);
-        return std::nullopt;
-    }
-    const JobCheck check = m_stagingFailure.isEmpty()
-                               ? JobCheck::forRow(source, m_output, size)
-                               : JobCheck{m_stagingFailure, {}, false, {}, {}};
-    if (!check.reason.isEmpty()) {
-        fail(row, source, check.reason);
-        return std::nullopt;
-    }
-    Job job;
-    job.id = m_nextJobId++;
-    job.row = row;
-    job.source = source;
-    job.slot = takeSlot();
-    job.input = inputNameFor(job.slot + 1, source);
-    // Only a checked source is looked into: its header gives the picture's size.
-    QString fault;
-    ConversionWork work;
-    trap.run(164, [&] {
-        const PictureInput picture = pictureInput(source, job.input);
-        PerSizeFinder::Found own = m_perSize.picturesFor(source, job.slot + 1);
-        fault = picture.tooLarge ? QLatin1String(FailureReason::PictureTooLarge) : own.fault;
-        job.perSize = std::move(own.pictures);
-        job.arguments =
-            converterJobFolder(SafeFile::WorkSlot::jobFolderName(job.slot + 1)) +
-            converterArguments(picture, size, SafeFile::WorkSlot::outputName(job.slot + 1),
-                               job.perSize);
-        work.addPicture(picture.size);
-    });
-    if (!fault.isEmpty()) {
-        freeSlot(job.slot);
-        fail(row, source, fault);
-        return std::nullopt;
-    }
-    work.entries = std::max<int>(int(size.sizes().size()), 1);
-    for (const PictureInput &own : std::as_const(job.perSize))
-        work.addPicture(own.size);
-    job.limit = m_limit(work);
-    job.target = check.target;
-    job.replacing = check.replacing;
-    job.writes = check.writes;
-    job.reads = check.reads;
-    for (const PictureInput &picture : std::as_const(job.perSize))
-        job.reads << SafeFile::identityOf(picture.path);
-    return job;
-}
-
-bool ConversionBatch::collides(const Job &job) const
-{
-    // Jobs that touch the same icon run in list order, so the later row's icon is the
-    // one left, as when files are converted one at a time.
-    for (const QList<Job> *jobs : {&m_running, &m_installing}) {
-        for (const Job &running : *jobs) {
-            for (const QString &written : job.writes) {
-                if (running.writes.contains(written) || running.reads.contains(written))
-                    return true;
-            }
-            for (const QString &read : job.reads) {
-                if (running.writes.contains(read))
-                    return true;
-            }
-        }
-    }
-    return false;
-}
-
-void ConversionBatch::startJob(Job job)
-{
-    m_trap->run(168,
-                [&] { m_observer.conversionRunning(job.row, m_request->sources->numberOfRows()); });
-    // The converter reads the source through a plain name: no character of the
-    // user's path ever reaches ImageMagick's parser.
-    auto &slot = m_slots[size_t(job.slot)];
-    if (!slot)
-        slot = std::make_unique<SafeFile::WorkSlot>(*m_staging.workFolder(), job.slot + 1);
-    SafeFile::Outcome attached = slot->attach(job.source, job.input);
-    for (const PictureInput &own : std::as_const(job.perSize)) {
-        if (attached == SafeFile::Outcome::Done)
-            attached = slot->attachExtra(own.path, own.name);
-    }
-    if (attached != SafeFile::Outcome::Done) {
-        slot->release();
-        fail(job.row, job.source,
-             attached == SafeFile::Outcome::Failed
-                 ? QLatin1String(FailureReason::ConverterNotStarted)
-                 : FailureReason::forSource(attached));
-        freeSlot(job.slot);
-        return;
-    }
-    job.starts = 1;
-    job.running.start();
-    m_running.append(job);
-    m_runner->start(job.id, m_staging.program(), job.arguments, m_staging.workFolder()->path(),
-                    slot->inherited());
-}
-
-void ConversionBatch::jobEnded(int id, const ChildEnd &end)
-{
-    if (m_aborted)
-        return;
-    const auto it = std::find_if(m_running.begin(), m_running.end(),
-                                 [id](const Job &job) { return job.id == id; });
-    if (it == m_running.end())
-        return;
-    if (end.how == ChildProcess::End::FailedToStart && it->starts < StartAttempts &&
-        !SafeFile::exists(m_staging.program()) && m_staging.restage()) {
-        ++it->starts;
-        m_runner->start(id, m_staging.program(), it->arguments, m_staging.workFolder()->path(),
-                        m_slots[size_t(it->slot)]->inherited());
-        return;
-    }
-    const Job job = *it;
-    m_running.erase(it);
-    // The next child starts first: writing the icon out to disk takes milliseconds
-    // that a core would otherwise sit idle. Until then the job still guards its icon.
-    m_installing.append(job);
-    dispatch();
-    if (m_aborted)
-        return;
-    QString reason = installIcon(end, *m_slots[size_t(job.slot)], job.target, m_request->size,
-                                 m_staging.folder());
-    for (const PictureInput &own : std::as_const(job.perSize)) {
-        if (!reason.isEmpty() && FailureReason::isAbout(end.errorOutput, own.name))
-            reason = FailureReason::forPerSizePicture(FileNameOf(own.path), reason);
-    }
-    m_installing.removeIf([id](const Job &other) { return other.id == id; });
-    releaseSlot(job.slot);
-    finish(job, reason, end.how != ChildProcess::End::FailedToStart);
-    dispatch();
-}
-
-void ConversionBatch::poll()
-{
-    if (m_running.isEmpty() || !m_trap)
-        return;
-    QList<int> stuck;
-    for (Job &job : m_running) {
-        ++job.polls;
-        if (std::chrono::milliseconds(job.running.elapsed()) > job.limit)
-            stuck << job.id;
-    }
-    for (const int id : std::as_const(stuck))
-        timeOut(id);
-    if (m_running.isEmpty())
-        return;
-    // The display follows the conversion that has run longest.
-    const Job &oldest = m_running.first();
-    if (oldest.polls < PollsBeforeWaitingText)
-        return;
-    const StillConverting longest{oldest.row, oldest.polls, m_jobs == 1};
-    m_trap->run(168, [&] { m_observer.stillConverting(longest); });
-}
-
-void ConversionBatch::timeOut(int id)
-{
-    const auto it = std::find_if(m_running.begin(), m_running.end(),
-                                 [id](const Job &job) { return job.id == id; });
-    if (it == m_running.end())
-        return;
-    const Job job = *it;
-    m_running.erase(it);
-    m_runner->stop(id);
-    releaseSlot(job.slot);
-    finish(job, QLatin1String(FailureReason::TookTooLong), true);
-    dispatch();
-}
-
-void ConversionBatch::finish(const Job &job, const QString &reason, bool ran)
-{
-    const bool done = reason.isEmpty();
-    if (done) {
-        // Two pictures of one name into one folder: the earlier row has no icon.
-        const auto earlier = m_iconMakers.constFind(job.target);
-        if (earlier != m_iconMakers.cend() && m_results[*earlier].source != job.source) {
-            m_results[*earlier].outcome = FileResult::Outcome::Failed;
-            m_results[*earlier].reason = QStringLiteral("replaced by the icon of ") + job.source;
-        }
-        m_iconMakers.insert(job.target, m_results.size());
-    }
-    record({job.row, job.source,
-            done ? FileResult::Outcome::Converted : FileResult::Outcome::Failed, reason,
-            done && job.replacing},
-           ran);
-}
-
-void ConversionBatch::fail(int row, const QString &source, const QString &reason)
-{
-    record({row, source, FileResult::Outcome::Failed, reason, false}, false);
-}
-
-void ConversionBatch::recordNotConverted(int row, const QString &source, bool ran)
-{
-    record({row, source, FileResult::Outcome::Failed, QLatin1String(FailureReason::BatchStopped),
-            false},
-           ran);
-}
-
-void ConversionBatch::record(const FileResult &result, bool ran)
-{
-    m_results.append(result);
-    m_trap->run(168, [&] { m_observer.fileEnded(result, ran); });
-}
-
-int ConversionBatch::takeSlot()
-{
-    if (!m_freeSlots.isEmpty())
-        return m_freeSlots.takeFirst();
-    m_slots.push_back(nullptr);
-    return int(m_slots.size()) - 1;
-}
-
-// A slot whose child ran: its names are emptied before another job takes it.
-void ConversionBatch::releaseSlot(int slot)
-{
-    m_slots[size_t(slot)]->release();
-    freeSlot(slot);
-}
-
-void ConversionBatch::freeSlot(int slot)
-{
-    m_freeSlots.insert(std::lower_bound(m_freeSlots.begin(), m_freeSlots.end(), slot), slot);
 }
 
 void ConversionBatch::stop()

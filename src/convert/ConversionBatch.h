@@ -80,8 +80,8 @@ private:
     void jobEnded(int id, const ChildEnd &end);
     void poll();
     void timeOut(int id);
-    void finish(const Job &job, const QString &reason, bool ran);
-    void fail(int row, const QString &source, const QString &reason);
+    void finish(const Job &job, const Failure &failure, bool ran);
+    void fail(int row, const QString &source, const Failure &failure);
     void recordNotConverted(int row, const QString &source, bool ran);
     void record(const FileResult &result, bool ran);
     int takeSlot();
@@ -102,7 +102,7 @@ private:
     ConverterStaging m_staging;
     std::vector<std::unique_ptr<SafeFile::WorkSlot>> m_slots; // made when first used
     QList<int> m_freeSlots;                                   // lowest first
-    QString m_stagingFailure;
+    Failure m_stagingFailure; // every row's, when the converter cannot be had
     QString m_output;
     int m_rows = 0;
     int m_nextRow = 1;

@@ -1,12 +1,12 @@
 #include "FailureReason.h"
 
 #include <QRegularExpression>
-#include <QStringList>
 
 namespace FailureReason {
 
-QString fromConverterOutput(const QByteArray &errorOutput, const QString &stagingFolder)
+Failure fromConverterOutput(const QByteArray &errorOutput, const QString &stagingFolder)
 {
+    using Reason = Failure::Reason;
     // "prog: message `name' @ error/file.c/Function/line." -- the first such line.
     QString line = QString::fromUtf8(errorOutput).section(QLatin1Char('\n'), 0, 0).trimmed();
     const qsizetype colon = line.indexOf(QLatin1String(": "));
@@ -21,32 +21,27 @@ QString fromConverterOutput(const QByteArray &errorOutput, const QString &stagin
     // make means that folder's disk is full.
     if (all.contains(QLatin1String("no space left")) ||
         lower.contains(QLatin1String("unable to write")))
-        return QStringLiteral("no space left for the converter's files in ") + stagingFolder;
+        return {Reason::NoSpaceForConverter, stagingFolder, {}};
     // The drawing program ran out of the memory it is given: cairo, Rust and GLib say so.
     for (const char *words : {"no memory", "memory allocation of", "failed to allocate"}) {
         if (all.contains(QLatin1String(words)))
-            return QLatin1String(PictureTooLarge);
+            return {Reason::PictureTooLarge, {}, {}};
     }
     if (lower.contains(QLatin1String("-resize")) || lower.contains(QLatin1String("geometry")) ||
         lower.contains(QLatin1String("exceeds limit")))
-        return QLatin1String(SizeNotAccepted);
+        return {Reason::SizeNotAccepted, {}, {}};
     // Every other complaint about the plain input name is about the picture, and so is
     // one about a drawing the drawing program never made of it.
     if (lower.contains(QLatin1String("`in-")) || lower.contains(QLatin1String("delegate")) ||
         lower.contains(QLatin1String("image header")) || lower.contains(QLatin1String("corrupt")) ||
         lower.contains(QLatin1String("no images defined")) || all.contains(QLatin1String("`tmp-")))
-        return QLatin1String(NotAPicture);
+        return {Reason::NotAPicture, {}, {}};
     // Our work folder's names mean nothing to the user.
     static const QRegularExpression internalName(QStringLiteral(" ?`(in|out|tmp)-[0-9]+[^']*'"));
     line.remove(internalName);
     if (line.isEmpty())
-        return QLatin1String(NoValidIcon);
-    return QStringLiteral("ImageMagick: ") + line;
-}
-
-QString forPerSizePicture(const QString &fileName, const QString &reason)
-{
-    return fileName + QStringLiteral(": ") + reason;
+        return {Reason::NoValidIcon, {}, {}};
+    return {Reason::ConverterSaid, line, {}};
 }
 
 bool isAbout(const QByteArray &errorOutput, const QString &inputName)
@@ -54,37 +49,39 @@ bool isAbout(const QByteArray &errorOutput, const QString &inputName)
     return errorOutput.contains('`' + inputName.toUtf8() + '\'');
 }
 
-QString forSource(SafeFile::Outcome outcome)
+Failure forSource(SafeFile::Outcome outcome)
 {
+    using Reason = Failure::Reason;
     switch (outcome) {
     case SafeFile::Outcome::Done:
         return {};
     case SafeFile::Outcome::Missing:
-        return QLatin1String(SourceMissing);
+        return {Reason::SourceMissing, {}, {}};
     case SafeFile::Outcome::NotRegular:
-        return QLatin1String(SourceNotAFile);
+        return {Reason::SourceNotAFile, {}, {}};
     default:
-        return QLatin1String(SourceUnreadable);
+        return {Reason::SourceUnreadable, {}, {}};
     }
 }
 
-QString forReplacing(SafeFile::Outcome outcome)
+Failure forReplacing(SafeFile::Outcome outcome)
 {
+    using Reason = Failure::Reason;
     switch (outcome) {
     case SafeFile::Outcome::Done:
         return {};
     case SafeFile::Outcome::Missing:
-        return QLatin1String(FolderMissing);
+        return {Reason::FolderMissing, {}, {}};
     case SafeFile::Outcome::NotRegular:
-        return QLatin1String(IconNameTaken);
+        return {Reason::IconNameTaken, {}, {}};
     case SafeFile::Outcome::NoAccess:
-        return QLatin1String(CannotWriteFolder);
+        return {Reason::CannotWriteFolder, {}, {}};
     case SafeFile::Outcome::DiskFull:
-        return QLatin1String(DiskFull);
+        return {Reason::DiskFull, {}, {}};
     case SafeFile::Outcome::Failed:
         break;
     }
-    return QLatin1String(WriteFailed);
+    return {Reason::WriteFailed, {}, {}};
 }
 
 } // namespace FailureReason

@@ -9,14 +9,14 @@ namespace {
 constexpr qint64 LargestIconFile = 64 * 1024 * 1024;
 } // namespace
 
-QString installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &target,
+Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &target,
                     const IconSize &size, const QString &stagingFolder)
 {
     switch (end.how) {
     case ChildProcess::End::FailedToStart:
-        return QLatin1String(FailureReason::ConverterNotStarted);
+        return {Failure::Reason::ConverterNotStarted, {}, {}};
     case ChildProcess::End::Crashed:
-        return QLatin1String(FailureReason::ConverterStopped);
+        return {Failure::Reason::ConverterStopped, {}, {}};
     case ChildProcess::End::Exited:
         break;
     }
@@ -25,13 +25,13 @@ QString installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const Q
     // Only a well-formed icon holding the sizes asked for may replace what is there.
     const QByteArray icon = slot.output(LargestIconFile);
     if (!isWellFormedIcon(icon, size.sizes()))
-        return QLatin1String(FailureReason::NoValidIcon);
+        return {Failure::Reason::NoValidIcon, {}, {}};
     if (isCanonicalIcon(icon))
         return FailureReason::forReplacing(SafeFile::replaceFile(target, icon, slot.outputPath()));
     // Another ImageMagick wrote another shape: the same pictures, re-packed and
     // checked again, take the icon's place.
     const auto packed = repackIcon(icon);
     if (!packed || !isWellFormedIcon(*packed, size.sizes()) || !isCanonicalIcon(*packed))
-        return QLatin1String(FailureReason::NoValidIcon);
+        return {Failure::Reason::NoValidIcon, {}, {}};
     return FailureReason::forReplacing(SafeFile::replaceFile(target, *packed));
 }

@@ -4,6 +4,7 @@
 
 #include "ConverterRunner.h"
 #include "IconSize.h"
+#include "core/Failure.h"
 
 #include <QString>
 
@@ -11,7 +12,7 @@ namespace SafeFile {
 class WorkSlot;
 }
 
-// Why the icon was not put at `target`; empty when it was. The converter's own files
+// Why the icon was not put at `target`; none when it was. The converter's own files
 // were in `stagingFolder`.
-QString installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &target,
+Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &target,
                     const IconSize &size, const QString &stagingFolder);

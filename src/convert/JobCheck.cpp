@@ -23,25 +23,25 @@ JobCheck JobCheck::forRow(const QString &source, const QString &output, const Ic
 {
     JobCheck check;
     if (output.isEmpty()) {
-        check.reason = QLatin1String(FailureReason::NoDestination);
+        check.failure = {Failure::Reason::NoDestination, {}, {}};
         return check;
     }
     if (!size.isAccepted()) {
-        check.reason = QLatin1String(FailureReason::SizeNotAccepted);
+        check.failure = {Failure::Reason::SizeNotAccepted, {}, {}};
         return check;
     }
-    check.reason = FailureReason::forSource(SafeFile::checkReadableFile(source));
-    if (!check.reason.isEmpty())
+    check.failure = FailureReason::forSource(SafeFile::checkReadableFile(source));
+    if (!check.failure.isNone())
         return check;
     const SafeFile::Target target = SafeFile::resolveTarget(output);
     if (target.outcome != SafeFile::Outcome::Done) {
-        check.reason = FailureReason::forReplacing(target.outcome);
+        check.failure = FailureReason::forReplacing(target.outcome);
         return check;
     }
     const QString sourceIdentity = SafeFile::identityOf(source);
     const QString targetIdentity = target.exists ? SafeFile::identityOf(target.path) : QString();
     if (!targetIdentity.isEmpty() && targetIdentity == sourceIdentity) {
-        check.reason = QLatin1String(FailureReason::SameFile);
+        check.failure = {Failure::Reason::SameFile, {}, {}};
         return check;
     }
     check.target = target.path;

@@ -2,14 +2,15 @@
 #pragma once
 
 #include "BatchRequest.h"
+#include "core/Failure.h"
 
 #include <QString>
 #include <QStringList>
 
 struct JobCheck
 {
-    QString reason; // why the row fails now; empty when it may run
-    QString target; // where the icon lands, links followed
+    Failure failure; // why the row fails now; none when it may run
+    QString target;  // where the icon lands, links followed
     bool replacing = false;
     QStringList writes; // identities the icon writes over
     QStringList reads;  // identities of the source

@@ -87,8 +87,8 @@ PerSizeFinder::Found PerSizeFinder::picturesFor(const QString &source, int job)
                              plain.mid(QStringLiteral("in-%1").arg(job).size());
         const PictureInput picture = inspect(path, name);
         // The designer drew this size: the icon is not made without it.
-        if (const QString fault = m_faults.value(path); !fault.isEmpty()) {
-            found.fault = FailureReason::forPerSizePicture(*it, fault);
+        if (const Failure fault = m_faults.value(path); !fault.isNone()) {
+            found.fault = fault.about(*it);
             found.pictures.clear();
             return found;
         }
@@ -97,7 +97,7 @@ PerSizeFinder::Found PerSizeFinder::picturesFor(const QString &source, int job)
     return found;
 }
 
-QString PerSizeFinder::faultOf(const QString &path)
+Failure PerSizeFinder::faultOf(const QString &path)
 {
     if (!m_faults.contains(path))
         inspect(path, {});
@@ -106,12 +106,12 @@ QString PerSizeFinder::faultOf(const QString &path)
 
 PictureInput PerSizeFinder::inspect(const QString &path, const QString &inputName)
 {
-    QString fault = FailureReason::forSource(SafeFile::checkReadableFile(path));
+    Failure fault = FailureReason::forSource(SafeFile::checkReadableFile(path));
     PictureInput picture;
-    if (fault.isEmpty()) {
+    if (fault.isNone()) {
         picture = pictureInput(path, inputName);
         if (picture.tooLarge)
-            fault = QLatin1String(FailureReason::PictureTooLarge);
+            fault = {Failure::Reason::PictureTooLarge, {}, {}};
     }
     m_faults.insert(path, fault);
     return picture;

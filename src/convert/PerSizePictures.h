@@ -6,6 +6,7 @@
 
 #include "CommandLine.h"
 #include "IconSize.h"
+#include "core/Failure.h"
 
 #include <QHash>
 #include <QList>
@@ -42,15 +43,15 @@ public:
     struct Found
     {
         QMap<int, PictureInput> pictures; // by size
-        QString fault; // why the icon cannot be made of them, naming the file at fault
+        Failure fault; // why the icon cannot be made of them, naming the file at fault
     };
     // The designer's own pictures for `source`, as job `job` reads them
     // ("in-<job>-<size>").
     Found picturesFor(const QString &source, int job);
     // Whether `source` is one of them for a picture that is itself a row.
     bool isPictureOfRow(const QString &source);
-    // Why such a picture cannot be used, or empty when it can.
-    QString faultOf(const QString &path);
+    // Why such a picture cannot be used; none when it can.
+    Failure faultOf(const QString &path);
 
 private:
     const QStringList &namesIn(const QString &folder);
@@ -59,5 +60,5 @@ private:
     QSet<QString> m_rowPaths;
     QList<int> m_sizes;
     QHash<QString, QStringList> m_folderNames;
-    QHash<QString, QString> m_faults; // by path, empty for a usable picture
+    QHash<QString, Failure> m_faults; // by path, none for a usable picture
 };

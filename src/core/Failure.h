@@ -1,0 +1,51 @@
+// Why a file was not converted, as the engine knows it: a reason and the facts that
+// go with it. Each client phrases it for its own readers.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct Failure
+{
+    enum class Reason
+    {
+        None, // converted
+        NotAPicture,
+        SizeNotAccepted,
+        CannotWriteFolder,
+        FolderMissing,
+        DiskFull,
+        IconNameTaken,
+        ConverterNotStarted,
+        ConverterStopped,
+        TookTooLong,
+        BatchStopped,
+        NoValidIcon,
+        SameFile,
+        SourceMissing,
+        SourceNotAFile,
+        SourceUnreadable,
+        NoDestination,
+        WriteFailed,
+        PictureTooLarge,
+        NoSpaceForConverter, // detail: the folder the converter's files are in
+        ConverterSaid,       // detail: ImageMagick's own words
+        ReplacedBy,          // detail: the source whose icon took this one's place
+    };
+
+    Reason reason = Reason::None;
+    QString detail;
+    // The designer's per-size pictures (file names) the reason is about, innermost
+    // first; empty when it is about the file itself.
+    QStringList pictures;
+
+    bool isNone() const { return reason == Reason::None; }
+    // The same reason, said of the designer's picture `fileName`.
+    Failure about(const QString &fileName) const
+    {
+        Failure failure = *this;
+        failure.pictures << fileName;
+        return failure;
+    }
+    friend bool operator==(const Failure &, const Failure &) = default;
+};

@@ -1,0 +1,66 @@
+#include "FailureText.h"
+
+#include <QCoreApplication>
+
+namespace {
+QString reasonText(const Failure &failure)
+{
+    using Reason = Failure::Reason;
+    const auto tr = [](const char *text) { return QCoreApplication::translate("Failure", text); };
+    switch (failure.reason) {
+    case Reason::None:
+        return {};
+    case Reason::NotAPicture:
+        return tr("not a picture that can be read");
+    case Reason::SizeNotAccepted:
+        return tr("size not accepted");
+    case Reason::CannotWriteFolder:
+        return tr("cannot write in the destination folder");
+    case Reason::FolderMissing:
+        return tr("the destination folder does not exist");
+    case Reason::DiskFull:
+        return tr("the destination disk is full");
+    case Reason::IconNameTaken:
+        return tr("the icon's name is taken by something that is not a file");
+    case Reason::ConverterNotStarted:
+        return tr("the converter could not be started");
+    case Reason::ConverterStopped:
+        return tr("the converter stopped unexpectedly");
+    case Reason::TookTooLong:
+        return tr("the converter took too long and was stopped");
+    case Reason::BatchStopped:
+        return tr("stopped before it was converted");
+    case Reason::NoValidIcon:
+        return tr("the converter made no valid icon");
+    case Reason::SameFile:
+        return tr("same file as its source");
+    case Reason::SourceMissing:
+        return tr("file not found");
+    case Reason::SourceNotAFile:
+        return tr("not a regular file");
+    case Reason::SourceUnreadable:
+        return tr("the file cannot be read");
+    case Reason::NoDestination:
+        return tr("no destination chosen");
+    case Reason::WriteFailed:
+        return tr("the icon could not be written");
+    case Reason::PictureTooLarge:
+        return tr("picture too large");
+    case Reason::NoSpaceForConverter:
+        return tr("no space left for the converter's files in %1").arg(failure.detail);
+    case Reason::ConverterSaid:
+        return tr("ImageMagick: %1").arg(failure.detail);
+    case Reason::ReplacedBy:
+        return tr("replaced by the icon of %1").arg(failure.detail);
+    }
+    return {};
+}
+} // namespace
+
+QString failureText(const Failure &failure)
+{
+    QString text = reasonText(failure);
+    for (const QString &picture : failure.pictures)
+        text = QCoreApplication::translate("Failure", "%1: %2").arg(picture, text);
+    return text;
+}

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "app/Texts.h"
 #include "convert/ConverterTool.h"
+#include "convert/FailureReason.h"
 #include "convert/IconCheck.h"
 #include "convert/JobCheck.h"
 
@@ -602,6 +603,28 @@ private slots:
             << QByteArray("convert-im6.q16: unknown thing `out-3.ico' @ x.c")
             << "ImageMagick: unknown thing";
     }
+    // The converter's files have no room, whichever program says so.
+    void noSpaceIsRecognised_data()
+    {
+        QTest::addColumn<QByteArray>("errors");
+        QTest::newRow("ImageMagick's own") << QByteArray(
+            "convert-im6.q16: No space left on device `out-1.ico' @ error/blob.c/WriteBlob/1025.");
+        QTest::newRow("the SVG drawer's") << QByteArray(
+            "rsvg-convert: Error writing output: No space left on device\n"
+            "convert-im6.q16: delegate failed `\"rsvg-convert\" -w 48 -h 48 -a -b none -o "
+            "\"tmp-1/magick-x.png\" \"in-1.svg\"' @ error/delegate.c/InvokeDelegate/1911.");
+        QTest::newRow("the SVG drawer's, after ImageMagick's") << QByteArray(
+            "convert-im6.q16: delegate failed `in-1.svg' @ error/delegate.c/InvokeDelegate/1911.\n"
+            "Error writing output: No space left on device");
+    }
+    void noSpaceIsRecognised()
+    {
+        QFETCH(QByteArray, errors);
+        const Failure failure = FailureReason::fromConverterOutput(errors, "/tmp/staging");
+        QCOMPARE(failure.reason, Failure::Reason::NoSpaceForConverter);
+        QCOMPARE(failure.detail, "/tmp/staging");
+    }
+
     void converterReasonsAreShort()
     {
         QFETCH(QByteArray, errors);

@@ -1,5 +1,6 @@
 // How the list shows a batch's outcome on each row, and paths too long for the column.
 #include "TestSupport.h"
+#include "app/RowMarks.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 #include "filelist/ThumbnailDelegate.h"
@@ -19,6 +20,19 @@ QString tooltipAt(FileListView &view, int row)
     QCoreApplication::sendEvent(view.viewport(), &event);
     return QToolTip::isVisible() ? QToolTip::text() : QString();
 }
+
+class SilentDisplay final : public BatchObserver
+{
+public:
+    void batchRefused(Refusal) override {}
+    void batchStarting() override {}
+    void fileStarting(const FileStart &) override {}
+    void conversionRunning(int, int) override {}
+    void stillConverting(const StillConverting &) override {}
+    void fileEnded(const FileResult &, bool) override {}
+    void batchEnded(const BatchSummary &) override {}
+    void letEventsRun() override {}
+};
 } // namespace
 
 class TestRowMarks : public QObject
@@ -66,6 +80,39 @@ private slots:
         doEdit();
         for (int row = 1; row <= model.numberOfRows(); ++row)
             QCOMPARE(model.outcome(row), Outcome::None);
+    }
+
+    // A stop leaves rows unread; each is marked only where its own file stands.
+    void unreadRowIsMarkedOnlyByItsOwnPath_data()
+    {
+        QTest::addColumn<QString>("rowNow");
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("its file") << "/p/a.png" << true;
+        QTest::newRow("longer name") << "/p/a.png.old" << false;
+        QTest::newRow("shorter name") << "/p/a.pn" << false;
+        QTest::newRow("deeper folder") << "/x/p/a.png" << false;
+        QTest::newRow("same name, other folder") << "/q/a.png" << false;
+        QTest::newRow("other case") << "/p/A.png" << false;
+    }
+    void unreadRowIsMarkedOnlyByItsOwnPath()
+    {
+        QFETCH(QString, rowNow);
+        QFETCH(bool, marked);
+        FileListModel model;
+        model.appendRows({"/p/first.png", rowNow});
+        SilentDisplay display;
+        RowMarks marks(display, model);
+        marks.batchStarting();
+        const FileResult stopped{2,
+                                 "/p/a.png",
+                                 FileResult::Outcome::Failed,
+                                 {Failure::Reason::BatchStopped, {}, {}},
+                                 false};
+        marks.batchEnded({2, {stopped}, true});
+        QCOMPARE(model.outcome(2), marked ? Outcome::Failed : Outcome::None);
+        if (marked)
+            QCOMPARE(model.data(model.index(1), Qt::ToolTipRole).toString(),
+                     QStringLiteral("Not converted: stopped before it was converted"));
     }
 
     void rowShowsMarkReasonAndWholePath()

@@ -16,9 +16,17 @@
 #include "platform/WorkFolder.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QStyleFactory>
 #include <QTimer>
 #include <memory>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Terminal", text);
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -39,9 +47,9 @@ int main(int argc, char *argv[])
         return runTerminal(parseCommandLine(QCoreApplication::arguments()), store);
     }
     if (!canOpenWindow(currentDisplayEnvironment(arguments))) {
-        Console::write(Console::Stream::Err,
-                       noDisplayMessage(QStringLiteral(
-                           "no display found (DISPLAY and WAYLAND_DISPLAY are not set)")));
+        Console::write(
+            Console::Stream::Err,
+            noDisplayMessage(tr("no display found (DISPLAY and WAYLAND_DISPLAY are not set)")));
         return ExitStatus::UsageError;
     }
 

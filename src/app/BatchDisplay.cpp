@@ -4,9 +4,17 @@
 #include "WaitingDisplay.h"
 #include "core/PathHelpers.h"
 #include "core/PointerCode.h"
+#include <QCoreApplication>
 
 namespace {
-const QString IdleText = QStringLiteral("Progress Bar");
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Form1", text);
+}
+} // namespace
+
+namespace {
+const QString IdleText = tr("Progress Bar");
 } // namespace
 
 void BatchDisplay::batchRefused(Refusal why)
@@ -24,7 +32,7 @@ void BatchDisplay::batchStarting()
 void BatchDisplay::fileStarting(const FileStart &file)
 {
     m_view.setProgressValue(double(file.row) / file.rowCount * 100.0);
-    m_caption = QStringLiteral("Processing: ") + FileNameOf(file.source);
+    m_caption = tr("Processing: ") + FileNameOf(file.source);
     m_view.setProgressText(m_caption);
     m_view.setPointer(PointerCode::Busy);
 }

@@ -16,6 +16,7 @@
 #include "scan/SampleFiles.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -26,6 +27,13 @@
 #include <QRadioButton>
 #include <QScreen>
 
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Form1", text);
+}
+} // namespace
+
 // Resources of a static library are only linked when something names them.
 static void initialiseResources()
 {
@@ -34,7 +42,7 @@ static void initialiseResources()
 
 namespace {
 const QString DisplayName = QStringLiteral("Quorbel");
-const QString SelectFolderPrompt = QStringLiteral("Please select folder:");
+const QString SelectFolderPrompt = tr("Please select folder:");
 } // namespace
 
 Form1::Form1(Dialogs &dialogs, SettingsStore &store, QString applicationFolder, QWidget *parent)
@@ -121,7 +129,7 @@ void Form1::Form_Load()
         setWindowIcon(QIcon(QStringLiteral(":/quorbel.png")));
         SetApplicationTitle();
     });
-    trap.run(132, [&] { m_model->setHeaderText(QStringLiteral("PNG File(s)")); });
+    trap.run(132, [&] { m_model->setHeaderText(tr("PNG File(s)")); });
     trap.run(134, [&] { m_controls.ListView1->header()->resizeSection(0, twipsToPixels(7000)); });
     restoreOutputOptions(trap);
 }

@@ -8,9 +8,17 @@
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <cmath>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Form1", text);
+}
+} // namespace
 
 int Form1BatchWindow::numberOfRows() const
 {
@@ -89,6 +97,5 @@ void Form1BatchWindow::setProgressValue(double value)
 
 void DialogErrorReporter::showErrorReport(const QString &text)
 {
-    m_dialogs.message(&m_owner, text, QStringLiteral("Application Error"),
-                      Dialogs::Icon::Exclamation);
+    m_dialogs.message(&m_owner, text, tr("Application Error"), Dialogs::Icon::Exclamation);
 }

@@ -6,6 +6,7 @@
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHash>
@@ -16,6 +17,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <cmath>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Form1", text);
+}
+} // namespace
 
 namespace {
 enum class Kind
@@ -136,7 +144,7 @@ QString captionOf(const char *name)
 {
     for (const ControlCaption &entry : Form1Captions)
         if (qstrcmp(entry.name, name) == 0)
-            return QString::fromUtf8(entry.caption);
+            return tr(entry.caption);
     return {};
 }
 
@@ -256,7 +264,7 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
         "for each, such as 16,24,32,48,256"));
     c.ProgressBar1->setValue(0);
     c.ProgressBar1->setAutoFillBackground(true); // opaque: repaints stay inside the bar
-    c.ProgressBar1->setText(QStringLiteral("Progress Bar"));
+    c.ProgressBar1->setText(tr("Progress Bar"));
     c.ProgressBar1->setFocusPolicy(Qt::NoFocus);
 
     auto *frameStyle = new EtchedFrameStyle;

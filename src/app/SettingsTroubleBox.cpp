@@ -2,13 +2,21 @@
 
 #include "platform/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <QWidget>
 
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Form1", text);
+}
+} // namespace
+
 QString SettingsTroubleBox::text(const QString &fileName, const QString &reason)
 {
-    return QStringLiteral("Your settings cannot be saved in %1: %2.\r\nThe choices you make now "
-                          "will not be there at the next start.")
+    return tr("Your settings cannot be saved in %1: %2.\r\nThe choices you make now "
+              "will not be there at the next start.")
         .arg(fileName, reason);
 }
 

@@ -1,6 +1,14 @@
 #include "WaitingDisplay.h"
 
+#include <QCoreApplication>
 #include <cmath>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Form1", text);
+}
+} // namespace
 
 namespace {
 constexpr int PollsPerCreep = 150;
@@ -16,8 +24,7 @@ QString waitingText(const QString &caption, int polls)
     QString text = caption;
     if (!caption.isEmpty())
         text += QStringLiteral(", ");
-    return text + QStringLiteral("Please wait.. ") +
-           QString::number(polls - PollsBeforeWaitingText);
+    return text + tr("Please wait.. ") + QString::number(polls - PollsBeforeWaitingText);
 }
 
 std::optional<double> creepValue(int polls, int rowCount, int startValue)

@@ -1,6 +1,14 @@
 #include "CliOptions.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Terminal", text);
+}
+} // namespace
 
 namespace {
 const QStringList LongNames = {QStringLiteral("convert"), QStringLiteral("size"),
@@ -12,44 +20,43 @@ struct Grammar
 {
     QCommandLineParser parser;
     QCommandLineOption convert{QStringLiteral("convert"),
-                               QStringLiteral("Convert without a window, then exit.")};
+                               tr("Convert without a window, then exit.")};
     QCommandLineOption size{QStringLiteral("size"),
-                            QStringLiteral("Icon size: 16, 24, 32, 48, 64, 72 or any number up "
-                                           "to 256 (one square entry), a size the converter "
-                                           "takes as typed (128x64), or a list "
-                                           "(16,32,48,256)."),
+                            tr("Icon size: 16, 24, 32, 48, 64, 72 or any number up "
+                               "to 256 (one square entry), a size the converter "
+                               "takes as typed (128x64), or a list "
+                               "(16,32,48,256)."),
                             QStringLiteral("S")};
-    QCommandLineOption to{QStringLiteral("to"), QStringLiteral("Save the icons in DIR."),
+    QCommandLineOption to{QStringLiteral("to"), tr("Save the icons in DIR."),
                           QStringLiteral("DIR")};
-    QCommandLineOption beside{QStringLiteral("beside"),
-                              QStringLiteral("Save each icon beside its picture.")};
+    QCommandLineOption beside{QStringLiteral("beside"), tr("Save each icon beside its picture.")};
     QCommandLineOption ext{QStringLiteral("ext"),
-                           QStringLiteral("In folders, convert the files with extension EXT "
-                                          "(default png; * for every file)."),
+                           tr("In folders, convert the files with extension EXT "
+                              "(default png; * for every file)."),
                            QStringLiteral("EXT")};
     QCommandLineOption jobs{QStringLiteral("jobs"),
-                            QStringLiteral("Run at most N conversions at once (default: one "
-                                           "per core)."),
+                            tr("Run at most N conversions at once (default: one "
+                               "per core)."),
                             QStringLiteral("N")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
-                            QStringLiteral("Show this help and exit.")};
+                            tr("Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
-                               QStringLiteral("Show the version and exit.")};
+                               tr("Show the version and exit.")};
 
     Grammar()
     {
-        parser.setApplicationDescription(QStringLiteral(
-            "Converts PNG images into Windows icon files.\n\n"
-            "  quorbel [PATH...]                    open the window with PATHs listed\n"
-            "  quorbel --convert [options] PATH...  convert from a terminal, no display "
-            "needed\n\n"
-            "A folder PATH stands for the files of its whole tree. Options left out take the\n"
-            "window's saved choices; a terminal run never changes them. So without --to or\n"
-            "--beside the icons go where the window saves them (its saved folder, at first\n"
-            "the desktop), replacing icons of the same name; the run says where first."));
+        parser.setApplicationDescription(
+            tr("Converts PNG images into Windows icon files.\n\n"
+               "  quorbel [PATH...]                    open the window with PATHs listed\n"
+               "  quorbel --convert [options] PATH...  convert from a terminal, no display "
+               "needed\n\n"
+               "A folder PATH stands for the files of its whole tree. Options left out take the\n"
+               "window's saved choices; a terminal run never changes them. So without --to or\n"
+               "--beside the icons go where the window saves them (its saved folder, at first\n"
+               "the desktop), replacing icons of the same name; the run says where first."));
         parser.addOptions({convert, size, to, beside, ext, jobs, help, version});
         parser.addPositionalArgument(QStringLiteral("PATH"),
-                                     QStringLiteral("A picture, or a folder of pictures."),
+                                     tr("A picture, or a folder of pictures."),
                                      QStringLiteral("PATH..."));
     }
 };
@@ -99,38 +106,38 @@ CliOptions parseCommandLine(const QStringList &arguments)
     if (!g.parser.isSet(g.convert)) {
         for (const QCommandLineOption *option : {&g.size, &g.to, &g.beside, &g.ext, &g.jobs}) {
             if (g.parser.isSet(*option))
-                return usageError(QStringLiteral("--%1 works only with --convert.")
-                                      .arg(option->names().constFirst()));
+                return usageError(
+                    tr("--%1 works only with --convert.").arg(option->names().constFirst()));
         }
         return options;
     }
 
     options.action = CliOptions::Action::Convert;
     if (options.paths.isEmpty())
-        return usageError(QStringLiteral("--convert needs at least one PATH."));
+        return usageError(tr("--convert needs at least one PATH."));
     if (g.parser.isSet(g.to) && g.parser.isSet(g.beside))
-        return usageError(QStringLiteral("--to and --beside exclude each other."));
+        return usageError(tr("--to and --beside exclude each other."));
     if (g.parser.isSet(g.size)) {
         options.size = g.parser.value(g.size);
         if (options.size->trimmed().isEmpty())
-            return usageError(QStringLiteral("--size needs a size."));
+            return usageError(tr("--size needs a size."));
     }
     if (g.parser.isSet(g.to)) {
         options.toFolder = g.parser.value(g.to);
         if (options.toFolder->isEmpty())
-            return usageError(QStringLiteral("--to needs a folder."));
+            return usageError(tr("--to needs a folder."));
     }
     options.beside = g.parser.isSet(g.beside);
     if (g.parser.isSet(g.ext)) {
         options.extension = g.parser.value(g.ext);
         if (options.extension.isEmpty())
-            return usageError(QStringLiteral("--ext needs an extension (* for every file)."));
+            return usageError(tr("--ext needs an extension (* for every file)."));
     }
     if (g.parser.isSet(g.jobs)) {
         bool ok = false;
         const int jobs = g.parser.value(g.jobs).toInt(&ok);
         if (!ok || jobs < 1)
-            return usageError(QStringLiteral("--jobs needs a whole number of 1 or more."));
+            return usageError(tr("--jobs needs a whole number of 1 or more."));
         options.jobs = jobs;
     }
     return options;
@@ -141,11 +148,9 @@ QString helpText()
     // The parser names the program as it was started (a full path, often); GNU style
     // names the command.
     QString text = Grammar().parser.helpText();
-    text = QStringLiteral("Usage: quorbel [options] PATH...") +
-           text.mid(text.indexOf(QLatin1Char('\n')));
-    return text +
-           QStringLiteral("\nExit status: 0 every file converted, 1 some failed, 2 a usage error "
-                          "or nothing to convert.\n");
+    text = tr("Usage: quorbel [options] PATH...") + text.mid(text.indexOf(QLatin1Char('\n')));
+    return text + tr("\nExit status: 0 every file converted, 1 some failed, 2 a usage error "
+                     "or nothing to convert.\n");
 }
 
 QString versionText()

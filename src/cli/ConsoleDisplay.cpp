@@ -6,8 +6,16 @@
 #include "platform/EventPump.h"
 #include "platform/LineBreaks.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Terminal", text);
+}
+} // namespace
 
 namespace {
 constexpr int BarWidth = 20;
@@ -77,7 +85,7 @@ void ConsoleDisplay::fileStarting(const FileStart &file)
 
 void ConsoleDisplay::stillConverting(const StillConverting &longest)
 {
-    m_waiting = QStringLiteral(", Please wait.. %1").arg(longest.polls - PollsBeforeWaitingText);
+    m_waiting = tr(", Please wait.. %1").arg(longest.polls - PollsBeforeWaitingText);
     draw(false);
 }
 

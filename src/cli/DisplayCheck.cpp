@@ -2,7 +2,15 @@
 
 #include "platform/Console.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Terminal", text);
+}
+} // namespace
 
 namespace {
 QtMessageHandler previousHandler = nullptr;
@@ -15,8 +23,7 @@ void fatalToExit(QtMsgType type, const QMessageLogContext &context, const QStrin
             previousHandler(type, context, message);
         return;
     }
-    Console::write(Console::Stream::Err,
-                   noDisplayMessage(QStringLiteral("the display could not be reached")));
+    Console::write(Console::Stream::Err, noDisplayMessage(tr("the display could not be reached")));
     Console::exitNow(2);
 }
 
@@ -65,8 +72,8 @@ bool canOpenWindow(const DisplayEnvironment &environment)
 
 QString noDisplayMessage(const QString &reason)
 {
-    return QStringLiteral("quorbel: cannot open the window: %1. To convert from a terminal, "
-                          "see: quorbel --convert --help\n")
+    return tr("quorbel: cannot open the window: %1. To convert from a terminal, "
+              "see: quorbel --convert --help\n")
         .arg(reason);
 }
 

@@ -13,6 +13,14 @@
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/Settings.h"
+#include <QCoreApplication>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Terminal", text);
+}
+} // namespace
 
 namespace {
 using OptionNumber::UserDefinedSize;
@@ -25,7 +33,7 @@ template <class Read, class T> T savedOr(Read &&read, T fallback, const char *ke
     try {
         return read();
     } catch (const AppError &error) {
-        complain(QStringLiteral("the saved \"%1\" cannot be read (%2); ignoring it.")
+        complain(tr("the saved \"%1\" cannot be read (%2); ignoring it.")
                      .arg(QLatin1String(key), error.description()));
         return fallback;
     }
@@ -68,7 +76,7 @@ QString choicesFor(const CliOptions &options, const Settings &settings, BatchReq
         }
         destination.folder = settings.text1(desktop);
     } else {
-        return QStringLiteral("no destination is saved; give --to DIR or --beside.");
+        return tr("no destination is saved; give --to DIR or --beside.");
     }
     request.destination = [destination] { return destination; };
     return {};
@@ -79,11 +87,10 @@ QString choicesFor(const CliOptions &options, const Settings &settings, BatchReq
 QString destinationLine(const Destination &destination, bool saved)
 {
     if (destination.rule == Destination::Rule::BesideSource)
-        return QStringLiteral("Saving each icon beside its picture") +
-               (saved ? QStringLiteral(" (the window's saved choice)") : QString());
-    return QStringLiteral("Saving icons in ") +
-           folderWithoutTrailingSeparators(destination.folder) +
-           (saved ? QStringLiteral(" (the window's saved folder)") : QString());
+        return tr("Saving each icon beside its picture") +
+               (saved ? tr(" (the window's saved choice)") : QString());
+    return tr("Saving icons in ") + folderWithoutTrailingSeparators(destination.folder) +
+           (saved ? tr(" (the window's saved folder)") : QString());
 }
 
 int convert(const CliOptions &options, SettingsStore &store)
@@ -97,8 +104,8 @@ int convert(const CliOptions &options, SettingsStore &store)
     }
     const Destination destination = request.destination();
     if (destination.rule == Destination::Rule::Folder && !IsFolder(destination.folder)) {
-        complain(QStringLiteral("the destination folder \"%1\" does not exist; give --to DIR "
-                                "or --beside.")
+        complain(tr("the destination folder \"%1\" does not exist; give --to DIR "
+                    "or --beside.")
                      .arg(destination.folder));
         return ExitStatus::UsageError;
     }
@@ -121,7 +128,7 @@ int convert(const CliOptions &options, SettingsStore &store)
     const Console::StopRequestWatch watch([&running, columns](int signal) {
         if (running)
             running->abortForShutDown();
-        complain(QStringLiteral("%1stopped.").arg(columns > 0 ? QStringLiteral("\n") : QString()));
+        complain(tr("%1stopped.").arg(columns > 0 ? QStringLiteral("\n") : QString()));
         Console::exitNow(128 + signal);
     });
 
@@ -134,7 +141,7 @@ int convert(const CliOptions &options, SettingsStore &store)
         const QString absolute = absolutePath(path);
         const int attributes = FileSystem::attributes(absolute);
         if (attributes < 0) {
-            complain(QStringLiteral("cannot find \"%1\".").arg(path));
+            complain(tr("cannot find \"%1\".").arg(path));
             ++missing;
         } else if (attributes & FileSystem::Attr::Directory) {
             appendFolderFiles(folderWithoutTrailingSeparators(absolute), pattern, collected,
@@ -147,13 +154,13 @@ int convert(const CliOptions &options, SettingsStore &store)
     if (collected.rows.isEmpty()) {
         // Folders that could not be read are named already; their files may well match.
         if (reporter.reports() > 0) {
-            complain(QStringLiteral("nothing to convert."));
+            complain(tr("nothing to convert."));
             return ExitStatus::SomeFailed;
         }
-        complain(walked ? QStringLiteral("nothing to convert: no file matches %1 in the folders "
-                                         "given.")
+        complain(walked ? tr("nothing to convert: no file matches %1 in the folders "
+                             "given.")
                               .arg(pattern)
-                        : QStringLiteral("nothing to convert."));
+                        : tr("nothing to convert."));
         return ExitStatus::UsageError;
     }
 
@@ -183,7 +190,7 @@ int runTerminal(const CliOptions &options, SettingsStore &store)
         Console::write(Console::Stream::Out, versionText());
         return ExitStatus::Converted;
     case CliOptions::Action::UsageError:
-        complain(options.error + QStringLiteral("\nTry 'quorbel --help' for more information."));
+        complain(options.error + tr("\nTry 'quorbel --help' for more information."));
         return ExitStatus::UsageError;
     case CliOptions::Action::Convert:
         return convert(options, store);

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "convert/IconPack.h"
 #include "convert/PerSizePictures.h"
+#include "core/IcoFile.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -30,11 +31,10 @@ struct Entry
 QList<Entry> directoryOf(const QByteArray &icon)
 {
     QList<Entry> entries;
-    const char *p = icon.constData();
-    for (int i = 0; i < qFromLittleEndian<quint16>(p + 4); ++i) {
-        const char *e = p + 6 + 16 * i;
-        const QByteArray data = icon.mid(qFromLittleEndian<quint32>(e + 12), 40);
-        Entry entry{quint8(e[0]) ? quint8(e[0]) : 256, data.startsWith("\x89PNG"), 0, 0, 0};
+    const IcoFile file(icon);
+    for (const IcoFile::Entry &e : file.entries()) {
+        const QByteArray data = file.dataOf(e).left(40);
+        Entry entry{e.width, e.storage == IcoFile::Storage::Png, 0, 0, 0};
         if (entry.png) {
             entry.colourType = data[25];
         } else {
@@ -119,20 +119,12 @@ QByteArray icoOf(const QImage &image)
 // One icon holding the entries of single-entry icons, in the order given.
 QByteArray joined(const QList<QByteArray> &icons)
 {
-    QByteArray header(6 + 16 * icons.size(), '\0');
-    header[2] = 1;
-    header[4] = char(icons.size());
-    QByteArray body;
-    for (qsizetype i = 0; i < icons.size(); ++i) {
-        const QByteArray &icon = icons[i];
-        const quint32 size = qFromLittleEndian<quint32>(icon.constData() + 14);
-        const quint32 offset = qFromLittleEndian<quint32>(icon.constData() + 18);
-        char *entry = header.data() + 6 + 16 * i;
-        std::copy(icon.constData() + 6, icon.constData() + 18, entry);
-        qToLittleEndian<quint32>(quint32(header.size() + body.size()), entry + 12);
-        body += icon.mid(offset, size);
+    QList<IcoFile::Image> images;
+    for (const QByteArray &icon : icons) {
+        const IcoFile single(icon);
+        images.append({single.entries().value(0), single.dataOf(single.entries().value(0))});
     }
-    return header + body;
+    return IcoFile::write(images);
 }
 } // namespace
 
@@ -265,8 +257,7 @@ private slots:
                 QBuffer buffer(&data);
                 buffer.open(QIODevice::WriteOnly);
                 artwork({side, side}).save(&buffer, "PNG");
-                single = single.left(22) + data;
-                qToLittleEndian<quint32>(quint32(data.size()), single.data() + 14);
+                single = IcoFile::write({{IcoFile(single).entries().value(0), data}});
             }
             singles << single;
         }
@@ -292,8 +283,9 @@ private slots:
             QCOMPARE(reader.read().convertToFormat(QImage::Format_ARGB32), artwork({side, side}));
             if (entries[i].png)
                 continue;
-            const char *e = packed->constData() + 6 + 16 * i;
-            const char *dib = packed->constData() + qFromLittleEndian<quint32>(e + 12);
+            const IcoFile file(*packed);
+            const QByteArray bitmap = file.dataOf(file.entries().value(i));
+            const char *dib = bitmap.constData();
             const char *mask = dib + 40 + side * side * 4;
             const int maskRow = (side + 31) / 32 * 4;
             QList<int> clearAndMasked{0, 0};

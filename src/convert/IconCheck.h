@@ -2,15 +2,12 @@
 // Windows icon file, whatever the converter's exit code claimed.
 #pragma once
 
+#include "core/IcoFile.h"
+
 #include <QByteArray>
 #include <QList>
 
-inline constexpr int LargestIconSide = 256;
-
-// An ICO header (reserved 0, type 1, at least one image), every directory entry's
-// data inside the file, past the directory and apart from every other entry's, no
-// image above 256 pixels a side.
-// Entries may be several, 256 px (stored as 0) and PNG-compressed.
+// Nothing found wrong by the icon format's own checks.
 bool isWellFormedIcon(const QByteArray &bytes);
 // The same, holding exactly one square entry of each of `sizes` (any entries when
 // no sizes are given).

@@ -1,6 +1,6 @@
 #include "IconPack.h"
 
-#include "IconCheck.h"
+#include "core/IcoFile.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -10,60 +10,22 @@
 #include <algorithm>
 
 namespace {
-constexpr qsizetype HeaderSize = 6;
-constexpr qsizetype EntrySize = 16;
 constexpr qsizetype DibHeaderSize = 40;
-
-struct Entry
-{
-    int width = 0;
-    int height = 0;
-    QByteArray data;
-};
-
-bool isPng(const QByteArray &data)
-{
-    return data.startsWith("\x89PNG\r\n\x1a\n");
-}
-
-// Only the largest size is stored compressed, as Windows expects.
-// Only the largest entry of an icon with several is compressed. A lone 256 px entry
-// stays a DIB: GTK's reader draws no compressed entry, and would show nothing.
-bool wantsPng(int width, int height, qsizetype entries)
-{
-    return entries > 1 && std::max(width, height) >= LargestIconSide;
-}
 
 int maskRowBytes(int width)
 {
     return (width + 31) / 32 * 4;
 }
 
-QList<Entry> entriesOf(const QByteArray &icon)
+bool isCanonicalEntry(const IcoFile &icon, const IcoFile::Entry &entry)
 {
-    QList<Entry> entries;
-    const char *p = icon.constData();
-    const int count = qFromLittleEndian<quint16>(p + 4);
-    for (int i = 0; i < count; ++i) {
-        const char *e = p + HeaderSize + EntrySize * i;
-        Entry entry;
-        entry.width = quint8(e[0]) ? quint8(e[0]) : LargestIconSide;
-        entry.height = quint8(e[1]) ? quint8(e[1]) : LargestIconSide;
-        entry.data =
-            icon.mid(qFromLittleEndian<quint32>(e + 12), qFromLittleEndian<quint32>(e + 8));
-        entries << entry;
-    }
-    return entries;
-}
-
-bool isCanonicalEntry(const Entry &entry, qsizetype entries)
-{
-    const QByteArray &d = entry.data;
-    if (wantsPng(entry.width, entry.height, entries)) {
+    const QByteArray d = icon.dataOf(entry);
+    const qsizetype entries = icon.entries().size();
+    if (IcoFile::storageFor(entry.width, entry.height, entries) == IcoFile::Storage::Png) {
         // IHDR: bit depth and colour type follow width and height.
-        return isPng(d) && d.size() > 26 && d[24] == 8 && d[25] == 6;
+        return entry.storage == IcoFile::Storage::Png && d.size() > 26 && d[24] == 8 && d[25] == 6;
     }
-    if (isPng(d) || d.size() < DibHeaderSize)
+    if (entry.storage == IcoFile::Storage::Png || d.size() < DibHeaderSize)
         return false;
     const char *h = d.constData();
     const qint64 pixels = qint64(entry.width) * entry.height * 4;
@@ -77,16 +39,12 @@ bool isCanonicalEntry(const Entry &entry, qsizetype entries)
 }
 
 // Decodes one entry through Qt's own icon reader, which knows every kind of DIB.
-QImage decode(const Entry &entry, const char *directoryEntry)
+QImage decode(const IcoFile &icon, const IcoFile::Entry &entry)
 {
-    if (isPng(entry.data))
-        return QImage::fromData(entry.data, "PNG");
-    QByteArray single(HeaderSize + EntrySize, '\0');
-    qToLittleEndian<quint16>(1, single.data() + 2);
-    qToLittleEndian<quint16>(1, single.data() + 4);
-    std::copy(directoryEntry, directoryEntry + 12, single.data() + HeaderSize);
-    qToLittleEndian<quint32>(quint32(HeaderSize + EntrySize), single.data() + HeaderSize + 12);
-    single += entry.data;
+    const QByteArray data = icon.dataOf(entry);
+    if (entry.storage == IcoFile::Storage::Png)
+        return QImage::fromData(data, "PNG");
+    QByteArray single = IcoFile::write({{entry, data}});
     QBuffer buffer(&single);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "ico");
@@ -131,13 +89,14 @@ QByteArray encodeDib(const QImage &image)
 }
 } // namespace
 
-bool isCanonicalIcon(const QByteArray &icon)
+bool isCanonicalIcon(const QByteArray &bytes)
 {
-    if (!isWellFormedIcon(icon))
+    const IcoFile icon(bytes);
+    if (icon.fault() != IcoFile::Fault::None)
         return false;
-    const QList<Entry> entries = entriesOf(icon);
+    const QList<IcoFile::Entry> &entries = icon.entries();
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (!isCanonicalEntry(entries[i], entries.size()))
+        if (!isCanonicalEntry(icon, entries[i]))
             return false;
         if (i > 0 && std::max(entries[i].width, entries[i].height) >
                          std::max(entries[i - 1].width, entries[i - 1].height))
@@ -146,15 +105,14 @@ bool isCanonicalIcon(const QByteArray &icon)
     return true;
 }
 
-std::optional<QByteArray> repackIcon(const QByteArray &icon)
+std::optional<QByteArray> repackIcon(const QByteArray &bytes)
 {
-    if (!isWellFormedIcon(icon))
+    const IcoFile icon(bytes);
+    if (icon.fault() != IcoFile::Fault::None)
         return std::nullopt;
     QList<QImage> images;
-    const QList<Entry> entries = entriesOf(icon);
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QImage image = decode(entries[i], icon.constData() + HeaderSize + EntrySize * i)
-                                 .convertToFormat(QImage::Format_ARGB32);
+    for (const IcoFile::Entry &entry : icon.entries()) {
+        const QImage image = decode(icon, entry).convertToFormat(QImage::Format_ARGB32);
         if (image.isNull() || image.width() > LargestIconSide || image.height() > LargestIconSide)
             return std::nullopt;
         images << image;
@@ -163,25 +121,17 @@ std::optional<QByteArray> repackIcon(const QByteArray &icon)
         return std::max(a.width(), a.height()) > std::max(b.width(), b.height());
     });
 
-    QByteArray header(HeaderSize + EntrySize * images.size(), '\0');
-    qToLittleEndian<quint16>(1, header.data() + 2);
-    qToLittleEndian<quint16>(quint16(images.size()), header.data() + 4);
-    QByteArray body;
-    for (qsizetype i = 0; i < images.size(); ++i) {
-        const QImage &image = images[i];
-        const QByteArray data = wantsPng(image.width(), image.height(), images.size())
-                                    ? encodePng(image)
-                                    : encodeDib(image);
+    QList<IcoFile::Image> packed;
+    for (const QImage &image : images) {
+        const bool png = IcoFile::storageFor(image.width(), image.height(), images.size()) ==
+                         IcoFile::Storage::Png;
+        const QByteArray data = png ? encodePng(image) : encodeDib(image);
         if (data.isEmpty())
             return std::nullopt;
-        char *e = header.data() + HeaderSize + EntrySize * i;
-        e[0] = char(image.width() & 0xff);
-        e[1] = char(image.height() & 0xff);
-        qToLittleEndian<quint16>(1, e + 4);
-        qToLittleEndian<quint16>(32, e + 6);
-        qToLittleEndian<quint32>(quint32(data.size()), e + 8);
-        qToLittleEndian<quint32>(quint32(header.size() + body.size()), e + 12);
-        body += data;
+        IcoFile::Entry entry;
+        entry.width = image.width();
+        entry.height = image.height();
+        packed.append({entry, data});
     }
-    return header + body;
+    return IcoFile::write(packed);
 }

@@ -1,8 +1,8 @@
 // Recording and loading the sample files.
 #include "TestSupport.h"
+#include "filelist/SampleFiles.h"
 #include "platform/Settings.h"
 #include "scan/FolderWalk.h"
-#include "scan/SampleFiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,7 +1,6 @@
 #include "AddFolder.h"
 
 #include "FolderPicker.h"
-#include "FolderWalk.h"
 #include "core/ErrorTrap.h"
 #include "core/PointerCode.h"
 #include "core/RowSource.h"
@@ -9,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 #include "platform/Settings.h"
+#include "scan/FolderWalk.h"
 
 namespace {
 const QString Location = errorLocation("Form1.PushButton4_Click");

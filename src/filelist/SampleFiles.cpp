@@ -1,10 +1,10 @@
 #include "SampleFiles.h"
 
-#include "FolderWalk.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
 #include "platform/Dialogs.h"
 #include "platform/Settings.h"
+#include "scan/FolderWalk.h"
 
 #include <algorithm>
 

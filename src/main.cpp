@@ -2,10 +2,10 @@
 // (or --help, --version) it runs on the terminal without any display; otherwise it
 // opens the window, with the given paths listed.
 #include "app/Form1.h"
+#include "app/StartPaths.h"
 #include "cli/CliOptions.h"
 #include "cli/DisplayCheck.h"
 #include "cli/SettingsTroubleLine.h"
-#include "cli/StartPaths.h"
 #include "cli/TerminalRun.h"
 #include "filelist/FileListModel.h"
 #include "platform/AppError.h"

@@ -3,7 +3,6 @@
 #include "CliOptions.h"
 #include "ConsoleDisplay.h"
 #include "FolderFiles.h"
-#include "StartPaths.h"
 #include "convert/ConversionBatch.h"
 #include "core/OptionNumber.h"
 #include "core/PathHelpers.h"

@@ -3,6 +3,8 @@
 #include "RowSource.h"
 #include "platform/FileSystem.h"
 
+#include <QDir>
+
 namespace {
 constexpr QLatin1Char separator('/');
 } // namespace
@@ -82,4 +84,10 @@ bool ListContains(const RowSource &list, const QString &text)
             found = true;
     }
     return found;
+}
+
+QString absolutePath(const QString &path)
+{
+    // Not cleaned: "link/.." must keep meaning what the shell meant.
+    return QDir::current().absoluteFilePath(path);
 }

@@ -11,7 +11,7 @@
 #include "platform/AppError.h"
 #include "platform/Console.h"
 #include "platform/Dialogs.h"
-#include "platform/FileSystem.h"
+#include "platform/KnownFolders.h"
 #include "platform/SettingsStore.h"
 #include "platform/WorkFolder.h"
 

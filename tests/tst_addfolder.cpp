@@ -2,7 +2,6 @@
 #include "FakeWalkSystem.h"
 #include "TestSupport.h"
 #include "filelist/AddFolder.h"
-#include "platform/FileSystem.h"
 #include "platform/Settings.h"
 
 #include <QTemporaryDir>

@@ -13,7 +13,7 @@
 #include "filelist/SampleFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
-#include "platform/FileSystem.h"
+#include "platform/KnownFolders.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

@@ -9,7 +9,8 @@
 #include "core/RowSource.h"
 #include "platform/AppError.h"
 #include "platform/Console.h"
-#include "platform/FileSystem.h"
+#include "platform/FileAttributes.h"
+#include "platform/KnownFolders.h"
 #include "platform/Settings.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "JobCheck.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
-#include "platform/FileSystem.h"
+#include "platform/KnownFolders.h"
 #include "platform/SafeFile.h"
 
 #include <QDir>

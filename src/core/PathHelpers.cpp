@@ -1,7 +1,7 @@
 #include "PathHelpers.h"
 
 #include "RowSource.h"
-#include "platform/FileSystem.h"
+#include "platform/FileAttributes.h"
 
 #include <QDir>
 

@@ -3,6 +3,7 @@
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
 #include "platform/Dialogs.h"
+#include "platform/KnownFolders.h"
 #include "platform/Settings.h"
 #include "scan/FolderWalk.h"
 

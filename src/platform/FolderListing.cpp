@@ -1,5 +1,8 @@
 // Listing a folder's subfolders and its files, straight from the directory stream.
-#include "FileSystem.h"
+#include "FolderListing.h"
+#include "FileAttributes.h"
+#include "NameOrder.h"
+#include "WildcardMatch.h"
 
 #include "AppError.h"
 #include "FileOutcome.h"

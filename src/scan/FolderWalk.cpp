@@ -4,6 +4,7 @@
 #include "core/PathHelpers.h"
 #include "platform/AppError.h"
 #include "platform/EventPump.h"
+#include "platform/KnownFolders.h"
 
 #include <QSet>
 

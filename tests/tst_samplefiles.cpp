@@ -37,7 +37,7 @@ private slots:
         LoadSampleFiles(rows, settings, dialogs, nullptr, "Quorbel", app);
         QCOMPARE(rows.rows.size(), 3);
         QVERIFY(dialogs.openedFolders.isEmpty());
-        QCOMPARE(dialogs.messages.last().text, SampleQuestion);
+        QCOMPARE(dialogs.messages.last().text, SampleQuestion());
         QCOMPARE(dialogs.messages.last().title, QStringLiteral("Quorbel"));
 
         QFile::remove(app + "/Samples/a.png");

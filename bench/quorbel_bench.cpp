@@ -4,12 +4,12 @@
 #include "TestSupport.h"
 #include "app/Form1.h"
 #include "convert/ConverterConfiguration.h"
+#include "filelist/AddFolder.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 #include "filelist/ThumbnailLoader.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
-#include "scan/AddFolder.h"
 #include "scan/FolderWalk.h"
 
 #include <QApplication>

@@ -2,16 +2,16 @@
 // (or --help, --version) it runs on the terminal without any display; otherwise it
 // opens the window, with the given paths listed.
 #include "app/Form1.h"
+#include "app/StartPaths.h"
 #include "cli/CliOptions.h"
 #include "cli/DisplayCheck.h"
 #include "cli/SettingsTroubleLine.h"
-#include "cli/StartPaths.h"
 #include "cli/TerminalRun.h"
 #include "filelist/FileListModel.h"
 #include "platform/AppError.h"
 #include "platform/Console.h"
 #include "platform/Dialogs.h"
-#include "platform/FileSystem.h"
+#include "platform/KnownFolders.h"
 #include "platform/SettingsStore.h"
 #include "platform/WorkFolder.h"
 

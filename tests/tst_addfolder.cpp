@@ -1,9 +1,8 @@
 // "Add All PNG File(s) In Folder": the tree rules and the two questions.
 #include "FakeWalkSystem.h"
 #include "TestSupport.h"
-#include "platform/FileSystem.h"
+#include "filelist/AddFolder.h"
 #include "platform/Settings.h"
-#include "scan/AddFolder.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

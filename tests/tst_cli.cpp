@@ -3,8 +3,8 @@
 // and the window started with paths.
 #include "TestSupport.h"
 #include "app/Form1.h"
+#include "app/StartPaths.h"
 #include "cli/DisplayCheck.h"
-#include "cli/StartPaths.h"
 #include "filelist/FileListModel.h"
 
 #include <QProcess>

@@ -1,6 +1,9 @@
 // Attribute values and wildcards on a real disk.
 #include "TestSupport.h"
-#include "platform/FileSystem.h"
+#include "platform/FileAttributes.h"
+#include "platform/FolderListing.h"
+#include "platform/KnownFolders.h"
+#include "platform/WildcardMatch.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -2,7 +2,7 @@
 #include "FakeWalkSystem.h"
 #include "TestSupport.h"
 #include "core/RowSource.h"
-#include "platform/FileSystem.h"
+#include "platform/FolderListing.h"
 #include "scan/FolderWalk.h"
 
 #include <QScopeGuard>

@@ -523,9 +523,9 @@ private slots:
         w->PushButton1_Click();
         QCOMPARE(w->fileList().numberOfRows(), 0);
         QCOMPARE(m_dialogs.messages.size(), 1);
-        QCOMPARE(m_dialogs.messages.first().text, TooManyFilesMessage);
+        QCOMPARE(m_dialogs.messages.first().text, TooManyFilesMessage());
         QCOMPARE(m_dialogs.messages.first().title, QStringLiteral("Quorbel"));
-        QVERIFY(TooManyFilesMessage.endsWith("Please try adding via the \"Add All\" button."));
+        QVERIFY(TooManyFilesMessage().endsWith("Please try adding via the \"Add All\" button."));
     }
 
     void dropsAcceptOnlyFiles()

@@ -2,7 +2,6 @@
 #include "TestSupport.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
-#include "platform/FileSystem.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // Recording and loading the sample files.
 #include "TestSupport.h"
+#include "filelist/SampleFiles.h"
 #include "platform/Settings.h"
 #include "scan/FolderWalk.h"
-#include "scan/SampleFiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,7 +37,7 @@ private slots:
         LoadSampleFiles(rows, settings, dialogs, nullptr, "Quorbel", app);
         QCOMPARE(rows.rows.size(), 3);
         QVERIFY(dialogs.openedFolders.isEmpty());
-        QCOMPARE(dialogs.messages.last().text, SampleQuestion);
+        QCOMPARE(dialogs.messages.last().text, SampleQuestion());
         QCOMPARE(dialogs.messages.last().title, QStringLiteral("Quorbel"));
 
         QFile::remove(app + "/Samples/a.png");

@@ -5,15 +5,15 @@
 #include "core/OptionNumber.h"
 #include "core/PathHelpers.h"
 #include "filelist/AddFilesByDialog.h"
+#include "filelist/AddFolder.h"
 #include "filelist/FileDrops.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
+#include "filelist/FolderPicker.h"
+#include "filelist/SampleFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
-#include "platform/FileSystem.h"
-#include "scan/AddFolder.h"
-#include "scan/FolderPicker.h"
-#include "scan/SampleFiles.h"
+#include "platform/KnownFolders.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

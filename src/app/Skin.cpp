@@ -1,7 +1,8 @@
 #include "Skin.h"
 
 #include "platform/AppError.h"
-#include "platform/FileSystem.h"
+#include "platform/FileAttributes.h"
+#include "platform/KnownFolders.h"
 
 #include <QFile>
 #include <QGroupBox>

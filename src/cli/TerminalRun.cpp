@@ -3,7 +3,6 @@
 #include "CliOptions.h"
 #include "ConsoleDisplay.h"
 #include "FolderFiles.h"
-#include "StartPaths.h"
 #include "Texts.h"
 #include "convert/ConversionBatch.h"
 #include "core/OptionNumber.h"
@@ -11,7 +10,8 @@
 #include "core/RowSource.h"
 #include "platform/AppError.h"
 #include "platform/Console.h"
-#include "platform/FileSystem.h"
+#include "platform/FileAttributes.h"
+#include "platform/KnownFolders.h"
 #include "platform/Settings.h"
 #include <QCoreApplication>
 

@@ -2,7 +2,7 @@
 
 #include "ConverterTool.h"
 #include "platform/AppError.h"
-#include "platform/FileSystem.h"
+#include "platform/KnownFolders.h"
 #include "platform/SafeFile.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "ConverterTool.h"
 
 #include "platform/AppError.h"
-#include "platform/FileSystem.h"
+#include "platform/KnownFolders.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 
 #include "FailureReason.h"
 #include "core/PathHelpers.h"
-#include "platform/FileSystem.h"
+#include "platform/KnownFolders.h"
 #include "platform/SafeFile.h"
 
 #include <algorithm>

@@ -4,10 +4,11 @@
 #include "JobCheck.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
-#include "platform/FileSystem.h"
+#include "platform/AppError.h"
+#include "platform/FolderListing.h"
+#include "platform/KnownFolders.h"
 #include "platform/SafeFile.h"
 
-#include <QDir>
 #include <QRegularExpression>
 
 namespace {
@@ -139,7 +140,14 @@ bool PerSizeFinder::isPictureOfRow(const QString &source)
 const QStringList &PerSizeFinder::namesIn(const QString &folder)
 {
     auto it = m_folderNames.find(folder);
-    if (it == m_folderNames.end())
-        it = m_folderNames.insert(folder, QDir(folder).entryList(QDir::Files | QDir::Hidden));
+    if (it == m_folderNames.end()) {
+        QStringList names;
+        try {
+            names = FileSystem::listFiles(folder, QStringLiteral("*"));
+        } catch (const AppError &) {
+            // A folder that cannot be listed offers no pictures: the row's own picture serves.
+        }
+        it = m_folderNames.insert(folder, names);
+    }
     return *it;
 }

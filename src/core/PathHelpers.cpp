@@ -1,7 +1,9 @@
 #include "PathHelpers.h"
 
 #include "RowSource.h"
-#include "platform/FileSystem.h"
+#include "platform/FileAttributes.h"
+
+#include <QDir>
 
 namespace {
 constexpr QLatin1Char separator('/');
@@ -82,4 +84,10 @@ bool ListContains(const RowSource &list, const QString &text)
             found = true;
     }
     return found;
+}
+
+QString absolutePath(const QString &path)
+{
+    // Not cleaned: "link/.." must keep meaning what the shell meant.
+    return QDir::current().absoluteFilePath(path);
 }

@@ -11,4 +11,4 @@ class QWidget;
 void addFilesByDialog(Dialogs &dialogs, QWidget *owner, RowList &rows, ErrorReporter &reporter,
                       const QString &title);
 
-extern const QString TooManyFilesMessage;
+QString TooManyFilesMessage();

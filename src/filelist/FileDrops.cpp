@@ -2,7 +2,7 @@
 
 #include "core/RowSource.h"
 #include "platform/EventPump.h"
-#include "platform/FileSystem.h"
+#include "platform/FileAttributes.h"
 
 #include <exception>
 

@@ -1,7 +1,7 @@
 #include "FileListHandlers.h"
 
 #include "FileListModel.h"
-#include "platform/FileSystem.h"
+#include "platform/KnownFolders.h"
 
 FileListHandlers::FileListHandlers(FileListModel &model, ListSurface &surface,
                                    std::function<bool()> isBusy,

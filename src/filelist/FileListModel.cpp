@@ -39,10 +39,10 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         if (role == OutcomeRole)
             return int(ended.outcome);
         if (ended.outcome == Outcome::Failed)
-            return ended.reason.isEmpty() ? QStringLiteral("Not converted")
-                                          : QStringLiteral("Not converted: ") + ended.reason;
+            return ended.reason.isEmpty() ? tr("Not converted")
+                                          : tr("Not converted: %1").arg(ended.reason);
         if (ended.outcome == Outcome::Converted && role == Qt::AccessibleDescriptionRole)
-            return QStringLiteral("Converted");
+            return tr("Converted");
     }
     return {};
 }

@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "LineBreaks.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -80,7 +81,8 @@ QStringList chosenFiles(const QStringList &paths, qsizetype bufferChars)
         chars += cleaned.last().size() + 1;
     }
     if (chars > bufferChars)
-        throw AppError(ErrorNumber::SelectionTooLarge, QStringLiteral("Buffer too small"));
+        throw AppError(ErrorNumber::SelectionTooLarge,
+                       QCoreApplication::translate("Dialogs", "Buffer too small"));
     return cleaned;
 }
 

@@ -1,6 +1,6 @@
 // Windows-style attributes from lstat/stat, and the mount table that tells which
 // folders belong to the kernel's pseudo file systems.
-#include "FileSystem.h"
+#include "FileAttributes.h"
 
 #include "PosixIo.h"
 

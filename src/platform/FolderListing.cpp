@@ -1,9 +1,14 @@
 // Listing a folder's subfolders and its files, straight from the directory stream.
-#include "FileSystem.h"
+#include "FolderListing.h"
+#include "FileAttributes.h"
+#include "NameOrder.h"
+#include "WildcardMatch.h"
 
 #include "AppError.h"
 #include "FileOutcome.h"
 #include "PosixIo.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -21,6 +26,10 @@ using PosixIo::encoded;
 using SafeFile::errorNumberFor;
 
 namespace {
+QString pathFileAccessError()
+{
+    return QCoreApplication::translate("FolderListing", "Path/File access error");
+}
 
 // Qt 6 takes file names on Unix as UTF-8; the direct codec is many times faster
 // than the general local 8-bit route, which matters when listing big trees.
@@ -202,9 +211,10 @@ QStringList listFiles(const QString &folder, const QString &pattern, QStringList
         const int number = errorNumberFor(errno);
         if (number == ErrorNumber::PathNotFound)
             return {}; // like a search that finds nothing
-        throw AppError(number, number == ErrorNumber::PermissionDenied
-                                   ? QStringLiteral("Permission denied")
-                                   : QStringLiteral("Path/File access error"));
+        throw AppError(number,
+                       number == ErrorNumber::PermissionDenied
+                           ? QCoreApplication::translate("FolderListing", "Permission denied")
+                           : pathFileAccessError());
     }
     return listOpenFiles(dirFd, pattern, undecodable);
 }
@@ -214,7 +224,7 @@ QStringList listFiles(const OpenFolder &folder, const QString &pattern, QStringL
     // Its own descriptor: the directory stream takes it over and ends it.
     const int dirFd = openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
-        throw AppError(ErrorNumber::PathFileAccess, QStringLiteral("Path/File access error"));
+        throw AppError(ErrorNumber::PathFileAccess, pathFileAccessError());
     return listOpenFiles(dirFd, pattern, undecodable);
 }
 

@@ -1,5 +1,5 @@
 // The folders the program works in: the staging folder, its own folder, the desktop.
-#include "FileSystem.h"
+#include "KnownFolders.h"
 
 #include "AppError.h"
 #include "FileOutcome.h"

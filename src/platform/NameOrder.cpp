@@ -1,5 +1,5 @@
 // The order listings come in.
-#include "FileSystem.h"
+#include "NameOrder.h"
 
 namespace FileSystem {
 

@@ -2,6 +2,8 @@
 
 #include "AppError.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace {
@@ -17,7 +19,8 @@ const QString Snapshot = QStringLiteral("Snapshot");
 
 AppError typeMismatch()
 {
-    return AppError(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch"));
+    return AppError(ErrorNumber::TypeMismatch,
+                    QCoreApplication::translate("Settings", "Type mismatch"));
 }
 
 // A decimal number as the classic runtime reads one: blanks around it allowed.
@@ -44,7 +47,7 @@ int Settings::toInt16(const QString &text)
         throw typeMismatch();
     const double rounded = std::nearbyint(value); // a half goes to the even neighbour
     if (rounded < -32768 || rounded > 32767)
-        throw AppError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+        throw AppError(ErrorNumber::Overflow, QCoreApplication::translate("Settings", "Overflow"));
     return static_cast<int>(rounded);
 }
 

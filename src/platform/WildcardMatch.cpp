@@ -1,5 +1,5 @@
 // Matching names against "*" and "?" patterns, case-blind, as a folder search does.
-#include "FileSystem.h"
+#include "WildcardMatch.h"
 
 namespace FileSystem {
 

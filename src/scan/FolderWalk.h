@@ -2,7 +2,8 @@
 // wildcard and the screen for unsafe folder names.
 #pragma once
 
-#include "platform/FileSystem.h"
+#include "platform/FileAttributes.h"
+#include "platform/FolderListing.h"
 
 #include <QString>
 #include <QStringList>

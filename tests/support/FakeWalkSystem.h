@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/AppError.h"
+#include "platform/WildcardMatch.h"
 #include "scan/FolderWalk.h"
 
 #include <QHash>

@@ -1,14 +1,7 @@
 #include "StartPaths.h"
 
+#include "core/PathHelpers.h"
 #include "filelist/FileDrops.h"
-
-#include <QDir>
-
-QString absolutePath(const QString &path)
-{
-    // Not cleaned: "link/.." must keep meaning what the shell meant.
-    return QDir::current().absoluteFilePath(path);
-}
 
 void addStartPaths(const QStringList &paths, RowList &rows, ErrorReporter &reporter)
 {

@@ -1,39 +1,12 @@
-// The program's window onto the file system: attributes, listings, existence
-// and the folders it works in.
+// Listing a folder's subfolders and its files, straight from the directory stream,
+// and the descriptor a walk holds a folder by.
 #pragma once
 
-#include <QByteArray>
 #include <QHashFunctions>
 #include <QString>
 #include <QStringList>
 
 namespace FileSystem {
-
-// Windows-style attribute bits, derived from lstat/stat and the mount table.
-namespace Attr {
-inline constexpr int ReadOnly = 1;
-inline constexpr int Hidden = 2;
-inline constexpr int System = 4;
-inline constexpr int Directory = 16;
-inline constexpr int Archive = 32;
-inline constexpr int ReparsePoint = 1024;
-} // namespace Attr
-
-// The attribute value of a path, or -1 when it cannot be read.
-int attributes(const QString &path);
-bool isVolumeRoot(const QString &path);
-// The hidden bit of a file's attribute value, without reading more than its name.
-bool isHiddenFile(const QString &path);
-
-// True when a path or name is shorter than the system's limit (PATH_MAX bytes
-// as the file system stores it).
-bool fitsPathLimit(const QString &path);
-bool fitsPathLimit(qsizetype encodedBytes);
-// A name's or path's length as the file system stores it.
-qsizetype encodedSize(const QString &path);
-
-// True when the path's modification time can be read.
-bool pathExists(const QString &path);
 
 // Which folder a listing read, whatever path led there.
 struct FolderId
@@ -118,24 +91,5 @@ QStringList listFiles(const QString &folder, const QString &pattern,
                       QStringList *undecodable = nullptr);
 QStringList listFiles(const OpenFolder &folder, const QString &pattern,
                       QStringList *undecodable = nullptr);
-bool wildcardMatch(const QString &pattern, const QString &name);
-
-// The order a file manager shows: case-blind, runs of digits compared as
-// numbers (p1, p3, p10), the same whatever the locale. Listings come in it.
-bool comesBefore(QStringView a, QStringView b);
-
-// `TEMP` when set, else `XDG_RUNTIME_DIR`, else a folder private to this user
-// (created 0700); always an absolute path. A folder whose path ImageMagick would
-// read otherwise than it stands, or where no program may run, is passed over.
-// Throws AppError when the private folder exists but is not ours alone.
-QString stagingFolder();
-// False where the file system runs no program (mounted noexec).
-bool mayRunProgramsIn(const QString &folder);
-
-QString applicationFolder();
-// The desktop folder followed by a separator, or the home folder where there is
-// no desktop folder; throws AppError when neither is known.
-QString desktopFolderPath();
-QChar nativeSeparator();
 
 } // namespace FileSystem

@@ -8,5 +8,3 @@ class RowList;
 
 // Relative paths are taken from the current folder, as the shell meant them.
 void addStartPaths(const QStringList &paths, RowList &rows, ErrorReporter &reporter);
-
-QString absolutePath(const QString &path);

@@ -1,7 +1,6 @@
 #include "AddFolder.h"
 
 #include "FolderPicker.h"
-#include "FolderWalk.h"
 #include "core/ErrorTrap.h"
 #include "core/PointerCode.h"
 #include "core/RowSource.h"
@@ -10,10 +9,17 @@
 #include "platform/EventPump.h"
 #include "platform/Settings.h"
 
+#include "scan/FolderWalk.h"
+#include <QCoreApplication>
+
 namespace {
 const QString Location = errorLocation("Form1.PushButton4_Click");
-const QString Prompt = QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for "
-                                      "all txt files, doc for all doc files, etc.)");
+QString prompt()
+{
+    return QCoreApplication::translate("AddFolder", "Enter file extension to load:\r\r(* for all "
+                                                    "files, txt for all txt files, doc for all doc "
+                                                    "files, etc.)");
+}
 } // namespace
 
 void addFolderTree(const QString &folder, const QString &pattern, RowList &rows,
@@ -34,7 +40,7 @@ void addAllFilesInFolder(const AddFolderServices &s)
     QString answer;
     QString folder;
     trap.run(100, [&] { extension = s.settings.extension(); });
-    trap.run(102, [&] { answer = s.dialogs.inputBox(s.owner, Prompt, s.title, extension); });
+    trap.run(102, [&] { answer = s.dialogs.inputBox(s.owner, prompt(), s.title, extension); });
     trap.run(104, [&] {
         if (!answer.isEmpty())
             s.settings.setExtension(answer);
@@ -43,8 +49,9 @@ void addAllFilesInFolder(const AddFolderServices &s)
         return;
     trap.run(108, [&] { folder = s.settings.lastFolder(); });
     trap.run(110, [&] {
-        folder =
-            BrowseForFolder(s.dialogs, s.owner, QStringLiteral("Please select folder:"), folder);
+        folder = BrowseForFolder(s.dialogs, s.owner,
+                                 QCoreApplication::translate("AddFolder", "Please select folder:"),
+                                 folder);
     });
     if (trap.holdsOrErred(112, [&] { return folder.isEmpty(); }))
         return;

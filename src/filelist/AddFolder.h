@@ -2,7 +2,7 @@
 // the user names.
 #pragma once
 
-#include "FolderWalk.h"
+#include "scan/FolderWalk.h"
 
 #include <QString>
 #include <functional>

@@ -1,16 +1,23 @@
 #include "SampleFiles.h"
 
-#include "FolderWalk.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
 #include "platform/Dialogs.h"
+#include "platform/KnownFolders.h"
 #include "platform/Settings.h"
+#include "scan/FolderWalk.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 
-const QString SampleQuestion = QStringLiteral(
-    "Would you like this software to open the folder where these sample files are stored (so "
-    "that you can view them before working with them)?");
+QString SampleQuestion()
+{
+    return QCoreApplication::translate(
+        "SampleFiles",
+        "Would you like this software to open the folder where these sample files are stored (so "
+        "that you can view them before working with them)?");
+}
 
 namespace {
 QString samplesFolder(const QString &applicationFolder)
@@ -44,6 +51,6 @@ void LoadSampleFiles(RowList &list, Settings &settings, Dialogs &dialogs, QWidge
         if (PathExists(path) && !ListContains(list, path))
             list.appendRow(path);
     }
-    if (dialogs.askYesNo(owner, SampleQuestion, title))
+    if (dialogs.askYesNo(owner, SampleQuestion(), title))
         dialogs.openFolder(samplesFolder(applicationFolder) + FileSystem::nativeSeparator());
 }

@@ -16,4 +16,4 @@ void RecordSampleFiles(Settings &settings, const QString &applicationFolder);
 void LoadSampleFiles(RowList &list, Settings &settings, Dialogs &dialogs, QWidget *owner,
                      const QString &title, const QString &applicationFolder);
 
-extern const QString SampleQuestion;
+QString SampleQuestion();

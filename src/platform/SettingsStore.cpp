@@ -247,7 +247,11 @@ void SettingsStore::write(const QString &key, const QString &value)
     }
     // The lock QSettings takes: other instances, old or new, wait for this one.
     QLockFile lock(file + QStringLiteral(".lock"));
-    lock.tryLock(5000);
+    // Not had within 5 s, the choice is still written: the holder is hung (a stale
+    // lock is taken over by itself), or the folder refuses the lock file and then
+    // refuses the write too, which is said below. The file is replaced whole either
+    // way, so a race costs at most the other instance's latest key, never a torn file.
+    [[maybe_unused]] const bool locked = lock.tryLock(5000);
     QByteArray bytes;
     QString reason;
     // What cannot be read cannot be kept: writing it anew would lose every other key.

@@ -247,6 +247,12 @@ QString SettingsStore::read(const QString &key, const QString &defaultText) cons
 void SettingsStore::write(const QString &key, const QString &value)
 {
     const QString file = fileName();
+    // Nowhere to keep it (no home at all): never in the root folder's /.config.
+    if (file.startsWith(QLatin1String("/.config/")) &&
+        qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME")) {
+        cannotSave(QStringLiteral("there is no home folder to keep it in"));
+        return;
+    }
     if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
         cannotSave(QStringLiteral("its folder cannot be made"));
         return;

@@ -26,6 +26,17 @@ QString tr(const char *text)
 {
     return QCoreApplication::translate("Terminal", text);
 }
+
+// What a killed Quorbel left running or lying in the staging folder goes first; a
+// run that converts nothing (help, version, a usage error) creates nothing.
+void removeLeftovers()
+{
+    try {
+        SafeFile::removeStaleWorkFolders(FileSystem::stagingFolder());
+    } catch (const AppError &) {
+        // No staging folder yet: nothing can have been left in it.
+    }
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -33,18 +44,17 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // Before anything reads it: Qt would take a missing HOME for the root folder.
+    FileSystem::settleHomeFolder();
     SettingsStore store;
-    // What a killed Quorbel left running or lying in the staging folder goes first.
-    try {
-        SafeFile::removeStaleWorkFolders(FileSystem::stagingFolder());
-    } catch (const AppError &) {
-        // No staging folder yet: nothing can have been left in it.
-    }
     SettingsTroubleLine troubleLine; // the window says it its own way
     if (wantsTerminal(arguments)) {
         QCoreApplication app(argc, argv);
+        const CliOptions options = parseCommandLine(QCoreApplication::arguments());
+        if (options.action == CliOptions::Action::Convert)
+            removeLeftovers();
         store.tellTroubleTo(&troubleLine);
-        return runTerminal(parseCommandLine(QCoreApplication::arguments()), store);
+        return runTerminal(options, store);
     }
     if (!canOpenWindow(currentDisplayEnvironment(arguments))) {
         Console::write(
@@ -57,6 +67,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     guard.reset();
     const CliOptions options = parseCommandLine(QCoreApplication::arguments());
+    if (options.action == CliOptions::Action::Window ||
+        options.action == CliOptions::Action::Convert)
+        removeLeftovers();
     if (options.action != CliOptions::Action::Window) {
         store.tellTroubleTo(&troubleLine);
         return runTerminal(options, store);

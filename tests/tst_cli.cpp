@@ -591,6 +591,46 @@ private slots:
         QVERIFY(!QFile::exists(path("out/") + QFileInfo(own).completeBaseName() + ".ico"));
     }
 
+    // A run that converts nothing creates nothing: no staging folder, wherever
+    // TMPDIR points, not even in the root folder.
+    void convertingNothingCreatesNothing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("tmpdir");
+        for (const char *tmpdir : {"base", "missing"}) {
+            QTest::addRow("version, TMPDIR %s", tmpdir) << QStringList{"--version"} << tmpdir;
+            QTest::addRow("help, TMPDIR %s", tmpdir) << QStringList{"--help"} << tmpdir;
+            QTest::addRow("usage error, TMPDIR %s", tmpdir)
+                << QStringList{"--convert", "--sise", "16", "src/a.png"} << tmpdir;
+        }
+    }
+    void convertingNothingCreatesNothing()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, tmpdir);
+        QDir().mkpath(path("base"));
+        const QString inRoot = "/quorbel-" + QString::number(geteuid());
+        const bool wasInRoot = QFileInfo::exists(inRoot);
+        const Run run = quorbel(arguments, {"TEMP=", "XDG_RUNTIME_DIR=", "TMPDIR=" + path(tmpdir),
+                                            "HOME=" + path("home")});
+        QCOMPARE(run.how, QProcess::NormalExit);
+        QCOMPARE(QDir(path("base")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+        QVERIFY(!QFileInfo::exists(path("home")) && !QFileInfo::exists(path("missing")));
+        QVERIFY(!QFileInfo::exists(path("config")));
+        QCOMPARE(QFileInfo::exists(inRoot), wasInRoot);
+    }
+
+    // A TMPDIR that cannot hold the work gives way to /tmp, said once.
+    void missingTemporaryFolderGivesWay()
+    {
+        const Run run = quorbel({"--convert", "--size", "32", "--to", "out", "src/a.png"},
+                                {"TEMP=", "XDG_RUNTIME_DIR=", "TMPDIR=" + path("missing")});
+        QVERIFY2(run.out.contains("\nDone.\n"), qPrintable(run.out + run.err));
+        QCOMPARE(run.err.count("TMPDIR names " + path("missing")), 1);
+        QCOMPARE(iconEntries(path("out/a.ico")), QStringList{"32x32"});
+    }
+
     void windowStartsWithPaths()
     {
         FakeDialogs dialogs;

@@ -5,9 +5,11 @@
 #include "platform/KnownFolders.h"
 #include "platform/WildcardMatch.h"
 
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,6 +123,155 @@ private slots:
         QCOMPARE(::mkdir(base + "/caf\xe9", 0700), 0);
         QCOMPARE(FileSystem::listFiles(dir.path() + '/', "*.*"), QStringList{"ok.png"});
         QCOMPARE(FileSystem::listSubfolders(dir.path() + '/').names, QStringList{"sub"});
+    }
+
+    // A staging candidate that cannot hold the work gives way to the next one.
+    void stagingGivesWay_data()
+    {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<QString>("state");
+        for (const char *variable : {"TEMP", "XDG_RUNTIME_DIR", "TMPDIR"})
+            for (const char *state : {"missing", "a file", "not writable"})
+                QTest::addRow("%s %s", variable, state) << QByteArray(variable) << state;
+    }
+
+    void stagingGivesWay()
+    {
+        static const int child = rerunWithoutPermissionOverride();
+        if (child >= 0) {
+            QCOMPARE(child, 0);
+            return;
+        }
+        QFETCH(QByteArray, variable);
+        QFETCH(QString, state);
+        QTemporaryDir dir;
+        const QString bad = dir.filePath("bad");
+        if (state == "a file")
+            writeFile(bad, "x");
+        else if (state == "not writable")
+            QVERIFY(QDir().mkdir(bad) && chmod(QFile::encodeName(bad).constData(), 0500) == 0);
+        QDir().mkdir(dir.filePath("runtime"));
+        QDir().mkdir(dir.filePath("system"));
+        const QString uid = QString::number(geteuid());
+        // Each variable's next candidate: a usable one, or the last resort.
+        const QList<std::pair<QByteArray, QString>> candidates{
+            {"TEMP", dir.filePath("runtime")},
+            {"XDG_RUNTIME_DIR", dir.filePath("system") + "/quorbel-" + uid},
+            {"TMPDIR", "/tmp/quorbel-" + uid}};
+        QString expected;
+        bool before = true;
+        const auto restore = qScopeGuard([] {
+            for (const char *name : {"TEMP", "XDG_RUNTIME_DIR", "TMPDIR"})
+                qunsetenv(name);
+        });
+        for (const auto &[name, next] : candidates) {
+            if (name == variable) {
+                qputenv(name, QFile::encodeName(bad));
+                expected = next;
+                before = false;
+            } else if (before) {
+                qunsetenv(name);
+            } else {
+                qputenv(name, QFile::encodeName(name == "TMPDIR" ? dir.filePath("system")
+                                                                 : dir.filePath("runtime")));
+            }
+        }
+        const QString folder = FileSystem::stagingFolder();
+        QVERIFY2(folder == expected || folder.startsWith(expected + '-'), qPrintable(folder));
+        QVERIFY(!QFile::exists(bad + "/quorbel-" + uid));
+    }
+
+    // Something else under the private folder's name is left alone; a fresh private
+    // folder beside it is used, and found again by the next look.
+    void squattedPrivateName_data()
+    {
+        QTest::addColumn<QString>("squatter");
+        for (const char *squatter :
+             {"a file", "a folder others may enter", "a link to ours", "another user's folder"})
+            QTest::newRow(squatter) << squatter;
+    }
+
+    void squattedPrivateName()
+    {
+        QFETCH(QString, squatter);
+        QTemporaryDir dir;
+        const QString name = dir.filePath("quorbel-" + QString::number(geteuid()));
+        const QByteArray encoded = QFile::encodeName(name);
+        if (squatter == "a file") {
+            writeFile(name, "mine");
+        } else if (squatter == "a link to ours") {
+            QDir().mkdir(dir.filePath("ours"));
+            chmod(QFile::encodeName(dir.filePath("ours")).constData(), 0700);
+            QVERIFY(QFile::link(dir.filePath("ours"), name));
+        } else {
+            QVERIFY(QDir().mkdir(name));
+            chmod(encoded.constData(), 0777);
+            if (squatter == "another user's folder") {
+                chmod(encoded.constData(), 0700);
+                if (chown(encoded.constData(), 54321, 54321) != 0)
+                    QSKIP("no other user's folder can be made here");
+            }
+        }
+        struct stat before;
+        QVERIFY(lstat(encoded.constData(), &before) == 0);
+        qunsetenv("TEMP");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(dir.path()));
+        const auto restore = qScopeGuard([] { qunsetenv("TMPDIR"); });
+        const QString folder = FileSystem::stagingFolder();
+        QVERIFY2(folder.startsWith(name + '-'), qPrintable(folder));
+        QCOMPARE(QFileInfo(folder).ownerId(), geteuid());
+        QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFile::Permissions());
+        QCOMPARE(FileSystem::stagingFolder(), folder);
+        struct stat after;
+        QVERIFY(lstat(encoded.constData(), &after) == 0);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_ino, before.st_ino);
+    }
+
+    // With HOME unset: the password database's home, else the current folder, never /.
+    void homeFolder_data()
+    {
+        QTest::addColumn<QString>("passwordHome");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("home");
+        const QString existing = QDir::tempPath();
+        QTest::newRow("from the password database") << existing << "/w" << existing;
+        QTest::newRow("the database's is the root") << "/"
+                                                    << "/w"
+                                                    << "/w";
+        QTest::newRow("the database's is missing") << "/no/such/home"
+                                                   << "/w"
+                                                   << "/w";
+        QTest::newRow("none in the database") << ""
+                                              << "/w"
+                                              << "/w";
+        QTest::newRow("started in the root") << ""
+                                             << "/"
+                                             << "";
+    }
+
+    void homeFolder()
+    {
+        QFETCH(QString, passwordHome);
+        QFETCH(QString, current);
+        QTEST(FileSystem::homeFolderFor(passwordHome, current), "home");
+    }
+
+    void homeUnsetIsSettled()
+    {
+        const QByteArray home = qgetenv("HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", home); });
+        qunsetenv("HOME");
+        FileSystem::settleHomeFolder();
+        const passwd *user = getpwuid(geteuid());
+        QVERIFY(user);
+        const QByteArray database(user->pw_dir);
+        QCOMPARE(qgetenv("HOME"),
+                 database == "/" ? QFile::encodeName(QDir::currentPath()) : database);
+        QVERIFY(!QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                     .startsWith("/.config"));
     }
 };
 

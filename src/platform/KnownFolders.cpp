@@ -2,15 +2,21 @@
 #include "KnownFolders.h"
 
 #include "AppError.h"
+#include "Console.h"
 #include "FileOutcome.h"
 #include "PosixIo.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -45,28 +51,138 @@ bool mayRunProgramsIn(const QString &folder)
     return statvfs(encoded(folder).constData(), &vfs) != 0 || !(vfs.f_flag & ST_NOEXEC);
 }
 
+namespace {
+QString text(const char *source)
+{
+    return QCoreApplication::translate("KnownFolders", source);
+}
+
+// Said on the terminal once per run, however often the folder is looked up.
+void sayOnce(const QString &note)
+{
+    static QSet<QString> said;
+    if (!said.contains(note)) {
+        said.insert(note);
+        Console::write(Console::Stream::Err, QStringLiteral("quorbel: ") + note + u'\n');
+    }
+}
+
+// Why a folder cannot hold the work at all; empty when it can.
+QString whyUnusable(const QString &folder)
+{
+    const QByteArray p = encoded(folder);
+    struct stat st;
+    if (stat(p.constData(), &st) != 0)
+        return QString::fromLocal8Bit(strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return text("not a folder");
+    if (faccessat(AT_FDCWD, p.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+        return text("not writable");
+    return {};
+}
+
+// A folder named by `variable` that the converter can use, or empty; a folder
+// that is missing, not a folder or not writable is said to give way.
+QString usableFolderIn(const char *variable, bool mustRunPrograms)
+{
+    const QString folder = absolute(qEnvironmentVariable(variable));
+    if (folder.isEmpty())
+        return {};
+    const QString why = whyUnusable(folder);
+    if (!why.isEmpty()) {
+        sayOnce(
+            text("%1 names %2 (%3); passing it over").arg(QLatin1String(variable), folder, why));
+        return {};
+    }
+    if (!isPlainForConverter(folder) || (mustRunPrograms && !mayRunProgramsIn(folder)))
+        return {};
+    return folder;
+}
+
+bool isPrivateFolder(const QByteArray &path)
+{
+    struct stat st;
+    return lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+           !(st.st_mode & 077);
+}
+
+// A folder of ours alone named after "quorbel-<uid>" in `base`. When that name is
+// taken by anything else (a file, another user's folder, one others may enter),
+// the squatter is left alone and an own folder beside it is used: the one an
+// earlier run made, else a fresh one.
+QString privateFolderIn(const QString &base)
+{
+    const QByteArray stem = "quorbel-" + QByteArray::number(geteuid());
+    const QByteArray wanted = encoded(base) + '/' + stem;
+    if (mkdir(wanted.constData(), 0700) != 0 && errno != EEXIST)
+        throw AppError(errorNumberFor(errno),
+                       QStringLiteral("Cannot create folder ") + QString::fromUtf8(wanted));
+    if (isPrivateFolder(wanted))
+        return QString::fromUtf8(wanted);
+    QByteArray found;
+    if (DIR *dir = opendir(encoded(base).constData())) {
+        while (const dirent *entry = readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            const QByteArray path = encoded(base) + '/' + name;
+            if (name.startsWith(stem + '-') && name.size() == stem.size() + 7 &&
+                (found.isEmpty() || path < found) && isPrivateFolder(path))
+                found = path;
+        }
+        closedir(dir);
+    }
+    if (found.isEmpty()) {
+        found = wanted + "-XXXXXX";
+        if (!mkdtemp(found.data()))
+            throw AppError(errorNumberFor(errno),
+                           QStringLiteral("Cannot create folder ") + QString::fromUtf8(found));
+    }
+    sayOnce(text("%1 is not a private folder of this user; working in %2 instead")
+                .arg(QString::fromUtf8(wanted), QString::fromUtf8(found)));
+    return QString::fromUtf8(found);
+}
+} // namespace
+
 QString stagingFolder()
 {
     // A folder the converter cannot use gives way to the next: conversions work, and
     // each such folder is still the user's own or private.
     for (const char *variable : {"TEMP", "XDG_RUNTIME_DIR"}) {
-        QString folder = absolute(qEnvironmentVariable(variable));
-        if (!folder.isEmpty() && isPlainForConverter(folder) && mayRunProgramsIn(folder))
+        const QString folder = usableFolderIn(variable, true);
+        if (!folder.isEmpty())
             return folder;
     }
-    QString system = QDir::tempPath();
-    if (!isPlainForConverter(system))
+    // Not QDir::tempPath(): it answers "" for a missing TMPDIR, which would put the
+    // private folder in the root folder.
+    QString system = usableFolderIn("TMPDIR", false);
+    if (system.isEmpty())
         system = QStringLiteral("/tmp");
-    QString folder = system + QStringLiteral("/quorbel-") + QString::number(geteuid());
-    const QByteArray p = encoded(folder);
-    if (mkdir(p.constData(), 0700) != 0 && errno != EEXIST)
-        throw AppError(errorNumberFor(errno), QStringLiteral("Cannot create folder ") + folder);
-    struct stat st;
-    if (lstat(p.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid() ||
-        (st.st_mode & 077))
-        throw AppError(ErrorNumber::PermissionDenied,
-                       QStringLiteral("The folder %1 is not private to this user").arg(folder));
-    return folder;
+    return privateFolderIn(system);
+}
+
+QString homeFolderFor(const QString &passwordHome, const QString &current)
+{
+    const QString root = QStringLiteral("/");
+    if (!passwordHome.isEmpty() && QDir::cleanPath(passwordHome) != root &&
+        whyUnusable(passwordHome).isEmpty())
+        return passwordHome;
+    if (!current.isEmpty() && QDir::cleanPath(current) != root)
+        return current;
+    return {};
+}
+
+void settleHomeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("HOME"))
+        return;
+    const passwd *user = getpwuid(geteuid());
+    const QString home =
+        homeFolderFor(user && user->pw_dir ? QString::fromLocal8Bit(user->pw_dir) : QString(),
+                      QDir::currentPath());
+    if (home.isEmpty())
+        return;
+    // Qt and the converter's helpers read HOME: they all see the same home.
+    qputenv("HOME", encoded(home));
+    sayOnce(text("HOME is not set; using %1 as the home folder").arg(home));
 }
 
 QString applicationFolder()

@@ -7,10 +7,18 @@
 namespace FileSystem {
 
 // `TEMP` when set, else `XDG_RUNTIME_DIR`, else a folder private to this user
-// (created 0700); always an absolute path. A folder whose path ImageMagick would
-// read otherwise than it stands, or where no program may run, is passed over.
-// Throws AppError when the private folder exists but is not ours alone.
+// (created 0700) in `TMPDIR` or /tmp; always an absolute path. A folder that is
+// missing, not a folder or not writable is passed over (said once on standard
+// error), and so is one whose path ImageMagick would read otherwise than it
+// stands, or where no program may run. A private folder's name taken by anything
+// else is left alone for a fresh private folder beside it. Throws AppError when
+// even /tmp holds none.
 QString stagingFolder();
+// With HOME unset or empty: HOME becomes the user's home from the password
+// database, else the current folder, never the root folder (said once).
+void settleHomeFolder();
+// The home that rule picks; empty when neither will do.
+QString homeFolderFor(const QString &passwordHome, const QString &current);
 // False where the file system runs no program (mounted noexec).
 bool mayRunProgramsIn(const QString &folder);
 

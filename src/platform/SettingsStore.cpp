@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringEncoder>
@@ -81,17 +80,6 @@ QByteArray readAll(const QString &fileName)
     QByteArray bytes;
     readAll(fileName, &bytes);
     return bytes;
-}
-
-// In the user's words; QSaveFile's own would name the file a second time.
-QString whyNotWritten(const QString &fileName, const QSaveFile &save)
-{
-    const QFileInfo file(fileName);
-    if (file.exists() && !file.isWritable())
-        return QStringLiteral("the file may not be written");
-    if (!QFileInfo(file.absolutePath()).isWritable())
-        return QStringLiteral("its folder may not be written");
-    return QStringLiteral("the file cannot be written (%1)").arg(save.errorString());
 }
 
 // How earlier versions (through QSettings) wrote a text that needed escaping.
@@ -241,13 +229,23 @@ QString SettingsStore::read(const QString &key, const QString &defaultText) cons
 void SettingsStore::write(const QString &key, const QString &value)
 {
     const QString file = fileName();
+    // Nowhere to keep it (no home at all): never in the root folder's /.config.
+    if (file.startsWith(QLatin1String("/.config/")) &&
+        qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME")) {
+        cannotSave(QStringLiteral("there is no home folder to keep it in"));
+        return;
+    }
     if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
         cannotSave(QStringLiteral("its folder cannot be made"));
         return;
     }
     // The lock QSettings takes: other instances, old or new, wait for this one.
     QLockFile lock(file + QStringLiteral(".lock"));
-    lock.tryLock(5000);
+    // Not had within 5 s, the choice is still written: the holder is hung (a stale
+    // lock is taken over by itself), or the folder refuses the lock file and then
+    // refuses the write too, which is said below. The file is replaced whole either
+    // way, so a race costs at most the other instance's latest key, never a torn file.
+    [[maybe_unused]] const bool locked = lock.tryLock(5000);
     QByteArray bytes;
     QString reason;
     // What cannot be read cannot be kept: writing it anew would lose every other key.
@@ -275,9 +273,9 @@ void SettingsStore::write(const QString &key, const QString &value)
         if (i + 1 < lines.size() || endsWithNewline)
             out += end;
     }
-    QSaveFile save(file);
-    if (!save.open(QIODevice::WriteOnly) || save.write(out) != out.size() || !save.commit())
-        cannotSave(whyNotWritten(file, save));
+    const QString failure = replaceFile(file, out);
+    if (!failure.isEmpty())
+        cannotSave(failure);
 }
 
 void SettingsStore::cannotSave(const QString &reason)

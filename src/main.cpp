@@ -27,15 +27,14 @@ QString tr(const char *text)
     return QCoreApplication::translate("Terminal", text);
 }
 
-// What a killed Quorbel left running or lying in the staging folder goes first; a
-// run that converts nothing (help, version, a usage error) creates nothing.
+// What a killed Quorbel left running or lying in the staging folder goes first,
+// and nothing is made for it: a run that converts nothing (help, version, a usage
+// error) creates nothing at all.
 void removeLeftovers()
 {
-    try {
-        SafeFile::removeStaleWorkFolders(FileSystem::stagingFolder());
-    } catch (const AppError &) {
-        // No staging folder yet: nothing can have been left in it.
-    }
+    const QString staging = FileSystem::stagingFolder(FileSystem::StagingLookup::FindOnly);
+    if (!staging.isEmpty()) // none yet: nothing can have been left in it
+        SafeFile::removeStaleWorkFolders(staging);
 }
 } // namespace
 
@@ -46,15 +45,13 @@ int main(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     // Before anything reads it: Qt would take a missing HOME for the root folder.
     FileSystem::settleHomeFolder();
+    removeLeftovers();
     SettingsStore store;
     SettingsTroubleLine troubleLine; // the window says it its own way
     if (wantsTerminal(arguments)) {
         QCoreApplication app(argc, argv);
-        const CliOptions options = parseCommandLine(QCoreApplication::arguments());
-        if (options.action == CliOptions::Action::Convert)
-            removeLeftovers();
         store.tellTroubleTo(&troubleLine);
-        return runTerminal(options, store);
+        return runTerminal(parseCommandLine(QCoreApplication::arguments()), store);
     }
     if (!canOpenWindow(currentDisplayEnvironment(arguments))) {
         Console::write(
@@ -67,9 +64,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     guard.reset();
     const CliOptions options = parseCommandLine(QCoreApplication::arguments());
-    if (options.action == CliOptions::Action::Window ||
-        options.action == CliOptions::Action::Convert)
-        removeLeftovers();
     if (options.action != CliOptions::Action::Window) {
         store.tellTroubleTo(&troubleLine);
         return runTerminal(options, store);

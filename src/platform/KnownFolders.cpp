@@ -83,15 +83,16 @@ QString whyUnusable(const QString &folder)
 
 // A folder named by `variable` that the converter can use, or empty; a folder
 // that is missing, not a folder or not writable is said to give way.
-QString usableFolderIn(const char *variable, bool mustRunPrograms)
+QString usableFolderIn(const char *variable, bool mustRunPrograms, StagingLookup lookup)
 {
     const QString folder = absolute(qEnvironmentVariable(variable));
     if (folder.isEmpty())
         return {};
     const QString why = whyUnusable(folder);
     if (!why.isEmpty()) {
-        sayOnce(
-            text("%1 names %2 (%3); passing it over").arg(QLatin1String(variable), folder, why));
+        if (lookup == StagingLookup::Make)
+            sayOnce(text("%1 names %2 (%3); passing it over")
+                        .arg(QLatin1String(variable), folder, why));
         return {};
     }
     if (!isPlainForConverter(folder) || (mustRunPrograms && !mayRunProgramsIn(folder)))
@@ -110,11 +111,11 @@ bool isPrivateFolder(const QByteArray &path)
 // taken by anything else (a file, another user's folder, one others may enter),
 // the squatter is left alone and an own folder beside it is used: the one an
 // earlier run made, else a fresh one.
-QString privateFolderIn(const QString &base)
+QString privateFolderIn(const QString &base, StagingLookup lookup)
 {
     const QByteArray stem = "quorbel-" + QByteArray::number(geteuid());
     const QByteArray wanted = encoded(base) + '/' + stem;
-    if (mkdir(wanted.constData(), 0700) != 0 && errno != EEXIST)
+    if (lookup == StagingLookup::Make && mkdir(wanted.constData(), 0700) != 0 && errno != EEXIST)
         throw AppError(errorNumberFor(errno),
                        QStringLiteral("Cannot create folder ") + QString::fromUtf8(wanted));
     if (isPrivateFolder(wanted))
@@ -130,6 +131,8 @@ QString privateFolderIn(const QString &base)
         }
         closedir(dir);
     }
+    if (lookup == StagingLookup::FindOnly)
+        return QString::fromUtf8(found);
     if (found.isEmpty()) {
         found = wanted + "-XXXXXX";
         if (!mkdtemp(found.data()))
@@ -142,21 +145,21 @@ QString privateFolderIn(const QString &base)
 }
 } // namespace
 
-QString stagingFolder()
+QString stagingFolder(StagingLookup lookup)
 {
     // A folder the converter cannot use gives way to the next: conversions work, and
     // each such folder is still the user's own or private.
     for (const char *variable : {"TEMP", "XDG_RUNTIME_DIR"}) {
-        const QString folder = usableFolderIn(variable, true);
+        const QString folder = usableFolderIn(variable, true, lookup);
         if (!folder.isEmpty())
             return folder;
     }
     // Not QDir::tempPath(): it answers "" for a missing TMPDIR, which would put the
     // private folder in the root folder.
-    QString system = usableFolderIn("TMPDIR", false);
+    QString system = usableFolderIn("TMPDIR", false, lookup);
     if (system.isEmpty())
         system = QStringLiteral("/tmp");
-    return privateFolderIn(system);
+    return privateFolderIn(system, lookup);
 }
 
 QString homeFolderFor(const QString &passwordHome, const QString &current)

@@ -12,8 +12,14 @@ namespace FileSystem {
 // error), and so is one whose path ImageMagick would read otherwise than it
 // stands, or where no program may run. A private folder's name taken by anything
 // else is left alone for a fresh private folder beside it. Throws AppError when
-// even /tmp holds none.
-QString stagingFolder();
+// even /tmp holds none. FindOnly makes and says nothing: the folder a run would
+// use when it exists already, else empty.
+enum class StagingLookup
+{
+    Make,
+    FindOnly
+};
+QString stagingFolder(StagingLookup lookup = StagingLookup::Make);
 // With HOME unset or empty: HOME becomes the user's home from the password
 // database, else the current folder, never the root folder (said once).
 void settleHomeFolder();

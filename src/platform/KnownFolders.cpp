@@ -85,7 +85,7 @@ QString whyUnusable(const QString &folder)
 // that is missing, not a folder or not writable is said to give way.
 QString usableFolderIn(const char *variable, bool mustRunPrograms, StagingLookup lookup)
 {
-    const QString folder = absolute(qEnvironmentVariable(variable));
+    QString folder = absolute(qEnvironmentVariable(variable));
     if (folder.isEmpty())
         return {};
     const QString why = whyUnusable(folder);
@@ -150,7 +150,7 @@ QString stagingFolder(StagingLookup lookup)
     // A folder the converter cannot use gives way to the next: conversions work, and
     // each such folder is still the user's own or private.
     for (const char *variable : {"TEMP", "XDG_RUNTIME_DIR"}) {
-        const QString folder = usableFolderIn(variable, true, lookup);
+        QString folder = usableFolderIn(variable, true, lookup);
         if (!folder.isEmpty())
             return folder;
     }

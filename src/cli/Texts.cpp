@@ -4,8 +4,6 @@
 #include "core/FailureText.h"
 
 namespace {
-constexpr int ListedFailures = 10;
-
 // A path or reason as a terminal may show it.
 QString shownReason(const FileResult &result)
 {
@@ -15,17 +13,7 @@ QString shownReason(const FileResult &result)
 
 QString TerminalTexts::refusal(BatchObserver::Refusal why)
 {
-    switch (why) {
-    case BatchObserver::Refusal::NoFiles:
-        return tr("No files added.");
-    case BatchObserver::Refusal::NoFolder:
-        return tr("Folder does not exist. Please select another folder.");
-    case BatchObserver::Refusal::BadSize:
-        break;
-    }
-    return tr("Size not accepted. An icon's pictures are 1 to 256 pixels: type a number from 1 "
-              "to 256 (48), a list of them (16,32,48,256), or a size ImageMagick understands "
-              "that fits in 256 (128x64, 50%).");
+    return refusalText(why);
 }
 
 QString TerminalTexts::failedFile(const FileResult &result)
@@ -36,32 +24,14 @@ QString TerminalTexts::failedFile(const FileResult &result)
 QString TerminalTexts::summary(const BatchSummary &summary)
 {
     const QList<FileResult> failed = summary.failed();
-    QString text;
-    if (summary.stopped) {
-        const qsizetype converted = summary.results.size() - failed.size();
-        text = tr("Stopped.\n\n%1 of %2 files were converted before the stop")
-                   .arg(converted)
-                   .arg(summary.total);
-        if (failed.isEmpty())
-            return text + tr(".");
-        text += tr(". Not converted:");
-    } else {
-        text = tr("Done.");
-        if (failed.isEmpty())
-            return text;
-        text +=
-            tr("\n\n%1 of %2 files could not be converted:").arg(failed.size()).arg(summary.total);
-    }
-    for (qsizetype i = 0; i < failed.size() && i < ListedFailures; ++i) {
-        const FileResult &result = failed.at(i);
+    QStringList lines;
+    for (const FileResult &result : failed) {
         const QString why = shownReason(result);
-        text +=
-            QLatin1Char('\n') + (why.isEmpty() ? printable(result.source)
-                                               : tr("%1 (%2)").arg(printable(result.source), why));
+        lines << (why.isEmpty() ? printable(result.source)
+                                : tr("%1 (%2)").arg(printable(result.source), why));
     }
-    if (failed.size() > ListedFailures)
-        text += tr("\n... and %1 more.").arg(failed.size() - ListedFailures);
-    return text;
+    return summaryText(summary.stopped, summary.results.size() - failed.size(), summary.total,
+                       lines, QStringLiteral("\n"));
 }
 
 QString TerminalTexts::written(int written, int replaced)

@@ -53,12 +53,7 @@ struct BatchSummary
 class BatchObserver
 {
 public:
-    enum class Refusal
-    {
-        NoFiles,
-        NoFolder,
-        BadSize // no icon entry can have it
-    };
+    using Refusal = BatchRefusal;
     virtual ~BatchObserver() = default;
     virtual void batchRefused(Refusal why) = 0;
     virtual void batchStarting() = 0;

@@ -5,6 +5,14 @@
 #include <QString>
 #include <QStringList>
 
+// Why a batch does not start at all.
+enum class BatchRefusal
+{
+    NoFiles,
+    NoFolder,
+    BadSize // no icon entry can have it
+};
+
 struct Failure
 {
     enum class Reason

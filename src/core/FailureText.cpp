@@ -64,3 +64,45 @@ QString failureText(const Failure &failure)
         text = QCoreApplication::translate("Failure", "%1: %2").arg(picture, text);
     return text;
 }
+
+QString refusalText(BatchRefusal why)
+{
+    const auto tr = [](const char *text) { return QCoreApplication::translate("Batch", text); };
+    switch (why) {
+    case BatchRefusal::NoFiles:
+        return tr("No files added.");
+    case BatchRefusal::NoFolder:
+        return tr("Folder does not exist. Please select another folder.");
+    case BatchRefusal::BadSize:
+        break;
+    }
+    return tr("Size not accepted. An icon's pictures are 1 to 256 pixels: type a number from 1 "
+              "to 256 (48), a list of them (16,32,48,256), or a size ImageMagick understands "
+              "that fits in 256 (128x64, 50%).");
+}
+
+QString summaryText(bool stopped, qsizetype converted, qsizetype total,
+                    const QStringList &failedLines, const QString &lineBreak)
+{
+    const auto tr = [](const char *text) { return QCoreApplication::translate("Batch", text); };
+    const qsizetype failed = failedLines.size();
+    QString text;
+    if (stopped) {
+        text = tr("Stopped.") + lineBreak + lineBreak +
+               tr("%1 of %2 files were converted before the stop").arg(converted).arg(total);
+        if (failed == 0)
+            return text + tr(".");
+        text += tr(". Not converted:");
+    } else {
+        text = tr("Done.");
+        if (failed == 0)
+            return text;
+        text += lineBreak + lineBreak +
+                tr("%1 of %2 files could not be converted:").arg(failed).arg(total);
+    }
+    for (qsizetype i = 0; i < failed && i < ListedFailures; ++i)
+        text += lineBreak + failedLines.at(i);
+    if (failed > ListedFailures)
+        text += lineBreak + tr("... and %1 more.").arg(failed - ListedFailures);
+    return text;
+}

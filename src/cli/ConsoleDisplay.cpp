@@ -149,3 +149,14 @@ void ConsoleReporter::showErrorReport(const QString &text)
     ++m_reports;
     complain(text);
 }
+
+void ConsoleReporter::reportError(const QString &description, const QString &, int)
+{
+    QString line = description.simplified();
+    // As a sentence after "quorbel: ", the way the terminal's other messages read.
+    if (line.size() > 1 && line.at(0).isUpper() && line.at(1).isLower())
+        line[0] = line.at(0).toLower();
+    while (line.endsWith(QLatin1Char('.')))
+        line.chop(1);
+    showErrorReport(line);
+}

@@ -55,6 +55,9 @@ class ConsoleReporter final : public ErrorReporter
 {
 public:
     void showErrorReport(const QString &text) override;
+    // One line in the user's words: a terminal has no line labels to show, and
+    // nobody to email a screenshot to.
+    void reportError(const QString &description, const QString &location, int label) override;
     int reports() const { return m_reports; }
 
 private:

@@ -167,8 +167,8 @@ int convert(const CliOptions &options, SettingsStore &store)
     request.sources = &collected;
     ConsoleDisplay display(columns,
                            destinationLine(destination, !options.toFolder && !options.beside));
-    // Its error reports read as the window's for now.
-    ConversionBatch batch(display, reporter, errorLocation("Form1.PushButton2_Click"));
+    // The terminal names no handler in its error lines.
+    ConversionBatch batch(display, reporter, QString());
     running = &batch;
     batch.run(request);
     running = nullptr;

@@ -7,3 +7,8 @@ QString ErrorTrap::reportText(const QString &description, const QString &locatio
            QStringLiteral("Please email screenshot of this message to ") +
            QLatin1String(SupportAddress);
 }
+
+void ErrorReporter::reportError(const QString &description, const QString &location, int label)
+{
+    showErrorReport(ErrorTrap::reportText(description, location, label));
+}

@@ -22,6 +22,9 @@ public:
     virtual ~ErrorReporter() = default;
     // Shows the text in a box captioned "Application Error" with an exclamation icon.
     virtual void showErrorReport(const QString &text) = 0;
+    // An error a trapped handler stepped over at line `label` of `location`; the
+    // window shows it as its report, a terminal in its own words.
+    virtual void reportError(const QString &description, const QString &location, int label);
 };
 
 class ErrorTrap
@@ -62,7 +65,7 @@ public:
 private:
     void report(const QString &description, int label)
     {
-        m_reporter.showErrorReport(reportText(description, m_location, label));
+        m_reporter.reportError(description, m_location, label);
     }
 
     ErrorReporter &m_reporter;

@@ -14,6 +14,10 @@
 #include <unistd.h>
 
 namespace {
+// Users of the machine other than root, for the shared folder's cases.
+constexpr int You = 4101;
+constexpr int Another = 4102;
+
 QColor iconColour(const QString &path)
 {
     QImageReader reader(path, "ico");
@@ -404,11 +408,83 @@ private slots:
         // Written in place: the folder refuses new files, the icon itself does not.
         QCOMPARE(iconColour(out + "/writable.ico").isValid(), true);
         QCOMPARE(readFile(out + "/locked.ico"), QByteArray("OLD LOCKED"));
-        QVERIFY2(message.contains(path("locked.png") + " (cannot write in the destination folder)"),
+        QVERIFY2(message.contains(path("locked.png") + " (locked.ico is read-only)"),
                  qPrintable(message));
         QVERIFY2(message.contains(path("fresh.png") + " (cannot write in the destination folder)"),
                  qPrintable(message));
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+    // Run as a second user: a link in a shared sticky folder is followed only when it
+    // is that user's or the folder owner's, at every hop; a read-only icon stays.
+    void iconsGoOnlyWhereTheUserMeans_data()
+    {
+        QTest::addColumn<int>("owner"); // of the link logo.ico; -1: a read-only file
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("reason"); // empty: converted through the link
+        const QString notFollowed =
+            "logo.ico is a link owned by another user in a shared folder; not followed";
+        QTest::newRow("another's link to your file") << Another << "mine/notes.txt" << notFollowed;
+        QTest::newRow("another's dangling link") << Another << "mine/planted.ico" << notFollowed;
+        QTest::newRow("your link through another's") << You << "shared/relay" << notFollowed;
+        QTest::newRow("your own link") << You << "mine/logo.ico" << QString();
+        QTest::newRow("the folder owner's link") << 0 << "mine/logo.ico" << QString();
+        QTest::newRow("read-only icon") << -1 << QString() << "logo.ico is read-only";
+        QTest::newRow("read-only through your link") << You << "mine/locked.ico"
+                                                     << "logo.ico is read-only";
+    }
+    void iconsGoOnlyWhereTheUserMeans()
+    {
+        QFETCH(int, owner);
+        QFETCH(QString, to);
+        QFETCH(QString, reason);
+        if (geteuid() != 0)
+            QSKIP("needs root to make files of other users");
+        for (const char *folder : {"shared", "mine", "src"})
+            QDir(path(folder)).removeRecursively();
+        QVERIFY(QDir().mkpath(path("src")) && makeSolidPng(path("src/logo.png"), Qt::blue));
+        writeFile(path("mine/notes.txt"), "NOTES");
+        writeFile(path("mine/logo.ico"), "OLD");
+        writeFile(path("mine/locked.ico"), "OLD", QFile::ReadOwner | QFile::ReadOther);
+        QDir().mkpath(path("shared"));
+        const auto give = [](const QString &file, int uid) {
+            return ::lchown(QFile::encodeName(file).constData(), uid_t(uid), gid_t(uid)) == 0;
+        };
+        const auto link = [&](const QString &target, const QString &name, int uid) {
+            return QFile::link(target, path(name)) && give(path(name), uid);
+        };
+        QVERIFY(::chmod(QFile::encodeName(path("shared")).constData(), 01777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755) == 0);
+        for (const QString &mine : {m_temp, path("mine"), path("mine/notes.txt"),
+                                    path("mine/logo.ico"), path("mine/locked.ico")})
+            QVERIFY(give(mine, You));
+        QVERIFY(link(path("mine/notes.txt"), "shared/relay", Another));
+        if (owner < 0) {
+            writeFile(path("shared/logo.ico"), "OLD", QFile::ReadOwner | QFile::ReadOther);
+            QVERIFY(give(path("shared/logo.ico"), You));
+        } else {
+            QVERIFY(link(path(to), "shared/logo.ico", owner));
+        }
+        const QString you = QString::number(You);
+        const QString message = finish(
+            startChild(path("shared"), "32", {path("src/logo.png")},
+                       {"setpriv", "--reuid=" + you, "--regid=" + you, "--clear-groups", "--"}));
+        QCOMPARE(readFile(path("mine/notes.txt")), QByteArray("NOTES"));
+        QCOMPARE(readFile(path("mine/locked.ico")), QByteArray("OLD"));
+        QCOMPARE(QDir(path("mine")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"locked.ico", "logo.ico", "notes.txt"}));
+        QCOMPARE(QDir(path("shared")).entryList(QDir::System | QDir::Files | QDir::Hidden),
+                 QStringList({"logo.ico", "relay"}));
+        QCOMPARE(QFileInfo(path("shared/logo.ico")).isSymLink(), owner >= 0);
+        if (reason.isEmpty()) {
+            QCOMPARE(message, QStringLiteral("Done."));
+            QCOMPARE(iconColour(path("mine/logo.ico")), QColor(Qt::blue));
+        } else {
+            QVERIFY2(message.endsWith(path("src/logo.png") + " (" + reason + ")"),
+                     qPrintable(message));
+            QCOMPARE(readFile(path("mine/logo.ico")), QByteArray("OLD"));
+            if (owner < 0)
+                QCOMPARE(readFile(path("shared/logo.ico")), QByteArray("OLD"));
+        }
     }
 };
 

@@ -331,6 +331,51 @@ private slots:
                  qPrintable(message));
     }
 
+    // The icon's place is checked again as the icon is written: a link planted or a
+    // read-only mark made while the converter ran holds as if it had been there first.
+    void destinationChecksHoldAtTheWrite_data()
+    {
+        QTest::addColumn<bool>("plantLink"); // else the icon is made read-only
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("another's link planted")
+            << true << "kept.ico is a link owned by another user in a shared folder; not followed";
+        QTest::newRow("made read-only") << false << "kept.ico is read-only";
+    }
+    void destinationChecksHoldAtTheWrite()
+    {
+        QFETCH(bool, plantLink);
+        QFETCH(QString, reason);
+        const QByteArray shared = QFile::encodeName(path("out/shared"));
+        const QByteArray icon = shared + "/kept.ico", victim = QFile::encodeName(path("victim"));
+        QDir().mkpath(path("out/shared"));
+        writeFile(path("victim"), "VICTIM");
+        if (!plantLink)
+            writeFile(path("out/shared/kept.ico"), "OLD ICON BYTES");
+        if (::chmod(shared, 01777) != 0 || ::chown(shared, 4000, 4000) != 0)
+            QSKIP("needs root to give a folder away");
+        FakeWindow window;
+        window.jobs = 3;
+        FakeReporter reporter;
+        auto *runner = new FakeRunner;
+        bool changed = false;
+        runner->act = [&](const FakeRunner::Start &s) {
+            changed = plantLink ? ::symlink(victim, icon) == 0 && ::lchown(icon, 4001, 4001) == 0
+                                : ::chmod(icon, 0444) == 0;
+            return FakeRunner::WriteIcon(s.output(), Qt::red);
+        };
+        QVERIFY(makePng(path("kept.png"), 8, 8));
+        window.rows << path("kept.png");
+        window.folder = path("out/shared");
+        const QString message = runBatch(window, runner, reporter);
+        QVERIFY(changed);
+        QCOMPARE(readFile(path("victim")), QByteArray("VICTIM"));
+        if (!plantLink)
+            QCOMPARE(readFile(path("out/shared/kept.ico")), QByteArray("OLD ICON BYTES"));
+        QCOMPARE(QDir(path("out/shared")).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{"kept.ico"});
+        QVERIFY2(message.endsWith("kept.png (" + reason + ")"), qPrintable(message));
+    }
+
     void laterRowWinsUnderParallelRuns_data()
     {
         QTest::addColumn<QString>("third"); // rows: a/same.png, other.png, this, more.png

@@ -56,6 +56,7 @@ private:
         int id = 0;
         int row = 0;
         QString source;
+        QString icon;   // the icon's name, as the rule for its place gives it
         QString target; // where the icon lands, links followed
         bool replacing = false;
         QString input; // the plain name the source is reached through

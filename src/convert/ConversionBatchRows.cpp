@@ -68,6 +68,7 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     for (const PictureInput &own : std::as_const(job.perSize))
         work.addPicture(own.size);
     job.limit = m_limit(work);
+    job.icon = m_output;
     job.target = check.target;
     job.replacing = check.replacing;
     job.writes = check.writes;

@@ -64,7 +64,7 @@ Failure forSource(SafeFile::Outcome outcome)
     }
 }
 
-Failure forReplacing(SafeFile::Outcome outcome)
+Failure forReplacing(SafeFile::Outcome outcome, const QString &iconName)
 {
     using Reason = Failure::Reason;
     switch (outcome) {
@@ -78,6 +78,10 @@ Failure forReplacing(SafeFile::Outcome outcome)
         return {Reason::CannotWriteFolder, {}, {}};
     case SafeFile::Outcome::DiskFull:
         return {Reason::DiskFull, {}, {}};
+    case SafeFile::Outcome::LinkNotFollowed:
+        return {Reason::LinkNotFollowed, iconName, {}};
+    case SafeFile::Outcome::ReadOnly:
+        return {Reason::IconReadOnly, iconName, {}};
     case SafeFile::Outcome::Failed:
         break;
     }

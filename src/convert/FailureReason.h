@@ -16,6 +16,7 @@ Failure fromConverterOutput(const QByteArray &errorOutput, const QString &stagin
 bool isAbout(const QByteArray &errorOutput, const QString &inputName);
 // Why the source cannot be converted; none when it can be read.
 Failure forSource(SafeFile::Outcome outcome);
-// Why the icon could not be put in place; none when it was.
-Failure forReplacing(SafeFile::Outcome outcome);
+// Why the icon named `iconName` (a file name) could not be put in place; none when
+// it was.
+Failure forReplacing(SafeFile::Outcome outcome, const QString &iconName);
 } // namespace FailureReason

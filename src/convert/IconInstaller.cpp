@@ -3,13 +3,14 @@
 #include "FailureReason.h"
 #include "IconCheck.h"
 #include "IconPack.h"
+#include "core/PathHelpers.h"
 #include "platform/WorkSlot.h"
 
 namespace {
 constexpr qint64 LargestIconFile = 64 * 1024 * 1024;
 } // namespace
 
-Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &target,
+Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &iconName,
                     const IconSize &size, const QString &stagingFolder)
 {
     switch (end.how) {
@@ -26,12 +27,16 @@ Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const Q
     const QByteArray icon = slot.output(LargestIconFile);
     if (!isWellFormedIcon(icon, size.sizes()))
         return {Failure::Reason::NoValidIcon, {}, {}};
+    const auto replace = [&](const QByteArray &bytes, const QString &readyFile) {
+        return FailureReason::forReplacing(SafeFile::replaceFile(iconName, bytes, readyFile),
+                                           FileNameOf(iconName));
+    };
     if (isCanonicalIcon(icon))
-        return FailureReason::forReplacing(SafeFile::replaceFile(target, icon, slot.outputPath()));
+        return replace(icon, slot.outputPath());
     // Another ImageMagick wrote another shape: the same pictures, re-packed and
     // checked again, take the icon's place.
     const auto packed = repackIcon(icon);
     if (!packed || !isWellFormedIcon(*packed, size.sizes()) || !isCanonicalIcon(*packed))
         return {Failure::Reason::NoValidIcon, {}, {}};
-    return FailureReason::forReplacing(SafeFile::replaceFile(target, *packed));
+    return replace(*packed, QString());
 }

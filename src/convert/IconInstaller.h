@@ -12,7 +12,7 @@ namespace SafeFile {
 class WorkSlot;
 }
 
-// Why the icon was not put at `target`; none when it was. The converter's own files
-// were in `stagingFolder`.
-Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &target,
+// Why the icon was not put at `iconName`, its links followed as it is written; none
+// when it was. The converter's own files were in `stagingFolder`.
+Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &iconName,
                     const IconSize &size, const QString &stagingFolder);

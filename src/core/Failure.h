@@ -39,6 +39,8 @@ struct Failure
         NoSpaceForConverter, // detail: the folder the converter's files are in
         ConverterSaid,       // detail: ImageMagick's own words
         ReplacedBy,          // detail: the source whose icon took this one's place
+        LinkNotFollowed,     // detail: the icon's file name
+        IconReadOnly,        // detail: the icon's file name
     };
 
     Reason reason = Reason::None;

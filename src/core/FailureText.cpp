@@ -52,6 +52,11 @@ QString reasonText(const Failure &failure)
         return tr("ImageMagick: %1").arg(failure.detail);
     case Reason::ReplacedBy:
         return tr("replaced by the icon of %1").arg(failure.detail);
+    case Reason::LinkNotFollowed:
+        return tr("%1 is a link owned by another user in a shared folder; not followed")
+            .arg(failure.detail);
+    case Reason::IconReadOnly:
+        return tr("%1 is read-only").arg(failure.detail);
     }
     return {};
 }

@@ -1,10 +1,10 @@
 #include "AtomicReplace.h"
 
+#include "IconPlace.h"
 #include "PosixIo.h"
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -39,31 +39,34 @@ struct Replacing
 
 // Whether a file moved into the folder ends as one made there would: not where the
 // folder hands its group, a default access list or a security label to new files.
-bool movedFilesFitIn(const QByteArray &folder)
+bool movedFilesFitIn(int folder)
 {
     struct stat st;
-    if (stat(folder.constData(), &st) != 0 || (st.st_mode & S_ISGID))
+    if (fstat(folder, &st) != 0 || (st.st_mode & S_ISGID))
         return false;
+    const int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool fits = true;
     for (const char *attribute : {"system.posix_acl_default", "security.selinux"}) {
-        if (getxattr(folder.constData(), attribute, nullptr, 0) >= 0 ||
-            (errno != ENODATA && errno != ENOTSUP))
-            return false;
+        if (fgetxattr(fd, attribute, nullptr, 0) >= 0 || (errno != ENODATA && errno != ENOTSUP))
+            fits = false;
     }
-    return true;
+    close(fd);
+    return fits;
 }
 
 // Moves a finished file of ours into the folder under a new random hidden name,
 // opened for flushing; -1 when it cannot (another file system, say).
-int adoptHidden(const QByteArray &ready, const QByteArray &folder, const char *stem,
-                QByteArray *name)
+int adoptHidden(const QByteArray &ready, int folder, const char *stem, QByteArray *name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *name = folder + '/' + stem + randomSuffix();
-        if (renameat2(AT_FDCWD, ready.constData(), AT_FDCWD, name->constData(), RENAME_NOREPLACE) ==
+        *name = stem + randomSuffix();
+        if (renameat2(AT_FDCWD, ready.constData(), folder, name->constData(), RENAME_NOREPLACE) ==
             0) {
-            const int fd = open(name->constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            const int fd = openat(folder, name->constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
             if (fd < 0)
-                unlink(name->constData());
+                unlinkat(folder, name->constData(), 0);
             return fd;
         }
         if (errno != EEXIST)
@@ -74,16 +77,19 @@ int adoptHidden(const QByteArray &ready, const QByteArray &folder, const char *s
 
 // Writes over the file itself: its space reserved first, so a full disk leaves it
 // as it was; then the new bytes, the new length, and a flush.
-Outcome writeInPlace(const QByteArray &path, const struct stat &old, const QByteArray &bytes)
+Outcome writeInPlace(const IconPlace &place, const QByteArray &bytes)
 {
-    const int fd = open(path.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        openat(place.folder(), place.name().constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return outcomeFor(errno);
+    const struct stat &old = place.file();
     struct stat st;
-    if (fstat(fd, &st) != 0 || st.st_ino != old.st_ino || st.st_dev != old.st_dev ||
-        !S_ISREG(st.st_mode)) {
+    const bool same = fstat(fd, &st) == 0 && st.st_ino == old.st_ino && st.st_dev == old.st_dev &&
+                      S_ISREG(st.st_mode);
+    if (!same || (st.st_mode & S_IWUSR) == 0) {
         close(fd);
-        return Outcome::Failed;
+        return same ? Outcome::ReadOnly : Outcome::Failed;
     }
     int err = posix_fallocate(fd, 0, off_t(bytes.size()));
     if (err == 0 && !writeAll(fd, bytes, 0, &err)) {
@@ -102,27 +108,8 @@ Outcome writeInPlace(const QByteArray &path, const struct stat &old, const QByte
 
 Target resolveTarget(const QString &path)
 {
-    QByteArray p = encoded(path);
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (lstat(p.constData(), &st) != 0) {
-            const int err = errno;
-            if (err == ENOENT)
-                return {QString::fromUtf8(p), false, Outcome::Done};
-            return {QString::fromUtf8(p), false, outcomeFor(err)};
-        }
-        if (!S_ISLNK(st.st_mode)) {
-            return {QString::fromUtf8(p), true,
-                    S_ISREG(st.st_mode) ? Outcome::Done : Outcome::NotRegular};
-        }
-        char text[PATH_MAX];
-        const ssize_t n = readlink(p.constData(), text, sizeof text - 1);
-        if (n <= 0)
-            return {QString::fromUtf8(p), false, Outcome::Failed};
-        const QByteArray next(text, n);
-        p = next.startsWith('/') ? next : folderOf(p) + '/' + next;
-    }
-    return {QString::fromUtf8(p), false, Outcome::Failed};
+    const IconPlace place(encoded(path));
+    return {QString::fromUtf8(place.path()), place.exists(), place.outcome()};
 }
 
 void finishReplacesBeforeExit()
@@ -132,49 +119,48 @@ void finishReplacesBeforeExit()
         usleep(1000);
 }
 
-Outcome replaceFile(const QString &target, const QByteArray &bytes, const QString &readyFile)
+Outcome replaceFile(const QString &icon, const QByteArray &bytes, const QString &readyFile)
 {
     const Replacing busy;
-    const QByteArray t = encoded(target);
-    struct stat old;
-    bool hadFile = false;
-    if (lstat(t.constData(), &old) == 0) {
-        if (!S_ISREG(old.st_mode))
-            return Outcome::NotRegular;
-        hadFile = true;
+    // Every later step acts in the folder found here and on the name found here, and
+    // none follows a link, so nothing swapped in meanwhile chooses where bytes go.
+    const IconPlace place(encoded(icon));
+    if (place.outcome() != Outcome::Done)
+        return place.outcome();
+    const int folder = place.folder();
+    const struct stat &old = place.file();
+    const bool hadFile = place.exists();
+    if (hadFile) {
         // Every name of a hard-linked icon must show the new one.
         if (old.st_nlink > 1)
-            return writeInPlace(t, old, bytes);
+            return writeInPlace(place, bytes);
         // Someone else's icon could not be handed back to them as a new file:
         // the file itself keeps its owner.
         if (old.st_uid != geteuid() && geteuid() != 0) {
-            const Outcome inPlace = writeInPlace(t, old, bytes);
+            const Outcome inPlace = writeInPlace(place, bytes);
             if (inPlace != Outcome::NoAccess)
                 return inPlace;
         }
-    } else if (errno != ENOENT) {
-        return outcomeFor(errno);
     }
 
     QByteArray hidden;
     // A file that already holds the bytes, on the same file system, is moved in
     // rather than copied: no new file to allocate, none to delete.
-    const QByteArray folder = folderOf(t);
     int fd = readyFile.isEmpty() || !movedFilesFitIn(folder)
                  ? -1
                  : adoptHidden(encoded(readyFile), folder, ".quorbel-", &hidden);
     const bool adopted = fd >= 0;
     if (!adopted)
-        fd = createHidden(folder, ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666, &hidden);
+        fd = createHiddenAt(folder, ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666, &hidden);
     if (fd < 0) {
         const int err = errno;
         if (hadFile && isRefusal(err))
-            return writeInPlace(t, old, bytes);
+            return writeInPlace(place, bytes);
         return outcomeFor(err);
     }
     auto fail = [&](int err) {
         close(fd);
-        unlink(hidden.constData());
+        unlinkat(folder, hidden.constData(), 0);
         return outcomeFor(err);
     };
     int err = 0;
@@ -187,7 +173,7 @@ Outcome replaceFile(const QString &target, const QByteArray &bytes, const QStrin
     }
     if (fsync(fd) != 0)
         return fail(errno);
-    if (rename(hidden.constData(), t.constData()) != 0) {
+    if (renameat(folder, hidden.constData(), folder, place.name().constData()) != 0) {
         err = errno;
         // Given to the icon's owner above, it must be ours again before a sticky
         // folder lets us remove it.
@@ -195,7 +181,7 @@ Outcome replaceFile(const QString &target, const QByteArray &bytes, const QStrin
         const Outcome failed = fail(err);
         // A sticky folder refuses to replace another's file by name.
         if (hadFile && isRefusal(err))
-            return writeInPlace(t, old, bytes);
+            return writeInPlace(place, bytes);
         return failed;
     }
     close(fd);

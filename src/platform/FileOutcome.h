@@ -10,7 +10,9 @@ enum class Outcome
     NotRegular, // a folder, FIFO, device or socket
     NoAccess,   // refused: permission or a read-only file system
     DiskFull,
-    Failed // anything else
+    LinkNotFollowed, // another user's link in a shared folder
+    ReadOnly,        // a file its owner may not write
+    Failed           // anything else
 };
 
 // What a failed system call's error number means here.

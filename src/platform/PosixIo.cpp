@@ -43,17 +43,30 @@ bool writeAll(int fd, const QByteArray &bytes, off_t offset, int *err)
     return true;
 }
 
-int createHidden(const QByteArray &folder, const char *stem, mode_t mode, QByteArray *name)
+namespace {
+int createHiddenIn(int folder, const QByteArray &prefix, const char *stem, mode_t mode,
+                   QByteArray *name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *name = folder + '/' + stem + randomSuffix();
-        const int fd =
-            open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        *name = prefix + stem + randomSuffix();
+        const int fd = openat(folder, name->constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     errno = EEXIST;
     return -1;
+}
+} // namespace
+
+int createHidden(const QByteArray &folder, const char *stem, mode_t mode, QByteArray *name)
+{
+    return createHiddenIn(AT_FDCWD, folder + '/', stem, mode, name);
+}
+
+int createHiddenAt(int folder, const char *stem, mode_t mode, QByteArray *name)
+{
+    return createHiddenIn(folder, QByteArray(), stem, mode, name);
 }
 
 } // namespace PosixIo

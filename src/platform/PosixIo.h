@@ -18,6 +18,8 @@ QByteArray randomSuffix();
 bool writeAll(int fd, const QByteArray &bytes, off_t offset, int *err);
 // A new file with a random hidden name in the folder, opened for writing.
 int createHidden(const QByteArray &folder, const char *stem, mode_t mode, QByteArray *name);
+// The same in the folder open as `folder`; `name` is the bare name.
+int createHiddenAt(int folder, const char *stem, mode_t mode, QByteArray *name);
 // The Windows-style attribute value of an entry named `name`, from what lstat
 // (`link`) and stat (`target`) said of it.
 int attributeValue(const struct stat &link, const struct stat &target, const char *name);

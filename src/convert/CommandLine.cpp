@@ -49,6 +49,12 @@ QStringList withFilter(QSize picture, QSize wanted)
     return filter.isEmpty() ? QStringList() : QStringList{QStringLiteral("-filter"), filter};
 }
 
+// Any filter would soften a picture drawn for exactly this size.
+bool alreadyThatSize(QSize picture, QSize wanted)
+{
+    return picture.isValid() && picture == wanted;
+}
+
 // One square entry, read anew when it comes from a picture of its own.
 QStringList entryArguments(const PictureInput &picture, int size, bool fromClone)
 {
@@ -60,8 +66,9 @@ QStringList entryArguments(const PictureInput &picture, int size, bool fromClone
     } else {
         arguments << (fromClone ? QStringList{QStringLiteral("-clone"), QStringLiteral("0")}
                                 : QStringList{picture.name});
-        arguments << withFilter(picture.size, picture.size.scaled(size, size, Qt::KeepAspectRatio))
-                  << QStringLiteral("-resize") << square;
+        const QSize fitted = picture.size.scaled(size, size, Qt::KeepAspectRatio);
+        if (!alreadyThatSize(picture.size, fitted))
+            arguments << withFilter(picture.size, fitted) << QStringLiteral("-resize") << square;
     }
     arguments << QStringLiteral("-extent") << square << QStringLiteral(")");
     return arguments;
@@ -103,6 +110,8 @@ QStringList singleArguments(const PictureInput &picture, const QString &sizeText
                 exact + QLatin1Char('!')};
     }
     QStringList arguments{picture.name};
+    if (wanted && alreadyThatSize(picture.size, *wanted))
+        return arguments;
     if (wanted)
         arguments << withFilter(picture.size, *wanted);
     return arguments << QStringLiteral("-resize") << sizeText;

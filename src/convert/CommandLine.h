@@ -33,6 +33,7 @@ PictureInput pictureInput(const QString &path, const QString &inputName);
 // any other single size goes to "-resize" as one argument exactly as typed; a list
 // gives such a square entry per size, largest first, each from the picture itself or
 // from the designer's own picture for that size in `perSize`. Shrinking averages
-// areas, enlarging is smooth, and vector pictures are drawn at each entry's size.
+// areas, enlarging is smooth, a picture already at the size is copied as it is, and
+// vector pictures are drawn at each entry's size.
 QStringList converterArguments(const PictureInput &picture, const IconSize &size,
                                const QString &output, const QMap<int, PictureInput> &perSize = {});

@@ -26,8 +26,13 @@ Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const Q
     const QByteArray icon = slot.output(LargestIconFile);
     if (!isWellFormedIcon(icon, size.sizes()))
         return {Failure::Reason::NoValidIcon, {}, {}};
-    if (isCanonicalIcon(icon))
-        return FailureReason::forReplacing(SafeFile::replaceFile(target, icon, slot.outputPath()));
+    if (isCanonicalIcon(icon)) {
+        const QByteArray masked = withMasksFromAlpha(icon);
+        // Moved in as it is when it can hold the new masks; written anew otherwise.
+        const bool ready = masked == icon || slot.rewriteOutput(masked);
+        return FailureReason::forReplacing(
+            SafeFile::replaceFile(target, masked, ready ? slot.outputPath() : QString()));
+    }
     // Another ImageMagick wrote another shape: the same pictures, re-packed and
     // checked again, take the icon's place.
     const auto packed = repackIcon(icon);

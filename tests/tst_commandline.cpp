@@ -1,5 +1,8 @@
 // The converter's argument list for one size.
 #include "convert/CommandLine.h"
+#include "convert/PictureColour.h"
+
+#include "TestSupport.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -94,8 +97,8 @@ private slots:
         for (const PictureInput &input : std::as_const(own)) {
             QCOMPARE(arguments.count(input.name), 1);
             const qsizetype at = arguments.indexOf(input.name);
-            QCOMPARE(arguments.mid(at - 1, 5),
-                     QStringList({"(", input.name, "-extent",
+            QCOMPARE(arguments.mid(at - 1, 7),
+                     QStringList({"(", input.name, "-profile", SrgbProfileName, "-extent",
                                   QStringLiteral("%1x%1").arg(input.size.width()), ")"}));
         }
         QCOMPARE(arguments.count("in-1.png"), count < WindowsSizes.size() ? 1 : 0);
@@ -105,6 +108,39 @@ private slots:
         for (const QString &argument : arguments)
             bytes += argument.toUtf8().size() + 1;
         QVERIFY2(bytes < 4096, qPrintable(QString::number(bytes)));
+    }
+
+    // A gamma is undone only where nothing else says how to show the picture and it
+    // is not sRGB's own; a profile is always applied.
+    void coloursBecomeSrgb_data()
+    {
+        QTest::addColumn<QByteArray>("png");
+        QTest::addColumn<QStringList>("colour"); // what follows the picture's name
+        const QByteArray png = greyPng(4, 4);
+        const QStringList profile{"-profile", SrgbProfileName};
+        const QStringList linear =
+            QStringList{"-gamma", "1", "-set", "colorspace", "RGB", "-colorspace", "sRGB"} +
+            profile;
+        const QByteArray one = bigEndian32(100000);
+        QTest::newRow("untagged") << png << profile;
+        QTest::newRow("gamma 1.0") << withPngChunk(png, "gAMA", one) << linear;
+        QTest::newRow("sRGB's own gamma")
+            << withPngChunk(png, "gAMA", bigEndian32(45455)) << profile;
+        QTest::newRow("gamma and a profile")
+            << withPngChunk(withPngChunk(png, "gAMA", one), "iCCP", "p\0\0") << profile;
+        QTest::newRow("gamma and sRGB")
+            << withPngChunk(withPngChunk(png, "sRGB", "\0"), "gAMA", one) << profile;
+    }
+    void coloursBecomeSrgb()
+    {
+        QFETCH(QByteArray, png);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a.png"), png);
+        const PictureInput picture = pictureInput(dir.filePath("a.png"), "in-1.png");
+        QCOMPARE(picture.size, QSize(4, 4));
+        const QStringList arguments = converterArguments(picture, IconSize(), "out-1.ico");
+        QTEST(arguments.mid(1, arguments.indexOf("-set", arguments.indexOf("-profile")) - 1),
+              "colour");
     }
 
     // Read from the root alone, as librsvg draws it; any name, and compressed too.

@@ -5,6 +5,8 @@
 #include "TestSupport.h"
 #include "core/IcoFile.h"
 
+#include <QBuffer>
+#include <QColorSpace>
 #include <QImageReader>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -31,6 +33,29 @@ QImage crisp(int side)
 QString iconOf(const QString &source)
 {
     return source.left(source.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".ico");
+}
+
+// The picture of one colour, opaque, in `space` (none: untagged), 8 or 16 bits a channel.
+QByteArray flatPng(QColor colour, const QColorSpace &space, bool deep = false,
+                   const char *format = "PNG")
+{
+    QImage image(64, 64, deep ? QImage::Format_RGBA64 : QImage::Format_ARGB32);
+    image.fill(colour);
+    image.setColorSpace(space);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 100);
+    return png;
+}
+
+QByteArrayList chunkTypes(const QByteArray &png)
+{
+    QByteArrayList types;
+    for (qsizetype at = 8; at + 8 <= png.size();
+         at += 12 + qFromBigEndian<quint32>(png.constData() + at))
+        types << png.mid(at + 4, 4);
+    return types;
 }
 
 QMap<int, QImage> entriesOf(const QString &icon)
@@ -84,6 +109,57 @@ private slots:
         QCOMPARE(entries.size(), sizeText.count(QLatin1Char(',')) + 1);
         for (const int size : exact)
             QCOMPARE(rmsError(entries.value(size), crisp(size)), 0.0);
+    }
+
+    // Entries are 8-bit sRGB as a viewer that manages colour shows the picture, alike
+    // at every size, and carry no colour chunk of their own.
+    void colourIsAsAViewerShowsIt_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("png");
+        QTest::addColumn<QColor>("seen");
+        const QColor red(200, 40, 60);
+        const QColorSpace linear(QColorSpace::Primaries::SRgb, 1.0f);
+        const QColor fromAdobe = QColorSpace(QColorSpace::AdobeRgb)
+                                     .transformationToColorSpace(QColorSpace::SRgb)
+                                     .map(red);
+        const QColor fromLinear = linear.transformationToColorSpace(QColorSpace::SRgb).map(red);
+        const QByteArray gammaOne = bigEndian32(100000);
+        QTest::newRow("Adobe RGB profile")
+            << "a.png" << flatPng(red, QColorSpace::AdobeRgb) << fromAdobe;
+        QTest::newRow("Adobe RGB JPEG")
+            << "a.jpg" << flatPng(red, QColorSpace::AdobeRgb, false, "JPEG") << fromAdobe;
+        QTest::newRow("gamma 1.0")
+            << "a.png" << withPngChunk(flatPng(red, {}), "gAMA", gammaOne) << fromLinear;
+        QTest::newRow("16 bits, gamma 1.0")
+            << "a.png" << withPngChunk(flatPng(red, {}, true), "gAMA", gammaOne) << fromLinear;
+        QTest::newRow("sRGB's own gamma")
+            << "a.png" << withPngChunk(flatPng(red, {}), "gAMA", bigEndian32(45455)) << red;
+    }
+    void colourIsAsAViewerShowsIt()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, png);
+        QFETCH(QColor, seen);
+        QTemporaryDir dir;
+        const QString picture = dir.filePath(name);
+        writeFile(picture, png);
+        QCOMPARE(convertBeside({picture}, QStringLiteral("256,16")), QStringList{"Done."});
+        const QMap<int, QImage> entries = entriesOf(iconOf(picture));
+        QCOMPARE(entries.keys(), QList<int>({16, 256}));
+        for (const QImage &entry : entries) {
+            const QColor shown = entry.pixelColor(entry.width() / 2, entry.height() / 2);
+            const QString text = QStringLiteral("%1 px: %2 for %3")
+                                     .arg(entry.width())
+                                     .arg(shown.name(), seen.name());
+            QVERIFY2(std::abs(shown.red() - seen.red()) <= 2 &&
+                         std::abs(shown.green() - seen.green()) <= 2 &&
+                         std::abs(shown.blue() - seen.blue()) <= 2,
+                     qPrintable(text));
+        }
+        const IcoFile icon(readFile(iconOf(picture)));
+        QCOMPARE(chunkTypes(icon.dataOf(icon.entries().value(0))),
+                 QByteArrayList({"IHDR", "IDAT", "IEND"}));
     }
 
     // Build systems make icons again and again: the same pictures give the same bytes,

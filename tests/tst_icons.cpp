@@ -257,6 +257,7 @@ private slots:
                 QBuffer buffer(&data);
                 buffer.open(QIODevice::WriteOnly);
                 artwork({side, side}).save(&buffer, "PNG");
+                data = withPngChunk(data, "tEXt", QByteArray("Title\0logo", 10));
                 single = IcoFile::write({{IcoFile(single).entries().value(0), data}});
             }
             singles << single;
@@ -281,9 +282,12 @@ private slots:
             QCOMPARE(entries[i].png, side == 256);
             QVERIFY(reader.jumpToImage(int(i)));
             QCOMPARE(reader.read().convertToFormat(QImage::Format_ARGB32), artwork({side, side}));
-            if (entries[i].png)
-                continue;
             const IcoFile file(*packed);
+            if (entries[i].png) {
+                // Nothing between the header and the pixels: no colour, resolution or text.
+                QCOMPARE(file.dataOf(file.entries().value(i)).mid(37, 4), "IDAT");
+                continue;
+            }
             const QByteArray bitmap = file.dataOf(file.entries().value(i));
             const char *dib = bitmap.constData();
             const char *mask = dib + 40 + side * side * 4;

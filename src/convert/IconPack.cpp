@@ -31,13 +31,48 @@ void setMask(const char *pixels, char *mask, int w, int h)
     }
 }
 
+constexpr qsizetype PngSignatureSize = 8;
+
+// A PNG's chunks that only say how to show or describe the pixels (a lower-case
+// first letter): colour, resolution, dates and text, left out of every entry.
+bool isAncillary(const QByteArray &png, qsizetype chunk)
+{
+    return (png[chunk + 4] & 0x20) != 0;
+}
+
+// Where the chunk after the one at `chunk` starts; past the end when it is cut off.
+qsizetype nextChunk(const QByteArray &png, qsizetype chunk)
+{
+    return chunk + 12 + qsizetype(qFromBigEndian<quint32>(png.constData() + chunk));
+}
+
+bool hasAncillaryChunks(const QByteArray &png)
+{
+    for (qsizetype at = PngSignatureSize; at + 8 <= png.size(); at = nextChunk(png, at)) {
+        if (isAncillary(png, at))
+            return true;
+    }
+    return false;
+}
+
+QByteArray withoutAncillaryChunks(const QByteArray &png)
+{
+    QByteArray kept = png.left(PngSignatureSize);
+    for (qsizetype at = PngSignatureSize; at + 8 <= png.size(); at = nextChunk(png, at)) {
+        if (!isAncillary(png, at))
+            kept += png.mid(at, nextChunk(png, at) - at);
+    }
+    return kept;
+}
+
 bool isCanonicalEntry(const IcoFile &icon, const IcoFile::Entry &entry)
 {
     const QByteArray d = icon.dataOf(entry);
     const qsizetype entries = icon.entries().size();
     if (IcoFile::storageFor(entry.width, entry.height, entries) == IcoFile::Storage::Png) {
         // IHDR: bit depth and colour type follow width and height.
-        return entry.storage == IcoFile::Storage::Png && d.size() > 26 && d[24] == 8 && d[25] == 6;
+        return entry.storage == IcoFile::Storage::Png && d.size() > 26 && d[24] == 8 &&
+               d[25] == 6 && !hasAncillaryChunks(d);
     }
     if (entry.storage == IcoFile::Storage::Png || d.size() < DibHeaderSize)
         return false;
@@ -72,7 +107,7 @@ QByteArray encodePng(const QImage &image)
     buffer.open(QIODevice::WriteOnly);
     // Qt writes ARGB32 as 8-bit RGBA, whatever the pixels hold.
     image.save(&buffer, "PNG");
-    return data;
+    return withoutAncillaryChunks(data);
 }
 
 QByteArray encodeDib(const QImage &image)

@@ -1,8 +1,8 @@
 // The icon every reader shows right: entries largest first, the 256 px entry an 8-bit
-// RGBA PNG (unless it is the only one), every other entry a 32-bit BMP with no
-// resolution and its mask set where a pixel is less than half opaque. What the
-// converter wrote is re-packed into that shape when it differs, whatever the
-// installed ImageMagick chose.
+// RGBA PNG (unless it is the only one) with no colour chunks, dates or text, every
+// other entry a 32-bit BMP with no resolution and its mask set where a pixel is less
+// than half opaque. What the converter wrote is re-packed into that shape when it
+// differs, whatever the installed ImageMagick chose.
 #pragma once
 
 #include <QByteArray>

@@ -1,6 +1,7 @@
 // Quorbel's performance figures, one "name: value" line each. Run by `make bench`.
 // QUORBEL_BENCH_FILES and QUORBEL_BENCH_RUNS shrink the work for a quick look.
 #include "BatchFakes.h"
+#include "BenchSupport.h"
 #include "TestSupport.h"
 #include "app/Form1.h"
 #include "convert/ConverterConfiguration.h"
@@ -48,18 +49,6 @@ int envInt(const char *name, int fallback)
 int benchJobs()
 {
     return envInt("QUORBEL_JOBS", oneJobPerCore());
-}
-
-double median(QList<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v.at(v.size() / 2);
-}
-
-void print(const char *name, double value, int decimals = 3)
-{
-    std::printf("%s: %.*f\n", name, decimals, value);
-    std::fflush(stdout);
 }
 
 void makePng(const QString &path)
@@ -769,6 +758,8 @@ int main(int argc, char *argv[])
         benchEntries(work.path());
     if (wanted("multisize"))
         benchMultiSize(work.path(), files, runs);
+    if (wanted("designer"))
+        benchDesignerSet(work.path(), std::max(1, files / 4), runs);
     if (wanted("cli")) {
         benchCliStartup(work.path(), 5);
         benchCli(work.path(), files, runs);

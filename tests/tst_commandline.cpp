@@ -1,9 +1,17 @@
 // The converter's argument list for one size.
 #include "convert/CommandLine.h"
+#include "convert/PictureColour.h"
+
+#include "TestSupport.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+// Windows' sizes for an application icon at its display scales.
+const QList<int> WindowsSizes{16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256};
+} // namespace
 
 class TestCommandLine : public QObject
 {
@@ -38,6 +46,16 @@ private slots:
         QTest::newRow("unknown picture: ImageMagick's own") << QSize() << "48"
                                                             << ""
                                                             << "48x48";
+        // Already the entry's size: copied, never resampled.
+        QTest::newRow("equal") << QSize(16, 16) << "16"
+                               << ""
+                               << "";
+        QTest::newRow("oblong, fitting exactly") << QSize(16, 8) << "16"
+                                                 << ""
+                                                 << "";
+        QTest::newRow("equal, as typed") << QSize(128, 64) << "128x64"
+                                         << ""
+                                         << "";
     }
     void filterFollowsTheDirection()
     {
@@ -49,7 +67,80 @@ private slots:
         const qsizetype at = arguments.indexOf("-filter");
         QCOMPARE(at < 0 ? QString() : arguments.value(at + 1), filter);
         QFETCH(QString, resize);
-        QCOMPARE(arguments.mid(arguments.indexOf("-resize"), 2), QStringList({"-resize", resize}));
+        const qsizetype resizeAt = arguments.indexOf("-resize");
+        QCOMPARE(resizeAt < 0 ? QString() : arguments.value(resizeAt + 1), resize);
+    }
+
+    // A designer's own picture for each of the first `count` entries of Windows' set,
+    // each at its entry's size: every one read once and copied as it is; the picture
+    // itself fills only the rest, read once, and all within what a command line takes.
+    void ownPicturesForAnyCount_data()
+    {
+        QTest::addColumn<int>("count");
+        for (int count = 1; count <= int(WindowsSizes.size()); ++count)
+            QTest::addRow("%d own", count) << count;
+    }
+    void ownPicturesForAnyCount()
+    {
+        QFETCH(int, count);
+        QMap<int, PictureInput> own;
+        for (const int size : WindowsSizes.first(count)) {
+            own.insert(size, {QStringLiteral("/p/logo-%1.png").arg(size),
+                              QStringLiteral("in-1-%1.png").arg(size), QSize(size, size), false});
+        }
+        QStringList sizes;
+        for (const int size : WindowsSizes)
+            sizes << QString::number(size);
+        const PictureInput picture{"/p/logo.png", "in-1.png", QSize(1024, 1024), false};
+        const QStringList arguments =
+            converterArguments(picture, IconSize::fromText(sizes.join(',')), "out-1.ico", own);
+        for (const PictureInput &input : std::as_const(own)) {
+            QCOMPARE(arguments.count(input.name), 1);
+            const qsizetype at = arguments.indexOf(input.name);
+            QCOMPARE(arguments.mid(at - 1, 7),
+                     QStringList({"(", input.name, "-profile", SrgbProfileName, "-extent",
+                                  QStringLiteral("%1x%1").arg(input.size.width()), ")"}));
+        }
+        QCOMPARE(arguments.count("in-1.png"), count < WindowsSizes.size() ? 1 : 0);
+        QCOMPARE(arguments.count("Box"), WindowsSizes.size() - count);
+        QCOMPARE(arguments.count("Mitchell"), 0);
+        qsizetype bytes = 0;
+        for (const QString &argument : arguments)
+            bytes += argument.toUtf8().size() + 1;
+        QVERIFY2(bytes < 4096, qPrintable(QString::number(bytes)));
+    }
+
+    // A gamma is undone only where nothing else says how to show the picture and it
+    // is not sRGB's own; a profile is always applied.
+    void coloursBecomeSrgb_data()
+    {
+        QTest::addColumn<QByteArray>("png");
+        QTest::addColumn<QStringList>("colour"); // what follows the picture's name
+        const QByteArray png = greyPng(4, 4);
+        const QStringList profile{"-profile", SrgbProfileName};
+        const QStringList linear =
+            QStringList{"-gamma", "1", "-set", "colorspace", "RGB", "-colorspace", "sRGB"} +
+            profile;
+        const QByteArray one = bigEndian32(100000);
+        QTest::newRow("untagged") << png << profile;
+        QTest::newRow("gamma 1.0") << withPngChunk(png, "gAMA", one) << linear;
+        QTest::newRow("sRGB's own gamma")
+            << withPngChunk(png, "gAMA", bigEndian32(45455)) << profile;
+        QTest::newRow("gamma and a profile")
+            << withPngChunk(withPngChunk(png, "gAMA", one), "iCCP", "p\0\0") << profile;
+        QTest::newRow("gamma and sRGB")
+            << withPngChunk(withPngChunk(png, "sRGB", "\0"), "gAMA", one) << profile;
+    }
+    void coloursBecomeSrgb()
+    {
+        QFETCH(QByteArray, png);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a.png"), png);
+        const PictureInput picture = pictureInput(dir.filePath("a.png"), "in-1.png");
+        QCOMPARE(picture.size, QSize(4, 4));
+        const QStringList arguments = converterArguments(picture, IconSize(), "out-1.ico");
+        QTEST(arguments.mid(1, arguments.indexOf("-set", arguments.indexOf("-profile")) - 1),
+              "colour");
     }
 
     // Read from the root alone, as librsvg draws it; any name, and compressed too.

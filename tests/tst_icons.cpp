@@ -236,7 +236,7 @@ private slots:
     }
 
     // What another converter might write, re-packed: largest first, the 256 px entry
-    // PNG, every bitmap's mask set exactly where its pixels are clear.
+    // PNG, every bitmap's mask set exactly where its pixels are less than half opaque.
     void repackPutsLargestFirstWithMasks_data()
     {
         QTest::addColumn<QList<int>>("sides"); // as written, in this order
@@ -257,6 +257,7 @@ private slots:
                 QBuffer buffer(&data);
                 buffer.open(QIODevice::WriteOnly);
                 artwork({side, side}).save(&buffer, "PNG");
+                data = withPngChunk(data, "tEXt", QByteArray("Title\0logo", 10));
                 single = IcoFile::write({{IcoFile(single).entries().value(0), data}});
             }
             singles << single;
@@ -281,9 +282,12 @@ private slots:
             QCOMPARE(entries[i].png, side == 256);
             QVERIFY(reader.jumpToImage(int(i)));
             QCOMPARE(reader.read().convertToFormat(QImage::Format_ARGB32), artwork({side, side}));
-            if (entries[i].png)
-                continue;
             const IcoFile file(*packed);
+            if (entries[i].png) {
+                // Nothing between the header and the pixels: no colour, resolution or text.
+                QCOMPARE(file.dataOf(file.entries().value(i)).mid(37, 4), "IDAT");
+                continue;
+            }
             const QByteArray bitmap = file.dataOf(file.entries().value(i));
             const char *dib = bitmap.constData();
             const char *mask = dib + 40 + side * side * 4;
@@ -291,7 +295,7 @@ private slots:
             QList<int> clearAndMasked{0, 0};
             for (int y = 0; y < side; ++y) { // both bottom-up
                 for (int x = 0; x < side; ++x) {
-                    const bool clear = dib[40 + (y * side + x) * 4 + 3] == 0;
+                    const bool clear = quint8(dib[40 + (y * side + x) * 4 + 3]) < 128;
                     const bool masked = mask[y * maskRow + x / 8] & (0x80 >> (x % 8));
                     QVERIFY2(clear == masked,
                              qPrintable(QStringLiteral("%1 px at %2,%3").arg(side).arg(x).arg(y)));

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "PictureColour.h"
 #include "SizeList.h"
 
 #include "core/SvgDocument.h"
@@ -29,6 +30,12 @@ QSize drawnSize(const PictureInput &picture)
     return picture.vector && !picture.size.isValid() ? UnsizedVector : picture.size;
 }
 
+// A raster picture's name and how its colours become sRGB.
+QStringList reading(const PictureInput &picture)
+{
+    return QStringList{picture.name} + colourArguments(picture.storedGamma);
+}
+
 // Area averaging keeps small entries sharp; enlarging with it would give blocks.
 QString filterFor(QSize picture, QSize wanted)
 {
@@ -49,6 +56,12 @@ QStringList withFilter(QSize picture, QSize wanted)
     return filter.isEmpty() ? QStringList() : QStringList{QStringLiteral("-filter"), filter};
 }
 
+// Any filter would soften a picture drawn for exactly this size.
+bool alreadyThatSize(QSize picture, QSize wanted)
+{
+    return picture.isValid() && picture == wanted;
+}
+
 // One square entry, read anew when it comes from a picture of its own.
 QStringList entryArguments(const PictureInput &picture, int size, bool fromClone)
 {
@@ -59,9 +72,10 @@ QStringList entryArguments(const PictureInput &picture, int size, bool fromClone
                   << QStringLiteral("+size");
     } else {
         arguments << (fromClone ? QStringList{QStringLiteral("-clone"), QStringLiteral("0")}
-                                : QStringList{picture.name});
-        arguments << withFilter(picture.size, picture.size.scaled(size, size, Qt::KeepAspectRatio))
-                  << QStringLiteral("-resize") << square;
+                                : reading(picture));
+        const QSize fitted = picture.size.scaled(size, size, Qt::KeepAspectRatio);
+        if (!alreadyThatSize(picture.size, fitted))
+            arguments << withFilter(picture.size, fitted) << QStringLiteral("-resize") << square;
     }
     arguments << QStringLiteral("-extent") << square << QStringLiteral(")");
     return arguments;
@@ -74,7 +88,7 @@ QStringList listArguments(const PictureInput &picture, QList<int> sizes,
     const bool cloned = !picture.vector && perSize.size() < sizes.size();
     QStringList arguments;
     if (cloned)
-        arguments << picture.name;
+        arguments << reading(picture);
     arguments << QStringLiteral("-background") << QStringLiteral("none")
               << QStringLiteral("-gravity") << QStringLiteral("center");
     for (const int size : sizes) {
@@ -102,7 +116,9 @@ QStringList singleArguments(const PictureInput &picture, const QString &sizeText
                 QStringLiteral("-resize"),
                 exact + QLatin1Char('!')};
     }
-    QStringList arguments{picture.name};
+    QStringList arguments = reading(picture);
+    if (wanted && alreadyThatSize(picture.size, *wanted))
+        return arguments;
     if (wanted)
         arguments << withFilter(picture.size, *wanted);
     return arguments << QStringLiteral("-resize") << sizeText;
@@ -130,6 +146,7 @@ PictureInput pictureInput(const QString &path, const QString &inputName)
         QImageReader reader(file.get());
         if (!picture.vector && !reader.format().startsWith("svg")) {
             picture.size = reader.size();
+            picture.storedGamma = storedGammaToUndo(*file);
             return picture;
         }
         picture.vector = true;
@@ -154,7 +171,7 @@ QStringList converterArguments(const PictureInput &picture, const IconSize &size
                       << QStringLiteral("%1x%2").arg(own.width()).arg(own.height())
                       << QLatin1String(SizedSvg) + picture.name;
         } else {
-            arguments << picture.name;
+            arguments << reading(picture);
         }
         break;
     case IconSize::Kind::Single:
@@ -167,9 +184,10 @@ QStringList converterArguments(const PictureInput &picture, const IconSize &size
         break;
     }
     // Eight bits a channel, and no resolution: Windows reads nothing else well.
-    arguments << QStringLiteral("-depth") << QStringLiteral("8") << QStringLiteral("-density")
-              << QStringLiteral("0") << QStringLiteral("-define")
-              << QStringLiteral("png:color-type=6");
+    // A picture's own compression (a JPEG's) would keep the 256 px entry a bitmap.
+    arguments << withoutColourChunks() << QStringLiteral("+compress") << QStringLiteral("-depth")
+              << QStringLiteral("8") << QStringLiteral("-density") << QStringLiteral("0")
+              << QStringLiteral("-define") << QStringLiteral("png:color-type=6");
     arguments << protectFromPrintfPatterns(output);
     return arguments;
 }

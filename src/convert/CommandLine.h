@@ -18,7 +18,8 @@ struct PictureInput
     QString name;
     QSize size; // invalid when its header could not be read
     bool vector = false;
-    bool tooLarge = false; // more than a drawing may be given
+    bool tooLarge = false;  // more than a drawing may be given
+    double storedGamma = 0; // to undo on reading; see storedGammaToUndo()
 };
 
 // Whether the converter reads `name` as a vector picture (SVG, SVGZ).
@@ -33,6 +34,8 @@ PictureInput pictureInput(const QString &path, const QString &inputName);
 // any other single size goes to "-resize" as one argument exactly as typed; a list
 // gives such a square entry per size, largest first, each from the picture itself or
 // from the designer's own picture for that size in `perSize`. Shrinking averages
-// areas, enlarging is smooth, and vector pictures are drawn at each entry's size.
+// areas, enlarging is smooth, a picture already at the size is copied as it is, and
+// vector pictures are drawn at each entry's size. Every raster picture is read
+// as 8-bit sRGB (see PictureColour.h).
 QStringList converterArguments(const PictureInput &picture, const IconSize &size,
                                const QString &output, const QMap<int, PictureInput> &perSize = {});

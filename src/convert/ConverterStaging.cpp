@@ -1,6 +1,7 @@
 #include "ConverterStaging.h"
 
 #include "ConverterTool.h"
+#include "PictureColour.h"
 #include "platform/AppError.h"
 #include "platform/KnownFolders.h"
 #include "platform/SafeFile.h"
@@ -28,6 +29,11 @@ void ConverterStaging::stage(const QByteArray &image)
                            .arg(staging));
     }
     m_work = std::make_unique<SafeFile::WorkFolder>(staging);
+    if (!m_work->writeFile(QLatin1String(SrgbProfileName), srgbProfile())) {
+        throw AppError(ErrorNumber::PathFileAccess,
+                       QStringLiteral("Cannot write the colour profile in the work folder %1")
+                           .arg(m_work->path()));
+    }
     if (!placeTool(image)) {
         throw AppError(ErrorNumber::PermissionDenied,
                        QStringLiteral("The converter %1 may not be run: it must be a file of "

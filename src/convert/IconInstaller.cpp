@@ -31,8 +31,12 @@ Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const Q
         return FailureReason::forReplacing(SafeFile::replaceFile(iconName, bytes, readyFile),
                                            FileNameOf(iconName));
     };
-    if (isCanonicalIcon(icon))
-        return replace(icon, slot.outputPath());
+    if (isCanonicalIcon(icon)) {
+        const QByteArray masked = withMasksFromAlpha(icon);
+        // Moved in as it is when it can hold the new masks; written anew otherwise.
+        const bool ready = masked == icon || slot.rewriteOutput(masked);
+        return replace(masked, ready ? slot.outputPath() : QString());
+    }
     // Another ImageMagick wrote another shape: the same pictures, re-packed and
     // checked again, take the icon's place.
     const auto packed = repackIcon(icon);

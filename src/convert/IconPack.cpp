@@ -17,13 +17,62 @@ int maskRowBytes(int width)
     return (width + 31) / 32 * 4;
 }
 
+// Readers without alpha draw by the mask alone: a pixel less than half opaque is
+// left out, so a soft edge neither vanishes nor turns into a dark rim.
+void setMask(const char *pixels, char *mask, int w, int h)
+{
+    const int maskRow = maskRowBytes(w);
+    std::fill_n(mask, qsizetype(maskRow) * h, '\0');
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (quint8(pixels[(qsizetype(y) * w + x) * 4 + 3]) < 128)
+                mask[qsizetype(y) * maskRow + x / 8] |= char(0x80 >> (x % 8));
+        }
+    }
+}
+
+constexpr qsizetype PngSignatureSize = 8;
+
+// A PNG's chunks that only say how to show or describe the pixels (a lower-case
+// first letter): colour, resolution, dates and text, left out of every entry.
+bool isAncillary(const QByteArray &png, qsizetype chunk)
+{
+    return (png[chunk + 4] & 0x20) != 0;
+}
+
+// Where the chunk after the one at `chunk` starts; past the end when it is cut off.
+qsizetype nextChunk(const QByteArray &png, qsizetype chunk)
+{
+    return chunk + 12 + qsizetype(qFromBigEndian<quint32>(png.constData() + chunk));
+}
+
+bool hasAncillaryChunks(const QByteArray &png)
+{
+    for (qsizetype at = PngSignatureSize; at + 8 <= png.size(); at = nextChunk(png, at)) {
+        if (isAncillary(png, at))
+            return true;
+    }
+    return false;
+}
+
+QByteArray withoutAncillaryChunks(const QByteArray &png)
+{
+    QByteArray kept = png.left(PngSignatureSize);
+    for (qsizetype at = PngSignatureSize; at + 8 <= png.size(); at = nextChunk(png, at)) {
+        if (!isAncillary(png, at))
+            kept += png.mid(at, nextChunk(png, at) - at);
+    }
+    return kept;
+}
+
 bool isCanonicalEntry(const IcoFile &icon, const IcoFile::Entry &entry)
 {
     const QByteArray d = icon.dataOf(entry);
     const qsizetype entries = icon.entries().size();
     if (IcoFile::storageFor(entry.width, entry.height, entries) == IcoFile::Storage::Png) {
         // IHDR: bit depth and colour type follow width and height.
-        return entry.storage == IcoFile::Storage::Png && d.size() > 26 && d[24] == 8 && d[25] == 6;
+        return entry.storage == IcoFile::Storage::Png && d.size() > 26 && d[24] == 8 &&
+               d[25] == 6 && !hasAncillaryChunks(d);
     }
     if (entry.storage == IcoFile::Storage::Png || d.size() < DibHeaderSize)
         return false;
@@ -58,15 +107,14 @@ QByteArray encodePng(const QImage &image)
     buffer.open(QIODevice::WriteOnly);
     // Qt writes ARGB32 as 8-bit RGBA, whatever the pixels hold.
     image.save(&buffer, "PNG");
-    return data;
+    return withoutAncillaryChunks(data);
 }
 
 QByteArray encodeDib(const QImage &image)
 {
     const int w = image.width();
     const int h = image.height();
-    const int maskRow = maskRowBytes(w);
-    QByteArray data(DibHeaderSize + qsizetype(w) * h * 4 + qsizetype(maskRow) * h, '\0');
+    QByteArray data(DibHeaderSize + qsizetype(w) * h * 4 + qsizetype(maskRowBytes(w)) * h, '\0');
     char *p = data.data();
     qToLittleEndian<quint32>(DibHeaderSize, p);
     qToLittleEndian<qint32>(w, p + 4);
@@ -75,16 +123,13 @@ QByteArray encodeDib(const QImage &image)
     qToLittleEndian<quint16>(32, p + 14);
     qToLittleEndian<quint32>(quint32(data.size() - DibHeaderSize), p + 20);
     char *pixels = p + DibHeaderSize;
-    char *mask = pixels + qsizetype(w) * h * 4;
     for (int y = 0; y < h; ++y) {
-        // Bottom-up rows; a clear pixel is also set in the mask for readers without alpha.
+        // Bottom-up rows.
         const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(h - 1 - y));
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < w; ++x)
             qToLittleEndian<quint32>(line[x], pixels + (qsizetype(y) * w + x) * 4);
-            if (qAlpha(line[x]) == 0)
-                mask[qsizetype(y) * maskRow + x / 8] |= char(0x80 >> (x % 8));
-        }
     }
+    setMask(pixels, pixels + qsizetype(w) * h * 4, w, h);
     return data;
 }
 } // namespace
@@ -134,4 +179,20 @@ std::optional<QByteArray> repackIcon(const QByteArray &bytes)
         packed.append({entry, data});
     }
     return IcoFile::write(packed);
+}
+
+QByteArray withMasksFromAlpha(const QByteArray &bytes)
+{
+    const IcoFile icon(bytes);
+    QByteArray masked = bytes;
+    for (const IcoFile::Entry &entry : icon.entries()) {
+        const qint64 pixelBytes = qint64(entry.width) * entry.height * 4;
+        if (entry.storage == IcoFile::Storage::Png ||
+            entry.length <
+                DibHeaderSize + pixelBytes + qint64(maskRowBytes(entry.width)) * entry.height)
+            continue;
+        char *pixels = masked.data() + entry.offset + DibHeaderSize;
+        setMask(pixels, pixels + pixelBytes, entry.width, entry.height);
+    }
+    return masked;
 }

@@ -1,8 +1,8 @@
 // The icon every reader shows right: entries largest first, the 256 px entry an 8-bit
-// RGBA PNG (unless it is the only one), every other entry a 32-bit BMP with its mask
-// and no resolution. What
-// the converter wrote is re-packed into that shape when it differs, whatever the
-// installed ImageMagick chose.
+// RGBA PNG (unless it is the only one) with no colour chunks, dates or text, every
+// other entry a 32-bit BMP with no resolution and its mask set where a pixel is less
+// than half opaque. What the converter wrote is re-packed into that shape when it
+// differs, whatever the installed ImageMagick chose.
 #pragma once
 
 #include <QByteArray>
@@ -13,3 +13,7 @@ bool isCanonicalIcon(const QByteArray &icon);
 
 // The same pictures in the shape above; nothing when an entry cannot be read.
 std::optional<QByteArray> repackIcon(const QByteArray &icon);
+
+// An icon of that shape with each bitmap's mask set from its pixels' alpha as above:
+// ImageMagick sets only the pixels that are fully clear.
+QByteArray withMasksFromAlpha(const QByteArray &icon);

@@ -2,6 +2,7 @@
 
 #include "AppError.h"
 
+#include <array>
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
@@ -28,8 +29,8 @@ ChildProcess::ChildProcess(QObject *parent) : QObject(parent)
         setpgid(0, 0);
         if (m_pinned)
             sched_setaffinity(0, sizeof m_cores, &m_cores);
-        for (qsizetype i = 0; i < m_inheritedCount; ++i)
-            fcntl(m_inherited[size_t(i)], F_SETFD, 0);
+        for (const int fd : m_inherited)
+            fcntl(fd, F_SETFD, 0);
     });
     connect(&m_process, &QProcess::readyReadStandardError, this, &ChildProcess::readErrorOutput);
     connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
@@ -58,8 +59,7 @@ void ChildProcess::start(const QString &program, const QStringList &arguments,
                          const QString &workingFolder, const QStringList &extraEnvironment,
                          const QList<int> &inherited)
 {
-    m_inheritedCount = std::min(inherited.size(), MostInherited);
-    std::copy_n(inherited.begin(), m_inheritedCount, m_inherited.begin());
+    m_inherited.assign(inherited.begin(), inherited.end());
     m_ended = false;
     m_errorOutput.clear();
     m_process.setWorkingDirectory(workingFolder);

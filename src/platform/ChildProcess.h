@@ -8,8 +8,8 @@
 #include <QProcess>
 #include <QStringList>
 
-#include <array>
 #include <sched.h>
+#include <vector>
 
 class ChildProcess final : public QObject
 {
@@ -25,15 +25,13 @@ public:
     };
 
     static constexpr qsizetype KeptErrorOutput = 4096;
-    static constexpr qsizetype MostInherited = 4;
 
     explicit ChildProcess(QObject *parent = nullptr);
     ~ChildProcess() override;
 
     // Starts the program in `workingFolder` (the current one when empty), with our
     // environment plus `extraEnvironment` ("NAME=value"); `ended` follows, also when
-    // the start fails. The child keeps the `inherited` descriptors open (at most
-    // MostInherited; they are closed on start otherwise).
+    // the start fails. The child keeps the `inherited` descriptors open, however many.
     void start(const QString &program, const QStringList &arguments,
                const QString &workingFolder = QString(),
                const QStringList &extraEnvironment = QStringList(),
@@ -58,9 +56,8 @@ private:
     QByteArray m_errorOutput;
     bool m_ended = false;
     int m_listed = -1; // where killAllNow() finds it
-    // Read in the child between its start and the program's: no allocation there.
-    std::array<int, MostInherited> m_inherited{};
-    qsizetype m_inheritedCount = 0;
+    // Filled before the start and only read in the child, which may not allocate.
+    std::vector<int> m_inherited;
     cpu_set_t m_cores{}; // where the program may run
     bool m_pinned = false;
 };

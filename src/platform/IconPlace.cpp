@@ -73,7 +73,7 @@ IconPlace::IconPlace(const QByteArray &path) : m_path(path)
             m_name = part;
             m_exists = true;
             m_file = st;
-            m_outcome = !S_ISREG(st.st_mode)        ? Outcome::NotRegular
+            m_outcome = !S_ISREG(st.st_mode)          ? Outcome::NotRegular
                         : (st.st_mode & S_IWUSR) == 0 ? Outcome::ReadOnly
                                                       : Outcome::Done;
         } else if (!S_ISDIR(st.st_mode)) {

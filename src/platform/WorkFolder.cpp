@@ -141,6 +141,18 @@ WorkFolder::~WorkFolder()
     remove();
 }
 
+bool WorkFolder::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    const int fd = openat(m_fd, encoded(name).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    int err = 0;
+    const bool written = writeAll(fd, bytes, 0, &err);
+    close(fd);
+    return written;
+}
+
 void WorkFolder::removeEntry(const QString &name) const
 {
     if (m_fd >= 0)

@@ -26,6 +26,8 @@ public:
     QString childMarker() const { return m_childMarker; }
     // The open folder, for making and removing entries by plain name.
     int descriptor() const { return m_fd; }
+    // Makes a new file of ours in the folder holding `bytes`; false when it cannot.
+    bool writeFile(const QString &name, const QByteArray &bytes) const;
     // Removes one file or folder in the folder, by its plain name.
     void removeEntry(const QString &name) const;
     void remove();

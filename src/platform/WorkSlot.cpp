@@ -1,5 +1,7 @@
 #include "WorkSlot.h"
 
+#include "PosixIo.h"
+
 #include <QFileInfo>
 
 #include <cerrno>
@@ -111,6 +113,20 @@ Outcome WorkSlot::attachExtra(const QString &source, const QString &inputName)
 QByteArray WorkSlot::output(qint64 limit) const
 {
     return readFile(outputPath(), limit);
+}
+
+bool WorkSlot::rewriteOutput(const QByteArray &bytes) const
+{
+    const int fd = openat(m_folder.descriptor(), outputName().toUtf8().constData(),
+                          O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    int err = 0;
+    const bool done = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == bytes.size() &&
+                      PosixIo::writeAll(fd, bytes, 0, &err);
+    close(fd);
+    return done;
 }
 
 QString WorkSlot::outputPath() const

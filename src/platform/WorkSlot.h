@@ -38,6 +38,8 @@ public:
     Outcome attachExtra(const QString &source, const QString &inputName);
     // What the child wrote; empty when nothing, or more than `limit` bytes.
     QByteArray output(qint64 limit) const;
+    // Writes `bytes` over what the child wrote, of the same length; false when it cannot.
+    bool rewriteOutput(const QByteArray &bytes) const;
     QString outputPath() const;
     // Descriptors the child must keep open across its start.
     QList<int> inherited() const;

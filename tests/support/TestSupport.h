@@ -126,28 +126,41 @@ inline bool makePng(const QString &path, int width, int height)
     return image.save(path, "PNG");
 }
 
+inline QByteArray bigEndian32(quint32 n)
+{
+    QByteArray bytes;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes += char(n >> shift);
+    return bytes;
+}
+
+// One PNG chunk: length, type, data and checksum.
+inline QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    const QByteArray body = QByteArray(type) + data;
+    return bigEndian32(quint32(data.size())) + body +
+           bigEndian32(quint32(
+               crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size()))));
+}
+
+// The PNG with one more chunk right after its header, where colour chunks stand.
+inline QByteArray withPngChunk(const QByteArray &png, const char *type, const QByteArray &data)
+{
+    constexpr qsizetype HeaderEnd = 8 + 25; // signature and IHDR
+    return png.left(HeaderEnd) + pngChunk(type, data) + png.mid(HeaderEnd);
+}
+
 // A grey PNG of any size, made without holding its pixels; black unless `white`.
 inline QByteArray greyPng(quint32 width, quint32 height, bool white = false)
 {
-    const auto be32 = [](quint32 n) {
-        QByteArray bytes;
-        for (int shift = 24; shift >= 0; shift -= 8)
-            bytes += char(n >> shift);
-        return bytes;
-    };
-    const auto chunk = [&](const char *type, const QByteArray &data) {
-        const QByteArray body = QByteArray(type) + data;
-        return be32(quint32(data.size())) + body +
-               be32(quint32(
-                   crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size()))));
-    };
-    const QByteArray header = be32(width) + be32(height) + QByteArray("\x08\x00\x00\x00\x00", 5);
+    const QByteArray header =
+        bigEndian32(width) + bigEndian32(height) + QByteArray("\x08\x00\x00\x00\x00", 5);
     QByteArray rows;
     const QByteArray row = '\0' + QByteArray(width, white ? '\xff' : '\0');
     for (quint32 y = 0; y < height; ++y)
         rows += row;
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
-           chunk("IDAT", qCompress(rows, 9).mid(4)) + chunk("IEND", {});
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) +
+           pngChunk("IDAT", qCompress(rows, 9).mid(4)) + pngChunk("IEND", {});
 }
 
 // An SVG of `side` pixels that draws `inside` (elements).

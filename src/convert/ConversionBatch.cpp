@@ -62,6 +62,8 @@ void ConversionBatch::convertAll(ErrorTrap &trap)
     m_stopped = false;
     m_results.clear();
     m_iconMakers.clear();
+    m_partsOfIcons.clear();
+    m_batchSources.clear();
     m_running.clear();
     m_installing.clear();
     m_parked.reset();
@@ -85,6 +87,10 @@ void ConversionBatch::convertAll(ErrorTrap &trap)
     image.clear();
     m_runner->setChildEnvironment(converterEnvironment(m_staging.workFolder(), m_jobs));
     trap.run(144, [&] { m_rows = rows.numberOfRows(); });
+    trap.run(144, [&] {
+        for (int row = 1; row <= m_rows; ++row)
+            m_batchSources << rows.rowText(row);
+    });
     trap.run(144, [&] { m_perSize = PerSizeFinder(rows, m_rows, m_request->size); });
 
     QEventLoop loop;
@@ -105,6 +111,7 @@ void ConversionBatch::convertAll(ErrorTrap &trap)
         return;
 
     trap.run(174, [&] { SafeFile::deleteOwnFile(m_staging.toolPath()); });
+    trap.run(174, [&] { accountForEveryRow(); });
     std::stable_sort(m_results.begin(), m_results.end(),
                      [](const FileResult &a, const FileResult &b) { return a.row < b.row; });
     BatchSummary summary;

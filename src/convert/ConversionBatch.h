@@ -85,6 +85,8 @@ private:
     void fail(int row, const QString &source, const Failure &failure);
     void recordNotConverted(int row, const QString &source, bool ran);
     void record(const FileResult &result, bool ran);
+    // At the end: designer's pictures whose icon was not made, and rows moved past.
+    void accountForEveryRow();
     int takeSlot();
     void releaseSlot(int slot);
     void freeSlot(int slot);
@@ -113,7 +115,9 @@ private:
     QList<Job> m_running;        // in order of start: the first is the longest running
     QList<Job> m_installing;     // children ended, icons being written out
     QList<FileResult> m_results;
-    QHash<QString, qsizetype> m_iconMakers; // icon path: the result of the row that made it
+    QHash<QString, qsizetype> m_iconMakers;       // icon path: the result of the row that made it
+    QHash<qsizetype, QStringList> m_partsOfIcons; // a designer's picture's result: its bases
+    QStringList m_batchSources;                   // the rows as the batch began
     bool m_dispatching = false;
     bool m_dispatchAgain = false;
     bool m_aborted = false;

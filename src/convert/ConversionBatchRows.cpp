@@ -24,12 +24,15 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     trap.run(156, [&] { m_output = outputPathFor(source, m_request->destination(), m_output); });
 
     const IconSize &size = m_request->size;
-    if (m_perSize.isPictureOfRow(source)) { // made as part of its picture's icon
+    // Made as part of its picture's icon; it follows that icon at the end.
+    if (const QStringList bases = m_perSize.baseRowsOf(source); !bases.isEmpty()) {
         const Failure fault = m_perSize.faultOf(source);
-        if (fault.isNone())
+        if (fault.isNone()) {
+            m_partsOfIcons.insert(m_results.size(), bases);
             record({row, source, FileResult::Outcome::Converted, {}, false}, false);
-        else
+        } else {
             fail(row, source, fault);
+        }
         return std::nullopt;
     }
     const JobCheck check = m_stagingFailure.isNone()

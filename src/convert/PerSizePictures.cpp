@@ -118,23 +118,24 @@ PictureInput PerSizeFinder::inspect(const QString &path, const QString &inputNam
     return picture;
 }
 
-bool PerSizeFinder::isPictureOfRow(const QString &source)
+QStringList PerSizeFinder::baseRowsOf(const QString &source)
 {
     const QString name = FileNameOf(source);
     const auto perSize = perSizeNameOf(name);
     if (m_sizes.isEmpty() || !perSize || !m_sizes.contains(perSize->size))
-        return false;
+        return {};
     const QString folder = FolderOf(source);
     const QStringList &names = namesIn(folder);
+    QStringList bases;
     for (const QString &picture : names) {
         if (StripExtension(picture).compare(perSize->base, Qt::CaseInsensitive) != 0)
             continue;
         const QString path = CollapseBackslashes(folder + FileSystem::nativeSeparator() + picture);
         if (m_rowPaths.contains(path) &&
             perSizePictures(picture, names, {perSize->size}).value(perSize->size) == name)
-            return true;
+            bases << path;
     }
-    return false;
+    return bases;
 }
 
 const QStringList &PerSizeFinder::namesIn(const QString &folder)

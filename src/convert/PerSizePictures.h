@@ -48,8 +48,8 @@ public:
     // The designer's own pictures for `source`, as job `job` reads them
     // ("in-<job>-<size>").
     Found picturesFor(const QString &source, int job);
-    // Whether `source` is one of them for a picture that is itself a row.
-    bool isPictureOfRow(const QString &source);
+    // The rows whose icons `source` is one of these pictures of; empty when none.
+    QStringList baseRowsOf(const QString &source);
     // Why such a picture cannot be used; none when it can.
     Failure faultOf(const QString &path);
 

@@ -41,13 +41,21 @@ struct Failure
         ReplacedBy,          // detail: the source whose icon took this one's place
         LinkNotFollowed,     // detail: the icon's file name
         IconReadOnly,        // detail: the icon's file name
+        MovedDuringBatch,    // onto a row the batch had passed
     };
+
+    Failure(Reason why = Reason::None, QString detail = {}, QStringList pictures = {})
+        : reason(why), detail(std::move(detail)), pictures(std::move(pictures))
+    {
+    }
 
     Reason reason = Reason::None;
     QString detail;
     // The designer's per-size pictures (file names) the reason is about, innermost
     // first; empty when it is about the file itself.
     QStringList pictures;
+    // The icon this picture was to be part of, when the failure is that icon's.
+    QString partOf;
 
     bool isNone() const { return reason == Reason::None; }
     // The same reason, said of the designer's picture `fileName`.
@@ -55,6 +63,13 @@ struct Failure
     {
         Failure failure = *this;
         failure.pictures << fileName;
+        return failure;
+    }
+    // The failure of `base`'s icon `iconName`, said of one of its designer's pictures.
+    Failure partOfIcon(const QString &iconName, const QString &base) const
+    {
+        Failure failure = about(base);
+        failure.partOf = iconName;
         return failure;
     }
     friend bool operator==(const Failure &, const Failure &) = default;

@@ -57,6 +57,8 @@ QString reasonText(const Failure &failure)
             .arg(failure.detail);
     case Reason::IconReadOnly:
         return tr("%1 is read-only").arg(failure.detail);
+    case Reason::MovedDuringBatch:
+        return tr("moved during the batch");
     }
     return {};
 }
@@ -67,6 +69,9 @@ QString failureText(const Failure &failure)
     QString text = reasonText(failure);
     for (const QString &picture : failure.pictures)
         text = QCoreApplication::translate("Failure", "%1: %2").arg(picture, text);
+    if (!failure.partOf.isEmpty())
+        text = QCoreApplication::translate("Failure", "part of %1, which could not be made: %2")
+                   .arg(failure.partOf, text);
     return text;
 }
 

@@ -429,8 +429,9 @@ private slots:
         QTest::newRow("your own link") << You << "mine/logo.ico" << QString();
         QTest::newRow("the folder owner's link") << 0 << "mine/logo.ico" << QString();
         QTest::newRow("read-only icon") << -1 << QString() << "logo.ico is read-only";
-        QTest::newRow("read-only through your link") << You << "mine/locked.ico"
-                                                     << "logo.ico is read-only";
+        QTest::newRow("read-only through your link")
+            << You << "mine/locked.ico"
+            << "the icon is a link to " + path("mine/locked.ico") + ", which you may not change";
     }
     void iconsGoOnlyWhereTheUserMeans()
     {

@@ -64,9 +64,14 @@ Failure forSource(SafeFile::Outcome outcome)
     }
 }
 
-Failure forReplacing(SafeFile::Outcome outcome, const QString &iconName)
+Failure forReplacing(SafeFile::Outcome outcome, const QString &iconName, const QString &linkedTo)
 {
     using Reason = Failure::Reason;
+    // Through a link, what is refused is the link's end, not the destination folder.
+    const bool refused =
+        outcome == SafeFile::Outcome::NoAccess || outcome == SafeFile::Outcome::ReadOnly;
+    if (refused && !linkedTo.isEmpty())
+        return {Reason::LinkTargetLocked, linkedTo, {}};
     switch (outcome) {
     case SafeFile::Outcome::Done:
         return {};
@@ -82,6 +87,8 @@ Failure forReplacing(SafeFile::Outcome outcome, const QString &iconName)
         return {Reason::LinkNotFollowed, iconName, {}};
     case SafeFile::Outcome::ReadOnly:
         return {Reason::IconReadOnly, iconName, {}};
+    case SafeFile::Outcome::NameTooLong:
+        return {Reason::IconNameTooLong, {}, {}};
     case SafeFile::Outcome::Failed:
         break;
     }

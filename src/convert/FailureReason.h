@@ -17,6 +17,7 @@ bool isAbout(const QByteArray &errorOutput, const QString &inputName);
 // Why the source cannot be converted; none when it can be read.
 Failure forSource(SafeFile::Outcome outcome);
 // Why the icon named `iconName` (a file name) could not be put in place; none when
-// it was.
-Failure forReplacing(SafeFile::Outcome outcome, const QString &iconName);
+// it was. `linkedTo`: where the icon's name leads, when it is a link.
+Failure forReplacing(SafeFile::Outcome outcome, const QString &iconName,
+                     const QString &linkedTo = {});
 } // namespace FailureReason

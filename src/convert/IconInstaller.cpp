@@ -28,8 +28,13 @@ Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const Q
     if (!isWellFormedIcon(icon, size.sizes()))
         return {Failure::Reason::NoValidIcon, {}, {}};
     const auto replace = [&](const QByteArray &bytes, const QString &readyFile) {
-        return FailureReason::forReplacing(SafeFile::replaceFile(iconName, bytes, readyFile),
-                                           FileNameOf(iconName));
+        const SafeFile::Outcome outcome = SafeFile::replaceFile(iconName, bytes, readyFile);
+        if (outcome == SafeFile::Outcome::Done)
+            return Failure();
+        // Only to name the link's end in the reason; nothing is written through it.
+        const QString landed = SafeFile::resolveTarget(iconName).path;
+        return FailureReason::forReplacing(outcome, FileNameOf(iconName),
+                                           landed != iconName ? landed : QString());
     };
     if (isCanonicalIcon(icon)) {
         const QByteArray masked = withMasksFromAlpha(icon);

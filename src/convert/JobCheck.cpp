@@ -35,7 +35,8 @@ JobCheck JobCheck::forRow(const QString &source, const QString &output, const Ic
         return check;
     const SafeFile::Target target = SafeFile::resolveTarget(output);
     if (target.outcome != SafeFile::Outcome::Done) {
-        check.failure = FailureReason::forReplacing(target.outcome, FileNameOf(output));
+        check.failure = FailureReason::forReplacing(
+            target.outcome, FileNameOf(output), target.path != output ? target.path : QString());
         return check;
     }
     const QString sourceIdentity = SafeFile::identityOf(source);

@@ -42,6 +42,8 @@ struct Failure
         LinkNotFollowed,     // detail: the icon's file name
         IconReadOnly,        // detail: the icon's file name
         MovedDuringBatch,    // onto a row the batch had passed
+        LinkTargetLocked,    // detail: where the icon's link leads
+        IconNameTooLong,
     };
 
     Failure(Reason why = Reason::None, QString detail = {}, QStringList pictures = {})

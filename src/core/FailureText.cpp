@@ -59,6 +59,10 @@ QString reasonText(const Failure &failure)
         return tr("%1 is read-only").arg(failure.detail);
     case Reason::MovedDuringBatch:
         return tr("moved during the batch");
+    case Reason::LinkTargetLocked:
+        return tr("the icon is a link to %1, which you may not change").arg(failure.detail);
+    case Reason::IconNameTooLong:
+        return tr("the icon's name is too long for the file system");
     }
     return {};
 }

@@ -24,6 +24,7 @@ constexpr Meaning Meanings[] = {
     {ENOSPC, Outcome::DiskFull, ErrorNumber::PathFileAccess},
     {EDQUOT, Outcome::DiskFull, ErrorNumber::PathFileAccess},
     {EFBIG, Outcome::DiskFull, ErrorNumber::PathFileAccess},
+    {ENAMETOOLONG, Outcome::NameTooLong, ErrorNumber::PathFileAccess},
 };
 constexpr Meaning Otherwise{0, Outcome::Failed, ErrorNumber::PathFileAccess};
 

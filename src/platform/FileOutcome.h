@@ -12,6 +12,7 @@ enum class Outcome
     DiskFull,
     LinkNotFollowed, // another user's link in a shared folder
     ReadOnly,        // a file its owner may not write
+    NameTooLong,     // for the file system
     Failed           // anything else
 };
 

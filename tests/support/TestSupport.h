@@ -229,7 +229,10 @@ inline int rerunWithoutPermissionOverride(const QString &also = QString())
                  QStringLiteral("-dac_override,-dac_read_search") +
                      (also.isEmpty() ? QString() : QLatin1Char(',') + also),
                  QStringLiteral("--"), QCoreApplication::applicationFilePath(),
-                 QString::fromLatin1(QTest::currentTestFunction())});
+                 QString::fromLatin1(QTest::currentTestFunction()) +
+                     (QTest::currentDataTag()
+                          ? QStringLiteral(":") + QString::fromLocal8Bit(QTest::currentDataTag())
+                          : QString())});
     if (!child.waitForFinished(240000))
         return 998;
     return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 999;

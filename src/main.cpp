@@ -7,11 +7,13 @@
 #include "cli/DisplayCheck.h"
 #include "cli/SettingsTroubleLine.h"
 #include "cli/TerminalRun.h"
+#include "convert/ConverterTool.h"
 #include "filelist/FileListModel.h"
 #include "platform/AppError.h"
 #include "platform/Console.h"
 #include "platform/Dialogs.h"
 #include "platform/KnownFolders.h"
+#include "platform/RunRecord.h"
 #include "platform/SettingsStore.h"
 #include "platform/WorkFolder.h"
 
@@ -35,6 +37,8 @@ void removeLeftovers()
     const QString staging = FileSystem::stagingFolder(FileSystem::StagingLookup::FindOnly);
     if (!staging.isEmpty()) // none yet: nothing can have been left in it
         SafeFile::removeStaleWorkFolders(staging);
+    // Wherever a killed run staged, whatever TEMP says now.
+    SafeFile::removeLeftoversOfGoneRuns(QLatin1String(ConverterFileName));
 }
 } // namespace
 

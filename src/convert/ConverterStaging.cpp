@@ -4,6 +4,7 @@
 #include "PictureColour.h"
 #include "platform/AppError.h"
 #include "platform/KnownFolders.h"
+#include "platform/RunRecord.h"
 #include "platform/SafeFile.h"
 
 namespace {
@@ -29,6 +30,9 @@ void ConverterStaging::stage(const QByteArray &image)
                            .arg(staging));
     }
     m_work = std::make_unique<SafeFile::WorkFolder>(staging);
+    // Once a locked work folder is there, so a note never points at a place with
+    // no live batch that a clean-up could take the converter from.
+    m_record = std::make_unique<SafeFile::RunRecord>(staging);
     if (!m_work->writeFile(QLatin1String(SrgbProfileName), srgbProfile())) {
         throw AppError(ErrorNumber::PathFileAccess,
                        QStringLiteral("Cannot write the colour profile in the work folder %1")
@@ -79,4 +83,5 @@ bool ConverterStaging::restage()
 void ConverterStaging::closeWorkFolder()
 {
     m_work.reset();
+    m_record.reset();
 }

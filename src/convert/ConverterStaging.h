@@ -8,7 +8,8 @@
 
 namespace SafeFile {
 class WorkFolder;
-}
+class RunRecord;
+} // namespace SafeFile
 
 class ConverterStaging
 {
@@ -37,6 +38,7 @@ private:
     bool placeTool(const QByteArray &image);
 
     std::unique_ptr<SafeFile::WorkFolder> m_work;
+    std::unique_ptr<SafeFile::RunRecord> m_record; // where we stage, for after a kill
     QString m_folder;
     QString m_toolPath;
     QString m_program;

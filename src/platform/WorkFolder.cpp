@@ -169,17 +169,18 @@ void WorkFolder::remove()
     m_fd = -1;
 }
 
-void removeStaleWorkFolders(const QString &stagingFolder)
+int removeStaleWorkFolders(const QString &stagingFolder)
 {
     const int stagingFd =
         open(encoded(stagingFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (stagingFd < 0)
-        return;
+        return 0;
     DIR *dir = fdopendir(stagingFd);
     if (!dir) {
         close(stagingFd);
-        return;
+        return 0;
     }
+    int live = 0;
     const time_t now = time(nullptr);
     while (const dirent *entry = readdir(dir)) {
         const char *name = entry->d_name;
@@ -199,20 +200,27 @@ void removeStaleWorkFolders(const QString &stagingFolder)
         if (fstatat(stagingFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) ||
             st.st_uid != geteuid())
             continue;
-        if (unlocked && now - st.st_mtime < UnlockedFolderAgeSeconds)
+        if (unlocked && now - st.st_mtime < UnlockedFolderAgeSeconds) {
+            ++live;
             continue;
+        }
         const int fd = openat(stagingFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
+            ++live;
             continue;
+        }
         // A live batch holds its folder's lock; a killed one's lock went with it.
         if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
             endProcessesMarkedFor(fd);
             removeEntries(fd);
             unlinkat(stagingFd, name, AT_REMOVEDIR);
+        } else {
+            ++live;
         }
         close(fd);
     }
     closedir(dir);
+    return live;
 }
 
 } // namespace SafeFile

@@ -40,7 +40,8 @@ private:
 
 // Removes the work folders of batches whose program has gone (their lock is free),
 // after ending whatever the gone program's converters left running in them, and
-// converter copies that a killed program never finished staging.
-void removeStaleWorkFolders(const QString &stagingFolder);
+// converter copies that a killed program never finished staging. Answers how many
+// work folders of live batches (or ones just being made) remain.
+int removeStaleWorkFolders(const QString &stagingFolder);
 
 } // namespace SafeFile

@@ -1,5 +1,6 @@
 // Replacing an icon: links, hard links, owners, full disks; the staged converter.
 #include "TestSupport.h"
+#include "platform/DiskSync.h"
 #include "platform/SafeFile.h"
 
 #include <QProcess>
@@ -9,6 +10,15 @@
 #include <unistd.h>
 
 using SafeFile::Outcome;
+
+namespace {
+QStringList synced; // "device:inode" of each file or folder flushed
+
+QString identity(const struct stat &st)
+{
+    return QStringLiteral("%1:%2").arg(st.st_dev).arg(st.st_ino);
+}
+} // namespace
 
 class TestSafeFile : public QObject
 {
@@ -178,6 +188,45 @@ private slots:
         QVERIFY(SafeFile::isPrivateExecutable(path("tool")));
         QCOMPARE(QDir(m_dir.path()).entryList({"*tool*", ".emf*"}, QDir::Files | QDir::Hidden),
                  QStringList{"tool"});
+    }
+
+    // What a power cut may not undo: the new bytes, and for a new name its folder.
+    void everyWriteReachesTheDisk_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("folderSynced");
+        QTest::newRow("a new icon") << "new" << true;
+        QTest::newRow("over an old icon") << "old" << true;
+        QTest::newRow("a ready file moved in") << "ready" << true;
+        QTest::newRow("in place, hard-linked") << "linked" << false;
+    }
+    void everyWriteReachesTheDisk()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, folderSynced);
+        const QString folder = path("sync-" + how);
+        QVERIFY(QDir().mkpath(folder));
+        const QString icon = folder + "/s.ico";
+        if (how != "new")
+            writeFile(icon, "OLD OLD");
+        if (how == "linked")
+            QVERIFY(SafeFile::makeHardLink(icon, folder + "/other.ico"));
+        QString ready;
+        if (how == "ready") {
+            ready = folder + "/ready";
+            writeFile(ready, "NEW");
+        }
+        synced.clear();
+        SafeFile::setSyncObserver([](int fd) {
+            struct stat st = {};
+            ::fstat(fd, &st);
+            synced << identity(st);
+        });
+        const Outcome outcome = SafeFile::replaceFile(icon, "NEW", ready);
+        SafeFile::setSyncObserver(nullptr);
+        QCOMPARE(outcome, Outcome::Done);
+        QVERIFY2(synced.contains(identity(statOf(icon))), qPrintable(synced.join(' ')));
+        QCOMPARE(synced.contains(identity(statOf(folder))), folderSynced);
     }
 };
 

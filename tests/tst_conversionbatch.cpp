@@ -511,6 +511,8 @@ private slots:
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
         QCOMPARE(window.values, (QList<double>{25, 50, 75, 100, 0}));
         QVERIFY(window.texts.contains("Processing: d.png"));
+        QCOMPARE(window.statuses, (QStringList{"1 of 4 · Esc stops", "2 of 4 · Esc stops",
+                                               "3 of 4 · Esc stops", "4 of 4 · Esc stops", ""}));
         QCOMPARE(window.text, QStringLiteral("Progress Bar"));
         QCOMPARE(window.pointers.first(), 11);
         QCOMPARE(window.pointers.last(), 0);

@@ -713,7 +713,9 @@ private slots:
         using Outcome = FileListModel::Outcome;
         QCOMPARE(list.rows(), QStringList({dir.filePath("b.png"), dir.filePath("gone.png"),
                                            dir.filePath("a.png"), dir.filePath("c.png")}));
-        QCOMPARE(list.outcome(1), Outcome::None); // the batch never came to b.png
+        QCOMPARE(list.outcome(1), Outcome::NotReached); // the batch never came to b.png
+        QCOMPARE(list.data(list.index(0), Qt::ToolTipRole).toString(),
+                 QStringLiteral("Not converted: moved during the batch"));
         QCOMPARE(list.outcome(2), Outcome::Failed);
         QCOMPARE(list.data(list.index(1), Qt::ToolTipRole).toString(),
                  QStringLiteral("Not converted: file not found"));
@@ -769,7 +771,9 @@ private slots:
         }
         child<QRadioButton>(*w, "Option9")->click();
         auto *target = child<QWidget>(*w, qPrintable(focus));
+        QString title;
         QTimer::singleShot(300, w.get(), [&] {
+            title = w->windowTitle();
             QTest::keyClick(target, Qt::Key_Escape);
             QTest::keyClick(target, Qt::Key_Escape);
         });
@@ -777,6 +781,8 @@ private slots:
         clock.start();
         w->PushButton2_Click();
         QVERIFY(clock.elapsed() < 20000); // did not wait for the converter
+        QCOMPARE(title, QStringLiteral("Quorbel — 1 of 2 · Esc stops"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quorbel"));
         QCOMPARE(m_dialogs.messages.size(), 1);
         QCOMPARE(m_dialogs.messages.last().text,
                  "Stopped.\r\n\r\n0 of 2 files were converted before the stop. Not converted:\r\n" +
@@ -785,7 +791,7 @@ private slots:
         QCOMPARE(child<QProgressBar>(*w, "ProgressBar1")->text(), QStringLiteral("Progress Bar"));
         QCOMPARE(w->pointerCode(), 0);
         for (int row : {1, 2}) // the row the stop left unreached too
-            QVERIFY(w->fileList().outcome(row) == FileListModel::Outcome::Failed);
+            QVERIFY(w->fileList().outcome(row) == FileListModel::Outcome::NotReached);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  (QStringList{"a.png", "b.png"}));
         QTest::keyClick(target, Qt::Key_Escape); // nothing runs

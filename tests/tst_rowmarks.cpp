@@ -109,10 +109,10 @@ private slots:
                                  {Failure::Reason::BatchStopped, {}, {}},
                                  false};
         marks.batchEnded({2, {stopped}, true});
-        QCOMPARE(model.outcome(2), marked ? Outcome::Failed : Outcome::None);
+        QCOMPARE(model.outcome(2), marked ? Outcome::NotReached : Outcome::None);
         if (marked)
             QCOMPARE(model.data(model.index(1), Qt::ToolTipRole).toString(),
-                     QStringLiteral("Not converted: stopped before it was converted"));
+                     QStringLiteral("Not converted: stopped before this file"));
     }
 
     void rowShowsMarkReasonAndWholePath()
@@ -148,12 +148,65 @@ private slots:
         QVERIFY(marked(1));
         QVERIFY(tooltipAt(view, 1).contains("Not converted: file not found"));
         QCOMPARE(tooltipAt(view, 0), QStringLiteral("the list's hint"));
-        QCOMPARE(tooltipAt(view, 2), "<p style='white-space:pre'>" + path + "</p>");
+        QString folder = path.section('/', 0, -2) + '/';
+        folder.replace('/', QString('/') + QChar(0x200b));
+        QCOMPARE(tooltipAt(view, 2), "<p>" + folder + "<br>logo-final.png</p>");
         QCOMPARE(model.data(model.index(1), Qt::AccessibleDescriptionRole).toString(),
                  QStringLiteral("Not converted: file not found"));
         model.appendRow("/pics/c.png");
         QVERIFY(!marked(1));
         QCOMPARE(tooltipAt(view, 1), QStringLiteral("the list's hint"));
+    }
+
+    // Converted, failed and never reached: each its own mark, tooltip and spoken text.
+    void threeMarksTellThreeThings()
+    {
+        FileListModel model;
+        const QString deep = "/" + QStringList(30, "a-folder-of-pictures").join('/');
+        model.appendRows({"/p/a.png", "/p/b.png", "/p/c.png", deep + "/logo.png"});
+        FileListView view;
+        view.setModel(&model);
+        view.resize(400, 160);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        SilentDisplay display;
+        RowMarks marks(display, model);
+        marks.batchStarting();
+        using O = FileResult::Outcome;
+        marks.batchEnded({3,
+                          {{1, "/p/a.png", O::Converted, {}, false},
+                           {2, "/p/b.png", O::Failed, {Failure::Reason::NotAPicture}, false},
+                           {3, "/p/c.png", O::Failed, {Failure::Reason::BatchStopped}, false}},
+                          true});
+        QCOMPARE(model.outcome(1), Outcome::Converted);
+        QCOMPARE(model.outcome(2), Outcome::Failed);
+        QCOMPARE(model.outcome(3), Outcome::NotReached);
+        QSet<QString> spoken;
+        QSet<QString> tips;
+        QSet<QByteArray> drawn;
+        const QImage shot = view.viewport()->grab().toImage();
+        for (int row = 0; row < 3; ++row) {
+            spoken << model.data(model.index(row), Qt::AccessibleDescriptionRole).toString();
+            tips << tooltipAt(view, row);
+            const QRect rect = view.visualRect(model.index(row));
+            const QImage mark = shot.copy(QRect(
+                rect.topLeft() * shot.devicePixelRatio(),
+                QSize(ThumbnailDelegate::MarkEdge + 4, rect.height()) * shot.devicePixelRatio()));
+            drawn << QByteArray(reinterpret_cast<const char *>(mark.constBits()),
+                                mark.sizeInBytes());
+        }
+        QCOMPARE(spoken.size(), 3);
+        QCOMPARE(tips.size(), 3);
+        QCOMPARE(drawn.size(), 3);
+        QVERIFY(spoken.contains("Not converted: stopped before this file"));
+        // A path longer than the screen is wide wraps, its file name last.
+        QVERIFY(tooltipAt(view, 3).endsWith("<br>logo.png</p>"));
+        QWidget *tip = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            tip = widget->inherits("QTipLabel") && widget->isVisible() ? widget : tip;
+        QVERIFY(tip);
+        QVERIFY2(tip->width() <= tip->screen()->availableGeometry().width(),
+                 qPrintable(QString::number(tip->width())));
     }
 
     void longPathsLoseTheirMiddle_data()

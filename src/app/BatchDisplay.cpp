@@ -35,6 +35,8 @@ void BatchDisplay::fileStarting(const FileStart &file)
     m_caption = tr("Processing: ") + FileNameOf(file.source);
     m_view.setProgressText(m_caption);
     m_view.setPointer(PointerCode::Busy);
+    // Escape stops a batch, but nothing else on the window says so.
+    m_view.setBatchStatus(tr("%1 of %2 · Esc stops").arg(file.row).arg(file.rowCount));
 }
 
 void BatchDisplay::conversionRunning(int row, int rowCount)
@@ -65,5 +67,6 @@ void BatchDisplay::batchEnded(const BatchSummary &summary)
     m_view.setPointer(PointerCode::Default);
     m_view.setProgressValue(0);
     m_view.setProgressText(IdleText);
+    m_view.setBatchStatus({});
     m_view.showMessage(WindowTexts::summary(summary), WindowTexts::failureDetails(summary));
 }

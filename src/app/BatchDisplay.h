@@ -22,6 +22,8 @@ public:
     virtual void setProgressText(const QString &text) = 0;
     virtual int progressValue() const = 0;
     virtual void setProgressValue(double value) = 0;
+    // Where a running batch is, for the window's title; empty when none runs.
+    virtual void setBatchStatus(const QString &status) = 0;
 };
 
 class BatchDisplay final : public BatchObserver

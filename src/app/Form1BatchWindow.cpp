@@ -95,6 +95,15 @@ void Form1BatchWindow::setProgressValue(double value)
     m_controls.ProgressBar1->setValueLater(std::clamp(int(std::nearbyint(value)), 0, 100));
 }
 
+void Form1BatchWindow::setBatchStatus(const QString &status)
+{
+    if (m_title.isNull())
+        m_title = m_owner.windowTitle();
+    m_owner.setWindowTitle(status.isEmpty() ? m_title : tr("%1 — %2").arg(m_title, status));
+    if (status.isEmpty())
+        m_title = QString();
+}
+
 void DialogErrorReporter::showErrorReport(const QString &text)
 {
     m_dialogs.message(&m_owner, text, tr("Application Error"), Dialogs::Icon::Exclamation);

@@ -42,6 +42,7 @@ public:
     void setProgressText(const QString &text) override;
     int progressValue() const override;
     void setProgressValue(double value) override;
+    void setBatchStatus(const QString &status) override;
 
 private:
     QWidget &m_owner;
@@ -50,6 +51,7 @@ private:
     WindowPointer &m_pointer;
     Dialogs &m_dialogs;
     const QString &m_messageTitle;
+    QString m_title; // the window's own, while a batch's status stands in the title
     BatchDisplay m_display{*this};
     RowMarks m_rowMarks{m_display, m_model};
 };

@@ -29,10 +29,14 @@ void RowMarks::batchEnded(const BatchSummary &summary)
     // A result can change after its report: a later icon of the same name
     // replaced it.
     for (const FileResult &result : summary.results) {
-        // A row the batch never read (a stop came first) is marked where its file
-        // stands now.
-        if (!m_keys.contains(result.row) && result.row >= 1 &&
-            result.row <= m_model.numberOfRows() && m_model.rowText(result.row) == result.source)
+        // A row the batch never read (a stop came first, or it was moved past) is
+        // marked where its file stands now.
+        const bool movedPast = result.failure.reason == Failure::Reason::MovedDuringBatch;
+        const bool standsThere = result.row >= 1 && result.row <= m_model.numberOfRows() &&
+                                 m_model.rowText(result.row) == result.source;
+        if (movedPast && !standsThere)
+            continue;
+        if ((movedPast || !m_keys.contains(result.row)) && standsThere)
             m_keys.insert(result.row, m_model.rowKey(result.row));
         mark(result);
     }
@@ -46,9 +50,19 @@ void RowMarks::mark(const FileResult &result)
     const auto key = m_keys.constFind(result.row);
     if (key == m_keys.cend())
         return;
-    m_model.setOutcome(result.row, *key,
-                       result.outcome == FileResult::Outcome::Converted
-                           ? FileListModel::Outcome::Converted
-                           : FileListModel::Outcome::Failed,
-                       WindowTexts::reason(result));
+    using Reason = Failure::Reason;
+    const Failure &failure = result.failure;
+    // The batch never came to the file itself (not to an icon it was part of).
+    const bool notReached =
+        failure.pictures.isEmpty() && failure.partOf.isEmpty() &&
+        (failure.reason == Reason::BatchStopped || failure.reason == Reason::MovedDuringBatch);
+    if (result.outcome == FileResult::Outcome::Converted)
+        m_model.setOutcome(result.row, *key, FileListModel::Outcome::Converted, {});
+    else if (notReached)
+        m_model.setOutcome(result.row, *key, FileListModel::Outcome::NotReached,
+                           failure.reason == Reason::BatchStopped ? WindowTexts::notReached()
+                                                                  : WindowTexts::reason(result));
+    else
+        m_model.setOutcome(result.row, *key, FileListModel::Outcome::Failed,
+                           WindowTexts::reason(result));
 }

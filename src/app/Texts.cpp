@@ -25,6 +25,11 @@ QString WindowTexts::reason(const FileResult &result)
     return failureText(result.failure);
 }
 
+QString WindowTexts::notReached()
+{
+    return tr("stopped before this file");
+}
+
 QString WindowTexts::failureLine(const FileResult &result)
 {
     const QString why = reason(result);

@@ -24,4 +24,6 @@ public:
     static QString failureLine(const FileResult &result);
     // Why a file failed, as its row says after "Not converted: "; empty when converted.
     static QString reason(const FileResult &result);
+    // The same for a row a stop left unreached.
+    static QString notReached();
 };

@@ -38,7 +38,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         const Ended ended = m_outcomes.value(m_keys.at(index.row()));
         if (role == OutcomeRole)
             return int(ended.outcome);
-        if (ended.outcome == Outcome::Failed)
+        if (ended.outcome == Outcome::Failed || ended.outcome == Outcome::NotReached)
             return ended.reason.isEmpty() ? tr("Not converted")
                                           : tr("Not converted: %1").arg(ended.reason);
         if (ended.outcome == Outcome::Converted && role == Qt::AccessibleDescriptionRole)

@@ -24,7 +24,8 @@ public:
     {
         None,
         Converted,
-        Failed
+        Failed,
+        NotReached // the batch did not come to it: a stop, or moved past
     };
     // An `Outcome` as int.
     static constexpr int OutcomeRole = Qt::UserRole + 1;

@@ -33,6 +33,16 @@ void paintMark(QPainter &painter, const QRectF &box, FileListModel::Outcome outc
         painter.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(cross.topLeft(), cross.bottomRight());
         painter.drawLine(cross.topRight(), cross.bottomLeft());
+    } else if (outcome == FileListModel::Outcome::NotReached) {
+        // A ring with a bar, in the row's own muted text colour: not done, not wrong.
+        const QColor muted = palette.color(QPalette::PlaceholderText);
+        painter.setPen(QPen(muted, 1.4));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(box.adjusted(0.7, 0.7, -0.7, -0.7));
+        const QRectF bar = box.adjusted(3.5, 0, -3.5, 0);
+        painter.setPen(QPen(muted, 1.6, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(bar.left(), box.center().y()),
+                         QPointF(bar.right(), box.center().y()));
     } else {
         // A quiet tick, green enough to tell from the text on either kind of row.
         const bool darkRow = palette.color(QPalette::Base).lightnessF() < 0.5;
@@ -47,14 +57,21 @@ void paintMark(QPainter &painter, const QRectF &box, FileListModel::Outcome outc
     painter.restore();
 }
 
+// A whole path that wraps after any separator (a path has no spaces to wrap at), so
+// the tooltip stays on the screen, with the file name on a line of its own.
+QString wrappedPathHtml(const QString &path)
+{
+    const qsizetype cut = path.lastIndexOf(QDir::separator()) + 1;
+    QString folder = path.left(cut).toHtmlEscaped();
+    folder.replace(QDir::separator(), QString(QDir::separator()) + QChar(0x200b));
+    return (folder.isEmpty() ? QString() : folder + QStringLiteral("<br>")) +
+           path.mid(cut).toHtmlEscaped();
+}
+
+// Rich text, so that a file name holding markup is shown as it is; lines already HTML.
 QString tooltipHtml(const QStringList &lines)
 {
-    QStringList escaped;
-    for (const QString &line : lines)
-        escaped << line.toHtmlEscaped();
-    // Rich text, so that a file name holding markup is shown as it is.
-    return QStringLiteral("<p style='white-space:pre'>") + escaped.join(QStringLiteral("<br>")) +
-           QStringLiteral("</p>");
+    return QStringLiteral("<p>") + lines.join(QStringLiteral("<br>")) + QStringLiteral("</p>");
 }
 } // namespace
 
@@ -140,10 +157,10 @@ bool ThumbnailDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
     initStyleOption(&row, index);
     QStringList tip;
     if (shownText(row) != row.text)
-        tip << row.text;
+        tip << wrappedPathHtml(row.text);
     const QString own = index.data(Qt::ToolTipRole).toString();
     if (!own.isEmpty())
-        tip << own;
+        tip << own.toHtmlEscaped();
     // A row without a tooltip of its own leaves the list's hint to show.
     if (tip.isEmpty())
         return QStyledItemDelegate::helpEvent(event, view, option, index);

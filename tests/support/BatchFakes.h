@@ -28,6 +28,7 @@ public:
     QList<double> values;
     QList<int> pointers;
     QString text = QStringLiteral("Progress Bar");
+    QStringList statuses; // for the title, in order
     int value = 0;
     int jobs = oneJobPerCore();
 
@@ -70,6 +71,7 @@ public:
         values << v;
         value = qBound(0, roundHalfEven(v), 100);
     }
+    void setBatchStatus(const QString &status) override { statuses << status; }
 };
 
 // A batch driven by a fake window, as the main window drives one.

@@ -228,13 +228,15 @@ private slots:
 
     void summaryNamesEachFailureWithItsReason()
     {
-        BatchSummary summary{13, {{13, "/p/good.png", FileResult::Outcome::Converted, {}, false}}};
+        BatchSummary summary{13,
+                             {{13, "/p/good.png", FileResult::Outcome::Converted, {}, false, {}}}};
         for (int i = 1; i <= 12; ++i)
             summary.results << FileResult{i,
                                           QStringLiteral("/p/bad%1.png").arg(i),
                                           FileResult::Outcome::Failed,
                                           {Failure::Reason::SizeNotAccepted, {}, {}},
-                                          false};
+                                          false,
+                                          {}};
         QStringList expected{"Done.", "", "12 of 13 files could not be converted:"};
         for (int i = 1; i <= 10; ++i)
             expected << QStringLiteral("/p/bad%1.png (size not accepted)").arg(i);
@@ -511,6 +513,8 @@ private slots:
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
         QCOMPARE(window.values, (QList<double>{25, 50, 75, 100, 0}));
         QVERIFY(window.texts.contains("Processing: d.png"));
+        QCOMPARE(window.offers.value(0).note, "4 icons written in " + path("out") + ".");
+        QCOMPARE(window.offers.value(0).folder, path("out"));
         QCOMPARE(window.statuses, (QStringList{"1 of 4 · Esc stops", "2 of 4 · Esc stops",
                                                "3 of 4 · Esc stops", "4 of 4 · Esc stops", ""}));
         QCOMPARE(window.text, QStringLiteral("Progress Bar"));

@@ -103,11 +103,9 @@ private slots:
         SilentDisplay display;
         RowMarks marks(display, model);
         marks.batchStarting();
-        const FileResult stopped{2,
-                                 "/p/a.png",
-                                 FileResult::Outcome::Failed,
-                                 {Failure::Reason::BatchStopped, {}, {}},
-                                 false};
+        const FileResult stopped{
+            2,     "/p/a.png", FileResult::Outcome::Failed, {Failure::Reason::BatchStopped, {}, {}},
+            false, {}};
         marks.batchEnded({2, {stopped}, true});
         QCOMPARE(model.outcome(2), marked ? Outcome::NotReached : Outcome::None);
         if (marked)
@@ -174,9 +172,9 @@ private slots:
         marks.batchStarting();
         using O = FileResult::Outcome;
         marks.batchEnded({3,
-                          {{1, "/p/a.png", O::Converted, {}, false},
-                           {2, "/p/b.png", O::Failed, {Failure::Reason::NotAPicture}, false},
-                           {3, "/p/c.png", O::Failed, {Failure::Reason::BatchStopped}, false}},
+                          {{1, "/p/a.png", O::Converted, {}, false, {}},
+                           {2, "/p/b.png", O::Failed, {Failure::Reason::NotAPicture}, false, {}},
+                           {3, "/p/c.png", O::Failed, {Failure::Reason::BatchStopped}, false, {}}},
                           true});
         QCOMPARE(model.outcome(1), Outcome::Converted);
         QCOMPARE(model.outcome(2), Outcome::Failed);

@@ -68,5 +68,6 @@ void BatchDisplay::batchEnded(const BatchSummary &summary)
     m_view.setProgressValue(0);
     m_view.setProgressText(IdleText);
     m_view.setBatchStatus({});
-    m_view.showMessage(WindowTexts::summary(summary), WindowTexts::failureDetails(summary));
+    m_view.showMessage(WindowTexts::summary(summary), WindowTexts::failureDetails(summary),
+                       WindowTexts::written(summary));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "convert/BatchObserver.h"
+#include "platform/Dialogs.h"
 
 #include <QHash>
 #include <QString>
@@ -16,7 +17,8 @@ public:
     virtual void setPointer(int code) = 0;
     // `details`, when not empty, is there to be read on request (the whole list of
     // files that failed).
-    virtual void showMessage(const QString &text, const QString &details = {}) = 0;
+    virtual void showMessage(const QString &text, const QString &details = {},
+                             const FolderOffer &offer = {}) = 0;
     virtual void letEventsRun() = 0;
     virtual QString progressText() const = 0;
     virtual void setProgressText(const QString &text) = 0;

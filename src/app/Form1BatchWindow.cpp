@@ -64,9 +64,10 @@ void Form1BatchWindow::setPointer(int code)
     m_pointer.set(code);
 }
 
-void Form1BatchWindow::showMessage(const QString &text, const QString &details)
+void Form1BatchWindow::showMessage(const QString &text, const QString &details,
+                                   const FolderOffer &offer)
 {
-    m_dialogs.message(&m_owner, text, m_messageTitle, Dialogs::Icon::None, details);
+    m_dialogs.message(&m_owner, text, m_messageTitle, Dialogs::Icon::None, details, offer);
 }
 
 void Form1BatchWindow::letEventsRun()

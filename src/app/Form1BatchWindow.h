@@ -36,7 +36,8 @@ public:
     QString rowText(int row) const override;
 
     void setPointer(int code) override;
-    void showMessage(const QString &text, const QString &details = {}) override;
+    void showMessage(const QString &text, const QString &details = {},
+                     const FolderOffer &offer = {}) override;
     void letEventsRun() override;
     QString progressText() const override;
     void setProgressText(const QString &text) override;

@@ -2,6 +2,7 @@
 
 #include "Form1.h"
 #include "ProgressBar.h"
+#include "PushButton.h"
 #include "WindowPointer.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
@@ -168,7 +169,7 @@ QWidget *create(const Placement &p, QWidget *parent, WindowPointer &pointer)
         w = new ProgressBar(parent);
         break;
     case Kind::Button:
-        w = new QPushButton(captionOf(p.name), parent);
+        w = new PushButton(captionOf(p.name), parent);
         w->setFont(arial(11.25));
         pointer.watchButton(w);
         break;

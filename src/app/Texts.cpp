@@ -1,6 +1,7 @@
 #include "Texts.h"
 
 #include "core/FailureText.h"
+#include "core/PathHelpers.h"
 
 #include <QStringList>
 
@@ -23,6 +24,33 @@ QString WindowTexts::refusal(BatchObserver::Refusal why)
 QString WindowTexts::reason(const FileResult &result)
 {
     return failureText(result.failure);
+}
+
+FolderOffer WindowTexts::written(const BatchSummary &summary)
+{
+    QStringList folders;
+    int icons = 0;
+    for (const FileResult &result : summary.results) {
+        if (result.outcome != FileResult::Outcome::Converted || result.icon.isEmpty())
+            continue;
+        ++icons;
+        QString folder = FolderOf(result.icon);
+        if (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+            folder.chop(1);
+        if (!folders.contains(folder))
+            folders << folder;
+    }
+    if (icons == 0)
+        return {};
+    // Beside pictures in several folders, the first of them is the one shown.
+    QString note;
+    if (folders.size() > 1)
+        note = tr("%1 icons written beside their pictures.").arg(icons);
+    else if (icons == 1)
+        note = tr("1 icon written in %1.").arg(folders.first());
+    else
+        note = tr("%1 icons written in %2.").arg(icons).arg(folders.first());
+    return {note, folders.first()};
 }
 
 QString WindowTexts::notReached()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "convert/BatchObserver.h"
+#include "platform/Dialogs.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -24,6 +25,9 @@ public:
     static QString failureLine(const FileResult &result);
     // Why a file failed, as its row says after "Not converted: "; empty when converted.
     static QString reason(const FileResult &result);
+    // How many icons the batch wrote and where, with the folder to show; none when
+    // it wrote none.
+    static FolderOffer written(const BatchSummary &summary);
     // The same for a row a stop left unreached.
     static QString notReached();
 };

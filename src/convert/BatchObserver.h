@@ -40,6 +40,7 @@ struct FileResult
     Outcome outcome = Outcome::Converted;
     Failure failure;       // why it failed
     bool replaced = false; // an icon was there and has been replaced
+    QString icon;          // the icon this file's conversion wrote, when it did
 };
 
 struct BatchSummary

@@ -15,25 +15,30 @@ void ConversionBatch::finish(const Job &job, const Failure &failure, bool ran)
         if (earlier != m_iconMakers.cend() && m_results[*earlier].source != job.source) {
             m_results[*earlier].outcome = FileResult::Outcome::Failed;
             m_results[*earlier].failure = {Failure::Reason::ReplacedBy, job.source, {}};
+            m_results[*earlier].icon.clear();
         }
         m_iconMakers.insert(job.target, m_results.size());
     }
     record({job.row, job.source,
             done ? FileResult::Outcome::Converted : FileResult::Outcome::Failed, failure,
-            done && job.replacing},
+            done && job.replacing, done ? job.icon : QString()},
            ran);
 }
 
 void ConversionBatch::fail(int row, const QString &source, const Failure &failure)
 {
-    record({row, source, FileResult::Outcome::Failed, failure, false}, false);
+    record({row, source, FileResult::Outcome::Failed, failure, false, {}}, false);
 }
 
 void ConversionBatch::recordNotConverted(int row, const QString &source, bool ran)
 {
-    record(
-        {row, source, FileResult::Outcome::Failed, {Failure::Reason::BatchStopped, {}, {}}, false},
-        ran);
+    record({row,
+            source,
+            FileResult::Outcome::Failed,
+            {Failure::Reason::BatchStopped, {}, {}},
+            false,
+            {}},
+           ran);
 }
 
 void ConversionBatch::record(const FileResult &result, bool ran)
@@ -62,7 +67,8 @@ void ConversionBatch::accountForEveryRow()
                           source,
                           FileResult::Outcome::Failed,
                           {Failure::Reason::MovedDuringBatch, {}, {}},
-                          false});
+                          false,
+                          {}});
     }
 
     // A designer's picture counts as converted only when an icon holds it.

@@ -29,7 +29,7 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
         const Failure fault = m_perSize.faultOf(source);
         if (fault.isNone()) {
             m_partsOfIcons.insert(m_results.size(), bases);
-            record({row, source, FileResult::Outcome::Converted, {}, false}, false);
+            record({row, source, FileResult::Outcome::Converted, {}, false, {}}, false);
         } else {
             fail(row, source, fault);
         }

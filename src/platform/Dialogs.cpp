@@ -10,7 +10,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 namespace {
@@ -27,17 +29,50 @@ void logMessage(const QString &log, const QString &title, const QString &text)
         file.write(line.toUtf8() + '\n');
     }
 }
+
+// The Escape that stopped a batch, still held as its summary opens, repeats into the
+// box: only a fresh press closes it.
+class FreshEscapeOnly final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Escape && key->isAutoRepeat())
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 } // namespace
 
 void QtDialogs::message(QWidget *owner, const QString &text, const QString &title, Icon icon,
-                        const QString &details)
+                        const QString &details, const FolderOffer &offer)
 {
     logMessage(m_messageLog, title, text);
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
                     withLineFeeds(text), QMessageBox::Ok, owner);
     if (!details.isEmpty())
         box.setDetailedText(withLineFeeds(details));
+    QPushButton *showFolder = nullptr;
+    if (!offer.folder.isEmpty()) {
+        box.setInformativeText(offer.note);
+        showFolder = box.addButton(QCoreApplication::translate("Dialogs", "Show Folder"),
+                                   QMessageBox::ActionRole);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
+    }
+    FreshEscapeOnly freshEscape;
+    box.installEventFilter(&freshEscape);
+    for (QWidget *child : box.findChildren<QWidget *>())
+        child->installEventFilter(&freshEscape);
     box.exec();
+    if (showFolder && box.clickedButton() == showFolder)
+        openFolder(offer.folder);
 }
 
 bool QtDialogs::askYesNo(QWidget *owner, const QString &text, const QString &title)

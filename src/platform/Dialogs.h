@@ -7,6 +7,14 @@
 
 class QWidget;
 
+// A message's way to what it is about: a line under its text, and a "Show Folder"
+// button that opens `folder`; none when `folder` is empty.
+struct FolderOffer
+{
+    QString note;
+    QString folder;
+};
+
 class Dialogs
 {
 public:
@@ -20,7 +28,7 @@ public:
 
     // `details`, when not empty, shows on request below the text.
     virtual void message(QWidget *owner, const QString &text, const QString &title, Icon icon,
-                         const QString &details = {}) = 0;
+                         const QString &details = {}, const FolderOffer &offer = {}) = 0;
     virtual bool askYesNo(QWidget *owner, const QString &text, const QString &title) = 0;
     // The typed text; "" on Cancel.
     virtual QString inputBox(QWidget *owner, const QString &prompt, const QString &title,
@@ -35,7 +43,7 @@ public:
 };
 
 // The real dialogs of the desktop.
-class QtDialogs final : public Dialogs
+class QtDialogs : public Dialogs
 {
 public:
     // Names longer than this, in all, do not fit the open-file dialog's buffer.
@@ -45,7 +53,7 @@ public:
     explicit QtDialogs(QString messageLog = {}) : m_messageLog(std::move(messageLog)) {}
 
     void message(QWidget *owner, const QString &text, const QString &title, Icon icon,
-                 const QString &details = {}) override;
+                 const QString &details = {}, const FolderOffer &offer = {}) override;
     bool askYesNo(QWidget *owner, const QString &text, const QString &title) override;
     QString inputBox(QWidget *owner, const QString &prompt, const QString &title,
                      const QString &defaultText) override;

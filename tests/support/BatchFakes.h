@@ -53,10 +53,12 @@ public:
         return request;
     }
     void setPointer(int code) override { pointers << code; }
-    void showMessage(const QString &m, const QString &d = {}) override
+    QList<FolderOffer> offers; // of each message
+    void showMessage(const QString &m, const QString &d = {}, const FolderOffer &o = {}) override
     {
         messages << m;
         details << d;
+        offers << o;
     }
     void letEventsRun() override { QCoreApplication::processEvents(); }
     QString progressText() const override { return text; }

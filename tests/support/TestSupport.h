@@ -26,6 +26,7 @@ struct ShownMessage
     QString title;
     Dialogs::Icon icon;
     QString details;
+    FolderOffer offer;
 };
 
 // Dialogs that answer from queues and remember what they were shown.
@@ -42,17 +43,20 @@ public:
     QStringList startFolders;
     QStringList openedFolders;
     std::function<void()> onMessage;
+    bool showFolderPressed = false; // the answer to a message's "Show Folder"
 
     void message(QWidget *, const QString &text, const QString &title, Icon icon,
-                 const QString &details = {}) override
+                 const QString &details = {}, const FolderOffer &offer = {}) override
     {
-        messages.append({text, title, icon, details});
+        messages.append({text, title, icon, details, offer});
         if (onMessage)
             onMessage();
+        if (showFolderPressed && !offer.folder.isEmpty())
+            openFolder(offer.folder);
     }
     bool askYesNo(QWidget *, const QString &text, const QString &title) override
     {
-        messages.append({text, title, Icon::None, {}});
+        messages.append({text, title, Icon::None, {}, {}});
         return yesNoAnswers.isEmpty() ? false : yesNoAnswers.dequeue();
     }
     QString inputBox(QWidget *, const QString &prompt, const QString &,

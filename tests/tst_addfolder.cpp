@@ -45,6 +45,7 @@ private slots:
         Rows rows;
         QList<int> pointers;
         bool converting = false;
+        QStringList hints;
         const AddFolderServices services{dialogs,
                                          settings,
                                          rows,
@@ -52,7 +53,8 @@ private slots:
                                          nullptr,
                                          "Quorbel",
                                          [&](int code) { pointers << code; },
-                                         [&] { return converting; }};
+                                         [&] { return converting; },
+                                         [&](const QString &hint) { hints << hint; }};
 
         dialogs.inputAnswers << ""; // Cancel
         addAllFilesInFolder(services);
@@ -88,6 +90,14 @@ private slots:
         dialogs.folderAnswers << dir.filePath("pics");
         addAllFilesInFolder(services);
         QCOMPARE(pointers, QList<int>{11});
+
+        // A folder with nothing that matches says so, once, without a box.
+        QVERIFY(hints.isEmpty());
+        dialogs.inputAnswers << "gif";
+        dialogs.folderAnswers << dir.filePath("pics");
+        addAllFilesInFolder(services);
+        QCOMPARE(hints, QStringList{"No files matching *.gif in " + dir.filePath("pics")});
+        QCOMPARE(dialogs.messages.size(), 0);
     }
 
     void aFolderWhoseFilesCannotBeListed()
@@ -109,8 +119,8 @@ private slots:
         dialogs.folderAnswers << "/t";
         FakeReporter reporter;
         Rows rows;
-        addAllFilesInFolder(
-            {dialogs, settings, rows, reporter, nullptr, "Quorbel", [](int) {}, nullptr, tree});
+        addAllFilesInFolder({dialogs, settings, rows, reporter, nullptr, "Quorbel", [](int) {},
+                             nullptr, nullptr, tree});
         QCOMPARE(rows.rows, QStringList{"/t/b/x.png"});
         QCOMPARE(reporter.reports.size(), 2);
         QVERIFY(reporter.reports.first().startsWith(

@@ -207,6 +207,45 @@ private slots:
                  qPrintable(QString::number(tip->width())));
     }
 
+    // The list answers: an empty list says what to do, added rows come into view,
+    // and a passing hint shows over the rows.
+    void listAnswers()
+    {
+        FileListModel model;
+        FileListView view;
+        view.setModel(&model);
+        view.resize(400, 120);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const auto inkAt = [&](QRect area) {
+            const QImage shot = view.viewport()->grab().toImage();
+            const QColor base = view.palette().color(QPalette::Base);
+            int ink = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    ink += shot.pixelColor(QPoint(x, y) * shot.devicePixelRatio()) != base;
+            return ink;
+        };
+        const QRect middle(0, view.viewport()->height() / 2 - 6, view.viewport()->width(), 12);
+        QVERIFY(inkAt(middle) > 0);
+        model.appendRow("/p/0.png");
+        QCOMPARE(model.numberOfRows(), 1); // the hint is never a row
+        // Rows up to the view's lower edge, then more below it.
+        const int height = view.visualRect(model.index(0)).height();
+        const int inSight = (view.viewport()->height() + height - 1) / height;
+        QStringList rows;
+        for (int i = 1; i < inSight + 50; ++i)
+            rows << QStringLiteral("/p/%1.png").arg(i);
+        model.appendRows(rows.mid(0, inSight - 1));
+        model.appendRows(rows.mid(inSight - 1));
+        QApplication::processEvents();
+        QVERIFY(view.visualRect(model.index(inSight)).intersects(view.viewport()->rect()));
+        const QRect bottom(0, view.viewport()->height() - 20, view.viewport()->width(), 12);
+        const int before = inkAt(bottom);
+        view.showHint("No files matching *.gif in /p");
+        QVERIFY(inkAt(bottom) != before);
+    }
+
     void longPathsLoseTheirMiddle_data()
     {
         QTest::addColumn<QString>("path");

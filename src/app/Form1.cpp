@@ -199,7 +199,8 @@ void Form1::PushButton4_Click()
 {
     addAllFilesInFolder({m_dialogs, m_settings, *m_model, m_reporter, this, m_applicationTitle,
                          [this](int code) { m_pointer.set(code); },
-                         [this] { return isConverting(); }});
+                         [this] { return isConverting(); },
+                         [this](const QString &text) { m_controls.ListView1->showHint(text); }});
 }
 
 void Form1::PushButton2_Click()

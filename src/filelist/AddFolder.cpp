@@ -58,7 +58,13 @@ void addAllFilesInFolder(const AddFolderServices &s)
     trap.run(114, [&] { s.settings.setLastFolder(folder); });
     trap.run(116, [&] { s.setPointer(PointerCode::Busy); });
     trap.run(118, [&] {
-        addFolderTree(folder, QStringLiteral("*.") + answer, s.rows, s.reporter, s.system);
+        const int before = s.rows.numberOfRows();
+        const QString pattern = QStringLiteral("*.") + answer;
+        addFolderTree(folder, pattern, s.rows, s.reporter, s.system);
+        // Otherwise nothing at all would show that the folder was looked through.
+        if (s.hint && s.rows.numberOfRows() == before)
+            s.hint(QCoreApplication::translate("AddFolder", "No files matching %1 in %2")
+                       .arg(pattern, folder));
     });
     trap.run(120, [&] {
         // A batch shows the hourglass as well; ending it here would open the removal guard.

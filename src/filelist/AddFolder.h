@@ -22,7 +22,8 @@ struct AddFolderServices
     QWidget *owner = nullptr;
     QString title;
     std::function<void(int)> setPointer;
-    std::function<bool()> isConverting; // a conversion batch is running
+    std::function<bool()> isConverting;                  // a conversion batch is running
+    std::function<void(const QString &)> hint = nullptr; // a passing note over the list
     const WalkSystem &system = WalkSystem::real();
 };
 

@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QPainter>
 #include <QPixmap>
 #include <QUrl>
 
@@ -26,6 +27,78 @@ FileListView::FileListView(QWidget *parent) : QTreeView(parent)
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     setItemDelegate(new ThumbnailDelegate(this));
+    m_hintTimer.setSingleShot(true);
+    m_hintTimer.setInterval(4000);
+    connect(&m_hintTimer, &QTimer::timeout, this, [this] {
+        m_hint.clear();
+        viewport()->update();
+    });
+}
+
+void FileListView::setModel(QAbstractItemModel *model)
+{
+    if (QAbstractItemModel *old = this->model())
+        disconnect(old, nullptr, this, nullptr);
+    QTreeView::setModel(model);
+    if (!model)
+        return;
+    // New rows below what is in sight come into view, first row first; a list whose
+    // end is out of sight (the user has scrolled up) stays where it is.
+    connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this](const QModelIndex &, int first) {
+                const int rows = this->model()->rowCount();
+                m_showAdded =
+                    first == rows &&
+                    (rows == 0 ||
+                     visualRect(this->model()->index(rows - 1, 0)).intersects(viewport()->rect()));
+            });
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first) {
+        if (m_showAdded &&
+            !visualRect(this->model()->index(first, 0)).intersects(viewport()->rect()))
+            scrollTo(this->model()->index(first, 0), QAbstractItemView::PositionAtTop);
+        m_showAdded = false;
+    });
+    connect(model, &QAbstractItemModel::modelReset, viewport(), qOverload<>(&QWidget::update));
+}
+
+void FileListView::showHint(const QString &text)
+{
+    m_hint = text;
+    m_hintTimer.start();
+    viewport()->update();
+}
+
+QString FileListView::emptyText()
+{
+    return tr("Drop PNG or SVG files here");
+}
+
+void FileListView::paintEvent(QPaintEvent *event)
+{
+    QTreeView::paintEvent(event);
+    const bool empty = !model() || model()->rowCount() == 0;
+    if (!empty && m_hint.isEmpty())
+        return;
+    QPainter painter(viewport());
+    const QRect area = viewport()->rect().adjusted(8, 8, -8, -8);
+    if (empty) {
+        // Quiet, in the middle: drawn, never a row.
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, emptyText());
+    }
+    if (!m_hint.isEmpty()) {
+        const QFontMetrics metrics(font());
+        QRect box = metrics.boundingRect(area, Qt::AlignHCenter | Qt::TextWordWrap, m_hint);
+        box = box.adjusted(-8, -4, 8, 4);
+        box.moveBottom(area.bottom());
+        box.moveLeft(area.left() + (area.width() - box.width()) / 2);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(palette().color(QPalette::ToolTipBase));
+        painter.drawRoundedRect(box, 4, 4);
+        painter.setPen(palette().color(QPalette::ToolTipText));
+        painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, m_hint);
+    }
 }
 
 QModelIndex FileListView::selectedIndex() const

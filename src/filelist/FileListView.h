@@ -5,6 +5,7 @@
 #include "FileListHandlers.h"
 
 #include <QStringList>
+#include <QTimer>
 #include <QTreeView>
 #include <functional>
 
@@ -35,6 +36,13 @@ public:
     // Local files and folders the data offers, in order; empty when it offers none.
     static QStringList droppedPaths(const QMimeData *data);
 
+    void setModel(QAbstractItemModel *model) override;
+    // A short note over the list for a few seconds, with no box to dismiss.
+    void showHint(const QString &text);
+    QString hint() const { return m_hint; }
+    // What an empty list says in its middle.
+    static QString emptyText();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -44,8 +52,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     FileListHandlers *m_handlers = nullptr;
     std::function<void(const QStringList &)> m_dropHandler;
+    QString m_hint;
+    QTimer m_hintTimer;
+    bool m_showAdded = false; // the rows being added are to come into view
 };

@@ -2,6 +2,7 @@
 // list's removal and row moving, adding by dialog, drops, and closing mid-batch.
 #include "TestSupport.h"
 #include "app/Form1.h"
+#include "app/ProgressBar.h"
 #include "filelist/AddFilesByDialog.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
@@ -689,6 +690,19 @@ private slots:
         QCOMPARE(read->text(QAccessible::Name), spoken);
         QVERIFY(!read->text(QAccessible::Description).isEmpty());
         QCOMPARE(child<QPushButton>(*w, "PushButton9")->text(), QStringLiteral("..."));
+    }
+
+    // A screen reader reads the bar's text and value as they change, not only its name.
+    void progressReachesScreenReaders()
+    {
+        auto w = loadedWindow();
+        auto *bar = child<ProgressBar>(*w, "ProgressBar1");
+        bar->setText("Processing: a.png");
+        bar->setValueLater(50);
+        QAccessibleInterface *read = QAccessible::queryAccessibleInterface(bar);
+        QVERIFY(read && read->valueInterface());
+        QCOMPARE(read->text(QAccessible::Description), QStringLiteral("Processing: a.png"));
+        QCOMPARE(read->valueInterface()->currentValue().toInt(), 50);
     }
 
     // Rows moved while the batch runs: each mark goes to the row its file is on now.

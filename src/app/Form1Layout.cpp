@@ -117,8 +117,8 @@ constexpr Spoken SpokenNames[] = {
     {"ListView1", "Pictures to convert",
      "One path per row. Drop files or folders here; Delete or a double-click removes the "
      "selected row."},
-    {"ProgressBar1", "Conversion progress", "The file being converted and the batch's progress"},
-    {"Text2", "User-defined size", nullptr}, // its tooltip describes it
+    {"ProgressBar1", "Conversion progress", nullptr}, // its text, as it changes
+    {"Text2", "User-defined size", nullptr},          // its tooltip describes it
     {"Text1", "Output folder", "The folder the icons are saved in"},
     {"PushButton9", "Choose output folder", "Opens a folder picker for the output folder"},
 };

@@ -2,6 +2,7 @@
 // taken literally (a "%" in a file name is not a placeholder).
 #pragma once
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QTimer>
@@ -23,6 +24,11 @@ public:
         setAlignment(Qt::AlignCenter);
         m_resume.setSingleShot(true);
         connect(&m_resume, &QTimer::timeout, this, [this] { setUpdatesEnabled(true); });
+        // A screen reader follows the batch by the bar's value.
+        connect(this, &QProgressBar::valueChanged, this, [this](int value) {
+            QAccessibleValueChangeEvent event(this, value);
+            QAccessible::updateAccessibility(&event);
+        });
     }
 
     QString text() const override { return m_text; }
@@ -40,6 +46,8 @@ public:
         if (text == m_text)
             return;
         m_text = text;
+        // And by its text ("Processing: logo.png"), as its description.
+        setAccessibleDescription(text);
         if (updatesEnabled()) {
             setUpdatesEnabled(false);
             resumePaints();

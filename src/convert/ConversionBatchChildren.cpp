@@ -67,8 +67,8 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
     dispatch();
     if (m_aborted)
         return;
-    Failure failure =
-        installIcon(end, *m_slots[size_t(job.slot)], job.icon, m_request->size, m_staging.folder());
+    Failure failure = installIcon(end, *m_slots[size_t(job.slot)], job.icon, m_request->size,
+                                  m_request->packing, m_staging.folder());
     for (const PictureInput &own : std::as_const(job.perSize)) {
         if (!failure.isNone() && FailureReason::isAbout(end.errorOutput, own.name))
             failure = failure.about(FileNameOf(own.path));

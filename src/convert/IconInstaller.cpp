@@ -11,7 +11,7 @@ constexpr qint64 LargestIconFile = 64 * 1024 * 1024;
 } // namespace
 
 Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &iconName,
-                    const IconSize &size, const QString &stagingFolder)
+                    const IconSize &size, IcoFile::Packing packing, const QString &stagingFolder)
 {
     switch (end.how) {
     case ChildProcess::End::FailedToStart:
@@ -31,16 +31,20 @@ Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const Q
         return FailureReason::forReplacing(SafeFile::replaceFile(iconName, bytes, readyFile),
                                            FileNameOf(iconName));
     };
-    if (isCanonicalIcon(icon)) {
-        const QByteArray masked = withMasksFromAlpha(icon);
-        // Moved in as it is when it can hold the new masks; written anew otherwise.
-        const bool ready = masked == icon || slot.rewriteOutput(masked);
-        return replace(masked, ready ? slot.outputPath() : QString());
-    }
+    const bool canonical = isCanonicalIcon(icon);
     // Another ImageMagick wrote another shape: the same pictures, re-packed and
     // checked again, take the icon's place.
-    const auto packed = repackIcon(icon);
-    if (!packed || !isWellFormedIcon(*packed, size.sizes()) || !isCanonicalIcon(*packed))
+    const auto standard = canonical ? std::optional(withMasksFromAlpha(icon)) : repackIcon(icon);
+    if (!standard || !isWellFormedIcon(*standard, size.sizes()) || !isCanonicalIcon(*standard))
         return {Failure::Reason::NoValidIcon, {}, {}};
-    return replace(*packed, QString());
+    if (packing == IcoFile::Packing::Compact) {
+        const auto compact = compactIcon(*standard);
+        if (!compact || !isWellFormedIcon(*compact, size.sizes()) ||
+            !isCanonicalIcon(*compact, packing))
+            return {Failure::Reason::NoValidIcon, {}, {}};
+        return replace(*compact, QString());
+    }
+    // Moved in as it is when it can hold the new masks; written anew otherwise.
+    const bool ready = canonical && (*standard == icon || slot.rewriteOutput(*standard));
+    return replace(*standard, ready ? slot.outputPath() : QString());
 }

@@ -5,6 +5,7 @@
 #include "ConverterRunner.h"
 #include "IconSize.h"
 #include "core/Failure.h"
+#include "core/IcoFile.h"
 
 #include <QString>
 
@@ -15,4 +16,4 @@ class WorkSlot;
 // Why the icon was not put at `iconName`, its links followed as it is written; none
 // when it was. The converter's own files were in `stagingFolder`.
 Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &iconName,
-                    const IconSize &size, const QString &stagingFolder);
+                    const IconSize &size, IcoFile::Packing packing, const QString &stagingFolder);

@@ -63,8 +63,9 @@ QByteArray chunk(const char *type, const QByteArray &data)
     QByteArray out(4, '\0');
     qToBigEndian<quint32>(quint32(data.size()), out.data());
     out += QByteArray(type, 4) + data;
-    const uLong crc = crc32(crc32(0, nullptr, 0),
-                            reinterpret_cast<const Bytef *>(out.constData() + 4), uInt(out.size() - 4));
+    const uLong crc =
+        crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(out.constData() + 4),
+              uInt(out.size() - 4));
     QByteArray tail(4, '\0');
     qToBigEndian<quint32>(quint32(crc), tail.data());
     return out + tail;
@@ -91,8 +92,8 @@ QByteArray tightPng(const QImage &picture)
     QByteArray best(rowBytes, '\0');
     for (int y = 0; y < h; ++y) {
         const uchar *row = rgba.constScanLine(y);
-        const uchar *previous = y > 0 ? rgba.constScanLine(y - 1)
-                                      : reinterpret_cast<const uchar *>(zeros.constData());
+        const uchar *previous =
+            y > 0 ? rgba.constScanLine(y - 1) : reinterpret_cast<const uchar *>(zeros.constData());
         unfiltered += '\0';
         unfiltered.append(reinterpret_cast<const char *>(row), rowBytes);
         qint64 bestSum = 0;
@@ -123,6 +124,6 @@ QByteArray tightPng(const QImage &picture)
     qToBigEndian<quint32>(quint32(h), header.data() + 4);
     header[8] = 8; // bits a channel
     header[9] = 6; // RGBA
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
-           chunk("IDAT", smallest) + chunk("IEND", {});
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", smallest) +
+           chunk("IEND", {});
 }

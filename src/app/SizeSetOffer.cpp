@@ -84,8 +84,8 @@ void offerSizeSets(QLineEdit &box)
 {
     auto *sets = new QStandardItemModel(&box);
     for (const SizeSet &set : namedSizeSets()) {
-        auto *item = new QStandardItem(
-            tr("%1: %2").arg(QLatin1String(set.name), sizesText(set.sizes)));
+        auto *item =
+            new QStandardItem(tr("%1: %2").arg(QLatin1String(set.name), sizesText(set.sizes)));
         item->setData(QLatin1String(set.name), NameRole);
         sets->appendRow(item);
     }

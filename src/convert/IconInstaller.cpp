@@ -48,7 +48,7 @@ CheckedIcon checkIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const
 
 std::optional<QByteArray> compactChecked(const QByteArray &icon, const QList<int> &sizes)
 {
-    const auto compact = compactIcon(icon);
+    auto compact = compactIcon(icon);
     if (!compact || !isWellFormedIcon(*compact, sizes) ||
         !isCanonicalIcon(*compact, IcoFile::Packing::Compact))
         return std::nullopt;

@@ -1,4 +1,5 @@
-// What a designer's full icon costs against the plainest one.
+// What a designer's full icon costs against the plainest one, and its bytes in
+// both forms.
 #include "BatchFakes.h"
 #include "BenchSupport.h"
 
@@ -37,22 +38,30 @@ void benchDesignerSet(const QString &work, int files, int runs)
         for (const int side : {16, 20, 24, 32, 40, 48, 64})
             logo(side).save(folder + QStringLiteral("/logo%1-%2.png").arg(i).arg(side));
     }
-    auto msPerFile = [&](const QString &size) {
+    auto msPerFile = [&](const QString &size, IcoFile::Packing packing) {
         QElapsedTimer t;
         t.start();
-        const QStringList said = convertBeside(masters, size);
+        const QStringList said = convertBeside(masters, size, packing);
         if (said != QStringList{QStringLiteral("Done.")})
             std::fprintf(stderr, "designer set: %s\n", qPrintable(said.join(' ')));
         return double(t.elapsed()) / files;
     };
-    QList<double> single, set, ratios;
+    const QString icon = folder + "/logo0.ico";
+    QList<double> single, set, compact, ratios, compactRatios;
+    qint64 standardBytes = 0;
     for (int run = 0; run < runs; ++run) {
-        single << msPerFile(QStringLiteral("48"));
-        set << msPerFile(WindowsSizes);
+        single << msPerFile(QStringLiteral("48"), IcoFile::Packing::Standard);
+        set << msPerFile(WindowsSizes, IcoFile::Packing::Standard);
+        standardBytes = QFileInfo(icon).size();
+        compact << msPerFile(WindowsSizes, IcoFile::Packing::Compact);
         ratios << set.last() / single.last();
+        compactRatios << compact.last() / single.last();
     }
     print("designer_single_48_ms_per_file", median(single), 2);
     print("designer_windows_set_ms_per_file", median(set), 2);
     print("designer_set_vs_single_ratio", median(ratios));
-    print("designer_windows_set_bytes", double(QFileInfo(folder + "/logo0.ico").size()), 0);
+    print("designer_windows_set_bytes", double(standardBytes), 0);
+    print("designer_compact_set_ms_per_file", median(compact), 2);
+    print("designer_compact_vs_single_ratio", median(compactRatios));
+    print("designer_compact_set_bytes", double(QFileInfo(icon).size()), 0);
 }

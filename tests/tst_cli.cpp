@@ -17,6 +17,9 @@ private slots:
         QTest::newRow("button 72") << "72" << QStringList{"72x72"};
         QTest::newRow("user-defined") << "100" << QStringList{"100x100"};
         QTest::newRow("user-defined box") << "128x64" << QStringList{"64x64"};
+        QTest::newRow("set favicon") << "favicon" << QStringList{"48x48", "32x32", "16x16"};
+        QTest::newRow("set in a list")
+            << "64,Favicon" << QStringList{"64x64", "48x48", "32x32", "16x16"};
     }
     void convertsAtTheSize()
     {
@@ -176,6 +179,9 @@ private slots:
         QTest::newRow("a size no icon can have")
             << to + QStringList{"--size", "16,512", "src/a.png"} << 2 << ""
             << "Size not accepted.";
+        QTest::newRow("compact and not")
+            << to + QStringList{"--compact", "--no-compact", "src/a.png"} << 2 << ""
+            << "exclude each other";
         QTest::newRow("two destinations") << to + QStringList{"--beside", "src/a.png"} << 2 << ""
                                           << "exclude each other";
         QTest::newRow("an option without --convert")

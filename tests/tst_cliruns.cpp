@@ -1,11 +1,14 @@
 // The terminal run under stress: no display, signals, helpers that linger, nothing
-// to convert, a broken staging place, an unreadable walk; and the window started
-// with paths.
+// to convert, a broken staging place, an unreadable walk; the window started with
+// paths; and the compact icon as readers open it.
 #include "CliHarness.h"
 #include "app/Form1.h"
 #include "app/StartPaths.h"
 #include "cli/DisplayCheck.h"
+#include "core/IcoFile.h"
 #include "filelist/FileListModel.h"
+
+#include <QImageReader>
 
 class TestCliRuns : public QObject, private CliHarness
 {
@@ -279,6 +282,71 @@ private slots:
         QVERIFY2(alone.err.contains(named) && !alone.err.contains("no file matches"),
                  qPrintable(alone.err));
         QCOMPARE(alone.status, 1);
+    }
+
+    // A compact icon holds the same pictures, its entries from 48 px up as PNG that
+    // the readers open; its smallest stays a bitmap, which GTK shows.
+    void compactEntriesArePng_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("store");
+        QTest::addColumn<QList<int>>("png");
+        const QList<int> fromFortyEight{256, 96, 80, 72, 64, 60, 48};
+        QTest::newRow("--compact") << "windows"
+                                   << "--compact"
+                                   << "" << fromFortyEight;
+        QTest::newRow("saved in the window") << "windows"
+                                             << ""
+                                             << "Compact=True" << fromFortyEight;
+        QTest::newRow("--no-compact over the saved choice") << "windows"
+                                                            << "--no-compact"
+                                                            << "Compact=True" << QList<int>{256};
+        QTest::newRow("no entry below 48") << "48,64,256"
+                                           << "--compact"
+                                           << "" << QList<int>{256, 64};
+    }
+    void compactEntriesArePng()
+    {
+        QFETCH(QString, size);
+        QFETCH(QString, option);
+        QFETCH(QString, store);
+        QFETCH(QList<int>, png);
+        writeFile(storeFile(), "[General]\n" + store.toUtf8() + "\n");
+        // Shaded, so that rows pack best filtered.
+        QImage shaded(256, 256, QImage::Format_ARGB32);
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x)
+                shaded.setPixel(x, y, qRgba(x, y, (x * y) % 251, (x + y) / 2));
+        }
+        QVERIFY(shaded.save(path("src/a.png")));
+        QDir().mkpath(path("std"));
+        for (const QString &folder : {QStringLiteral("out"), QStringLiteral("std")}) {
+            QStringList arguments{"--convert", "--size", size, "--to", folder, "src/a.png"};
+            arguments << (folder == "std" ? QStringLiteral("--no-compact") : option);
+            QCOMPARE(quorbel(arguments.filter(QRegularExpression(".")), {}).status, 0);
+        }
+        const IcoFile icon(readFile(path("out/a.ico")));
+        QList<int> compressed;
+        for (const IcoFile::Entry &entry : icon.entries()) {
+            if (entry.storage == IcoFile::Storage::Png)
+                compressed << entry.width;
+        }
+        QCOMPARE(compressed, png);
+        // Pixel for pixel the standard icon's, entry by entry; GTK shows it.
+        QImageReader compact(path("out/a.ico"), "ico");
+        QImageReader standard(path("std/a.ico"), "ico");
+        QCOMPARE(compact.imageCount(), standard.imageCount());
+        for (int i = 0; i < compact.imageCount(); ++i) {
+            QVERIFY(compact.jumpToImage(i) && standard.jumpToImage(i));
+            // Qt reads a bitmap entry premultiplied.
+            QCOMPARE(rmsError(compact.read(), standard.read()), 0.0);
+        }
+        QProcess gtk;
+        gtk.start("gdk-pixbuf-thumbnailer", {"-s", "128", path("out/a.ico"), path("thumb.png")});
+        if (gtk.waitForFinished() && gtk.exitStatus() == QProcess::NormalExit)
+            QVERIFY2(gtk.exitCode() == 0 && QImage(path("thumb.png")).width() == 128,
+                     gtk.readAllStandardError().constData());
     }
 };
 

@@ -163,9 +163,16 @@ private slots:
     }
 
     // Build systems make icons again and again: the same pictures give the same bytes,
-    // whenever their files were written.
+    // whenever their files were written, in either form.
+    void samePicturesGiveTheSameBytes_data()
+    {
+        QTest::addColumn<IcoFile::Packing>("packing");
+        QTest::newRow("standard") << IcoFile::Packing::Standard;
+        QTest::newRow("compact") << IcoFile::Packing::Compact;
+    }
     void samePicturesGiveTheSameBytes()
     {
+        QFETCH(IcoFile::Packing, packing);
         QTemporaryDir dir;
         const QString logo = dir.filePath(QStringLiteral("logo.png"));
         QByteArray first;
@@ -181,7 +188,7 @@ private slots:
                 QVERIFY(written.setFileTime(QDateTime::currentDateTime().addDays(round - 1),
                                             QFileDevice::FileModificationTime));
             }
-            QCOMPARE(convertBeside({logo}, Windows), QStringList{"Done."});
+            QCOMPARE(convertBeside({logo}, Windows, packing), QStringList{"Done."});
             const QByteArray icon = readFile(iconOf(logo));
             QVERIFY(!icon.isEmpty());
             if (round == 0)

@@ -7,9 +7,12 @@
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QCompleter>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -341,10 +344,46 @@ private slots:
         QTest::keyClicks(text2, "0");
         QCOMPARE(stored("Text2"), QStringLiteral("10"));
 
+        QCOMPARE(stored("Compact"), QStringLiteral("<absent>"));
+        child<QCheckBox>(*w, "Check1")->click();
+        QCOMPARE(stored("Compact"), QStringLiteral("True"));
+        QCOMPARE(static_cast<Form1BatchWindow &>(w->batchWindow()).request().packing,
+                 IcoFile::Packing::Compact);
+
         // A fresh window restores it all.
         auto again = loadedWindow();
         QVERIFY(child<QRadioButton>(*again, "Option7")->isChecked());
         QCOMPARE(child<QLineEdit>(*again, "Text2")->text(), QStringLiteral("10"));
+        QVERIFY(child<QCheckBox>(*again, "Check1")->isChecked());
+    }
+
+    // Windows' sets open on the Down key, each with its sizes; a typed list opens nothing.
+    void sizeSetsInTheBox()
+    {
+        auto w = loadedWindow();
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        child<QRadioButton>(*w, "Option7")->click();
+        QLineEdit *text2 = child<QLineEdit>(*w, "Text2");
+        text2->setFocus(); // a completion reaches only the box with focus
+        QTRY_VERIFY(text2->hasFocus());
+        text2->clear();
+        QTest::keyClicks(text2, "16,24");
+        QAbstractItemView *list = text2->completer()->popup();
+        QVERIFY(!list->isVisible());
+        QTest::keyClick(text2, Qt::Key_Down);
+        QVERIFY(list->isVisible());
+        QCOMPARE(list->model()->rowCount(), 3);
+        QCOMPARE(
+            list->model()->index(0, 0).data().toString(),
+            QStringLiteral("windows: 16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256"));
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(text2->text(), QStringLiteral("windows-small"));
+        QCOMPARE(stored("Text2"), QStringLiteral("windows-small"));
+        QCOMPARE(static_cast<Form1BatchWindow &>(w->batchWindow()).request().size.sizes().size(),
+                 8);
     }
 
     void folderPicker_data()

@@ -81,6 +81,31 @@ private slots:
             QCOMPARE(*parsed, sizes);
     }
 
+    // Windows' sets by name, alone or in a list; any other word is no size.
+    void namedSets_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("sizes"); // empty: refused
+        QTest::newRow("windows") << "windows" << QList<int>{16, 20, 24, 30, 32, 36, 40,
+                                                            48, 60, 64, 72, 80, 96, 256};
+        QTest::newRow("windows-small")
+            << "windows-small" << QList<int>{16, 20, 24, 32, 40, 48, 64, 256};
+        QTest::newRow("case and blanks") << " Favicon " << QList<int>{16, 32, 48};
+        QTest::newRow("in a list") << "256,favicon,32" << QList<int>{256, 16, 32, 48};
+        QTest::newRow("misspelt") << "windwos" << QList<int>{};
+        QTest::newRow("misspelt in a list") << "16,favicons" << QList<int>{};
+    }
+    void namedSets()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, sizes);
+        const IconSize size = IconSize::fromText(text);
+        QCOMPARE(size.isAccepted(), !sizes.isEmpty());
+        QCOMPARE(size.sizes(), sizes);
+        if (!sizes.isEmpty())
+            QCOMPARE(size.kind(), IconSize::Kind::List);
+    }
+
     void listGivesOneSquareEntryPerSize()
     {
         QTemporaryDir dir;

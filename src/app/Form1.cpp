@@ -15,6 +15,7 @@
 #include "platform/EventPump.h"
 #include "platform/KnownFolders.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -97,6 +98,7 @@ void Form1::connectHandlers()
             [this](const QString &text) { m_settings.setText1(text); });
     connect(c.Text2, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_settings.setText2(text); });
+    connect(c.Check1, &QCheckBox::toggled, this, [this](bool on) { m_settings.setCompact(on); });
     c.ListView1->setDropHandler(
         [this](const QStringList &paths) { ListView1_OLEDragDrop(paths, *m_model, m_reporter); });
 }
@@ -162,6 +164,7 @@ void Form1::restoreOutputOptions(ErrorTrap &trap)
         trap.run(188, [&] { c.Frame4->setEnabled(true); });
     else
         trap.run(190, [&] { c.Frame4->setEnabled(false); });
+    trap.run(192, [&] { c.Check1->setChecked(m_settings.compact()); });
 }
 
 void Form1::setOptionState(QRadioButton *option, bool selected)

@@ -41,6 +41,7 @@ inline constexpr ControlCaption Form1Captions[] = {
     {"Option8", "Save results to this folder:"}, // Text1 in Frame4 holds the folder
     {"PushButton9", "..."},                      // picks Text1's folder
     {"Option9", "Save results in folder of original file"},
+    {"Check1", "Compact files (PNG from 48 px)"},
 };
 
 class Form1 final : public QWidget

@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -46,6 +47,8 @@ BatchRequest Form1BatchWindow::request() const
         }
     }
     request.size = IconSize::forOption(chosen, m_controls.Text2->text());
+    request.packing =
+        m_controls.Check1->isChecked() ? IcoFile::Packing::Compact : IcoFile::Packing::Standard;
     request.destination = [this] {
         const auto &option = m_controls.Option;
         Destination destination;

@@ -3,10 +3,12 @@
 #include "Form1.h"
 #include "ProgressBar.h"
 #include "PushButton.h"
+#include "SizeSetOffer.h"
 #include "WindowPointer.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileListView.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -34,6 +36,7 @@ enum class Kind
     Button,
     Frame,
     Option,
+    Check,
     TextBox
 };
 
@@ -69,13 +72,15 @@ constexpr Placement Layout[] = {
     {Kind::Frame, "Frame4", "Frame2", 480, 510, 6840, 810},
     {Kind::TextBox, "Text1", "Frame4", 240, 300, 5670, 345},
     {Kind::Button, "PushButton9", "Frame4", 6000, 300, 600, 345},
+    // Not in the design: beside the last option, where the frame was empty.
+    {Kind::Check, "Check1", "Frame2", 4080, 1410, 3480, 255},
 };
 
 constexpr const char *TabOrder[] = {
     "ListView1",   "ProgressBar1", "PushButton1", "PushButton4", "PushButton2", "PushButton6",
     "PushButton7", "Frame1",       "Text2",       "Option1",     "Option2",     "Option3",
     "Option4",     "Option7",      "Option5",     "Option6",     "Frame2",      "Option9",
-    "Option8",     "Frame4",       "Text1",       "PushButton9"};
+    "Option8",     "Frame4",       "Text1",       "PushButton9", "Check1"};
 
 // Frames are an etched line on the window's white, as classic frames are; the
 // style's own frame shades its inside grey.
@@ -181,6 +186,10 @@ QWidget *create(const Placement &p, QWidget *parent, WindowPointer &pointer)
         w = new QRadioButton(captionOf(p.name), parent);
         w->setPalette(lightIndicators(QGuiApplication::palette()));
         break;
+    case Kind::Check:
+        w = new QCheckBox(captionOf(p.name), parent);
+        w->setPalette(lightIndicators(QGuiApplication::palette()));
+        break;
     case Kind::TextBox:
         w = new QLineEdit(parent);
         pointer.watchResetter(w);
@@ -247,6 +256,7 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
     c.Frame4 = find<QGroupBox>(made, "Frame4");
     c.Text1 = find<QLineEdit>(made, "Text1");
     c.Text2 = find<QLineEdit>(made, "Text2");
+    c.Check1 = find<QCheckBox>(made, "Check1");
     for (int n = 1; n <= 9; ++n)
         c.Option[size_t(n)] =
             find<QRadioButton>(made, qPrintable(QStringLiteral("Option%1").arg(n)));
@@ -260,9 +270,14 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
     c.ListView1->setToolTip(QStringLiteral(
         "Drag and drop files here. Double-click item to remove it. Move | line to right and "
         "out of window to reveal full names."));
-    c.Text2->setToolTip(QStringLiteral(
-        "A size such as 100 or 128x64, or a list of sizes for one icon with a square picture "
-        "for each, such as 16,24,32,48,256"));
+    c.Text2->setToolTip(
+        tr("A size such as 100 or 128x64, or a list of sizes for one icon with a square picture "
+           "for each, such as 16,24,32,48,256, or one of Windows' sets: press Down to choose"));
+    offerSizeSets(*c.Text2);
+    c.Check1->setToolTip(
+        tr("Stores the entries of 48 px and up as PNG: much smaller files, which Windows, "
+           "browsers and most programs show; GTK's file managers show the largest entry "
+           "below 48 px instead"));
     c.ProgressBar1->setValue(0);
     c.ProgressBar1->setAutoFillBackground(true); // opaque: repaints stay inside the bar
     c.ProgressBar1->setText(tr("Progress Bar"));

@@ -7,6 +7,7 @@
 
 class FileListModel;
 class FileListView;
+class QCheckBox;
 class ProgressBar;
 class QGroupBox;
 class QLineEdit;
@@ -30,6 +31,7 @@ struct Form1Controls
     QGroupBox *Frame4 = nullptr;
     QLineEdit *Text1 = nullptr;
     QLineEdit *Text2 = nullptr;
+    QCheckBox *Check1 = nullptr;             // the compact form
     std::array<QRadioButton *, 10> Option{}; // 1..9
 
     // The option buttons that make one choice together.

@@ -1,5 +1,6 @@
 #include "CliOptions.h"
 
+#include "convert/SizeList.h"
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -12,6 +13,7 @@ QString tr(const char *text)
 
 namespace {
 const QStringList LongNames = {QStringLiteral("convert"), QStringLiteral("size"),
+                               QStringLiteral("compact"), QStringLiteral("no-compact"),
                                QStringLiteral("to"),      QStringLiteral("beside"),
                                QStringLiteral("ext"),     QStringLiteral("jobs"),
                                QStringLiteral("help"),    QStringLiteral("version")};
@@ -24,9 +26,16 @@ struct Grammar
     QCommandLineOption size{QStringLiteral("size"),
                             tr("Icon size: 16, 24, 32, 48, 64, 72 or any number up "
                                "to 256 (one square entry), a size the converter "
-                               "takes as typed (128x64), or a list "
-                               "(16,32,48,256)."),
+                               "takes as typed (128x64), a list (16,32,48,256), or "
+                               "a set's name (below), alone or in a list."),
                             QStringLiteral("S")};
+    QCommandLineOption compact{QStringLiteral("compact"),
+                               tr("Store the entries of 48 px and up as PNG: a far "
+                                  "smaller file, which GTK shows by its largest smaller "
+                                  "entry (see README).")};
+    QCommandLineOption noCompact{QStringLiteral("no-compact"),
+                                 tr("Store every entry below 256 px as a bitmap, which "
+                                    "every reader shows.")};
     QCommandLineOption to{QStringLiteral("to"), tr("Save the icons in DIR."),
                           QStringLiteral("DIR")};
     QCommandLineOption beside{QStringLiteral("beside"), tr("Save each icon beside its picture.")};
@@ -54,7 +63,8 @@ struct Grammar
                "window's saved choices; a terminal run never changes them. So without --to or\n"
                "--beside the icons go where the window saves them (its saved folder, at first\n"
                "the desktop), replacing icons of the same name; the run says where first."));
-        parser.addOptions({convert, size, to, beside, ext, jobs, help, version});
+        parser.addOptions(
+            {convert, size, compact, noCompact, to, beside, ext, jobs, help, version});
         parser.addPositionalArgument(QStringLiteral("PATH"),
                                      tr("A picture, or a folder of pictures."),
                                      QStringLiteral("PATH..."));
@@ -104,7 +114,8 @@ CliOptions parseCommandLine(const QStringList &arguments)
     CliOptions options;
     options.paths = g.parser.positionalArguments();
     if (!g.parser.isSet(g.convert)) {
-        for (const QCommandLineOption *option : {&g.size, &g.to, &g.beside, &g.ext, &g.jobs}) {
+        for (const QCommandLineOption *option :
+             {&g.size, &g.compact, &g.noCompact, &g.to, &g.beside, &g.ext, &g.jobs}) {
             if (g.parser.isSet(*option))
                 return usageError(
                     tr("--%1 works only with --convert.").arg(option->names().constFirst()));
@@ -122,6 +133,10 @@ CliOptions parseCommandLine(const QStringList &arguments)
         if (options.size->trimmed().isEmpty())
             return usageError(tr("--size needs a size."));
     }
+    if (g.parser.isSet(g.compact) && g.parser.isSet(g.noCompact))
+        return usageError(tr("--compact and --no-compact exclude each other."));
+    if (g.parser.isSet(g.compact) || g.parser.isSet(g.noCompact))
+        options.compact = g.parser.isSet(g.compact);
     if (g.parser.isSet(g.to)) {
         options.toFolder = g.parser.value(g.to);
         if (options.toFolder->isEmpty())
@@ -149,6 +164,10 @@ QString helpText()
     // names the command.
     QString text = Grammar().parser.helpText();
     text = tr("Usage: quorbel [options] PATH...") + text.mid(text.indexOf(QLatin1Char('\n')));
+    text += tr("\nSize sets (Windows' sizes for an application icon, and a site's):\n");
+    for (const SizeSet &set : namedSizeSets())
+        text +=
+            QStringLiteral("  %1 %2\n").arg(QLatin1String(set.name), -14).arg(sizesText(set.sizes));
     return text + tr("\nExit status: 0 every file converted, 1 some failed, 2 a usage error "
                      "or nothing to convert.\n");
 }

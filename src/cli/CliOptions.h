@@ -20,6 +20,7 @@ struct CliOptions
     Action action = Action::Window;
     QStringList paths;
     std::optional<QString> size;
+    std::optional<bool> compact; // --compact or --no-compact
     std::optional<QString> toFolder;
     bool beside = false;
     QString extension = QStringLiteral("png");

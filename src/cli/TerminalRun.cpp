@@ -46,8 +46,8 @@ QString folderWithoutTrailingSeparators(QString folder)
     return folder;
 }
 
-// The size and destination for a conversion: the command line's, else the saved
-// ones, as the window would restore them. Answers an empty text, or why there is no
+// The size, packing and destination for a conversion: the command line's, else the
+// saved ones, as the window would restore them. Answers an empty text, or why there is no
 // destination.
 QString choicesFor(const CliOptions &options, const Settings &settings, BatchRequest &request)
 {
@@ -59,6 +59,10 @@ QString choicesFor(const CliOptions &options, const Settings &settings, BatchReq
         request.size = IconSize::forOption(saved >= 1 && saved <= UserDefinedSize ? saved : 2,
                                            settings.text2());
     }
+    const bool compact = options.compact
+                             ? *options.compact
+                             : savedOr([&] { return settings.compact(); }, false, "Compact");
+    request.packing = compact ? IcoFile::Packing::Compact : IcoFile::Packing::Standard;
 
     Destination destination;
     if (options.toFolder) {

@@ -1,7 +1,9 @@
-// What a batch is asked to do: which files, at which size, and where each icon goes.
+// What a batch is asked to do: which files, at which size and packing, and where each
+// icon goes.
 #pragma once
 
 #include "IconSize.h"
+#include "core/IcoFile.h"
 
 #include <QString>
 #include <functional>
@@ -29,6 +31,7 @@ struct BatchRequest
     // open to moves and additions while a batch runs.
     const RowSource *sources = nullptr;
     IconSize size;
+    IcoFile::Packing packing = IcoFile::Packing::Standard;
     // Asked again for every file, since the window's folder may change mid-batch.
     std::function<Destination()> destination;
     int jobs = oneJobPerCore(); // conversions at once, 1 or more

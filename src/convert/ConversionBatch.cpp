@@ -58,6 +58,7 @@ void ConversionBatch::convertAll(ErrorTrap &trap)
     }
 
     m_trap = &trap;
+    ++m_batchNumber;
     m_aborted = false;
     m_stopped = false;
     m_results.clear();

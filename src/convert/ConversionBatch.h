@@ -7,6 +7,7 @@
 #include "BatchRequest.h"
 #include "ConverterRunner.h"
 #include "ConverterStaging.h"
+#include "IconCompactor.h"
 #include "PerSizePictures.h"
 #include "TimeLimit.h"
 #include "core/ErrorTrap.h"
@@ -79,6 +80,7 @@ private:
 
     void startJob(Job job);
     void jobEnded(int id, const ChildEnd &end);
+    void compacted(int id, const std::optional<QByteArray> &icon);
     void poll();
     void timeOut(int id);
     void finish(const Job &job, const Failure &failure, bool ran);
@@ -123,4 +125,6 @@ private:
     bool m_aborted = false;
     bool m_stopped = false;
     PerSizeFinder m_perSize;
+    int m_batchNumber = 0; // a late worker's result belongs to no later batch
+    IconCompactor m_compactor;
 };

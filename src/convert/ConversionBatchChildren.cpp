@@ -67,8 +67,20 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
     dispatch();
     if (m_aborted)
         return;
+    SafeFile::WorkSlot &slot = *m_slots[size_t(job.slot)];
+    const CheckedIcon icon = checkIcon(end, slot, m_request->size, m_staging.folder());
+    if (icon.failure.isNone() && m_request->packing == IcoFile::Packing::Compact) {
+        // The slot's files are read; the job guards its icon until the worker is done.
+        releaseSlot(job.slot);
+        m_compactor.compact(icon.bytes, m_request->size.sizes(),
+                            [this, id, batch = m_batchNumber](const std::optional<QByteArray> &c) {
+                                if (batch == m_batchNumber)
+                                    compacted(id, c);
+                            });
+        return;
+    }
     Failure failure =
-        installIcon(end, *m_slots[size_t(job.slot)], job.icon, m_request->size, m_staging.folder());
+        icon.failure.isNone() ? placeIcon(job.icon, icon.bytes, icon.readyFile) : icon.failure;
     for (const PictureInput &own : std::as_const(job.perSize)) {
         if (!failure.isNone() && FailureReason::isAbout(end.errorOutput, own.name))
             failure = failure.about(FileNameOf(own.path));
@@ -76,6 +88,22 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
     m_installing.removeIf([id](const Job &other) { return other.id == id; });
     releaseSlot(job.slot);
     finish(job, failure, end.how != ChildProcess::End::FailedToStart);
+    dispatch();
+}
+
+void ConversionBatch::compacted(int id, const std::optional<QByteArray> &icon)
+{
+    const auto it = std::find_if(m_installing.begin(), m_installing.end(),
+                                 [id](const Job &job) { return job.id == id; });
+    // Gone when the window closed meanwhile.
+    if (m_aborted || it == m_installing.end())
+        return;
+    const Job job = *it;
+    m_installing.erase(it);
+    finish(job,
+           icon ? placeIcon(job.icon, *icon, QString())
+                : Failure{Failure::Reason::NoValidIcon, {}, {}},
+           true);
     dispatch();
 }
 

@@ -6,13 +6,28 @@
 #include "IconSize.h"
 #include "core/Failure.h"
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace SafeFile {
 class WorkSlot;
 }
 
-// Why the icon was not put at `iconName`, its links followed as it is written; none
-// when it was. The converter's own files were in `stagingFolder`.
-Failure installIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const QString &iconName,
-                    const IconSize &size, const QString &stagingFolder);
+// What the converter left in `slot`: an icon of the standard shape holding the sizes
+// asked for, or why there is none. The converter's own files were in `stagingFolder`.
+struct CheckedIcon
+{
+    Failure failure; // none when `bytes` is the icon
+    QByteArray bytes;
+    QString readyFile; // the slot's output when it holds `bytes` already, to be moved in
+};
+CheckedIcon checkIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const IconSize &size,
+                      const QString &stagingFolder);
+
+// A checked icon made compact and checked again; nothing when that fails. Any thread.
+std::optional<QByteArray> compactChecked(const QByteArray &icon, const QList<int> &sizes);
+
+// Why `bytes` were not put at `iconName`, its links followed as it is written; none
+// when they were.
+Failure placeIcon(const QString &iconName, const QByteArray &bytes, const QString &readyFile);

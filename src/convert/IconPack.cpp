@@ -1,11 +1,12 @@
 #include "IconPack.h"
 
-#include "core/IcoFile.h"
+#include "TightPng.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
 #include <QList>
+#include <QSize>
 #include <QtEndian>
 #include <algorithm>
 
@@ -65,11 +66,33 @@ QByteArray withoutAncillaryChunks(const QByteArray &png)
     return kept;
 }
 
-bool isCanonicalEntry(const IcoFile &icon, const IcoFile::Entry &entry)
+int sideOf(int width, int height)
+{
+    return std::max(width, height);
+}
+
+int smallestSide(const QList<QSize> &sizes)
+{
+    int smallest = LargestIconSide;
+    for (const QSize size : sizes)
+        smallest = std::min(smallest, sideOf(size.width(), size.height()));
+    return smallest;
+}
+
+QList<QSize> sizesOf(const IcoFile &icon)
+{
+    QList<QSize> sizes;
+    for (const IcoFile::Entry &entry : icon.entries())
+        sizes << QSize(entry.width, entry.height);
+    return sizes;
+}
+
+bool isCanonicalEntry(const IcoFile &icon, const IcoFile::Entry &entry, IcoFile::Packing packing)
 {
     const QByteArray d = icon.dataOf(entry);
-    const qsizetype entries = icon.entries().size();
-    if (IcoFile::storageFor(entry.width, entry.height, entries) == IcoFile::Storage::Png) {
+    const QList<QSize> sizes = sizesOf(icon);
+    if (IcoFile::storageFor(sideOf(entry.width, entry.height), smallestSide(sizes), sizes.size(),
+                            packing) == IcoFile::Storage::Png) {
         // IHDR: bit depth and colour type follow width and height.
         return entry.storage == IcoFile::Storage::Png && d.size() > 26 && d[24] == 8 &&
                d[25] == 6 && !hasAncillaryChunks(d);
@@ -98,6 +121,20 @@ QImage decode(const IcoFile &icon, const IcoFile::Entry &entry)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "ico");
     return reader.read();
+}
+
+// A bitmap entry of the shape above, read exactly: Qt's reader may hand its pixels
+// back premultiplied.
+QImage decodeCanonicalDib(const QByteArray &data, int w, int h)
+{
+    QImage image(w, h, QImage::Format_ARGB32);
+    const char *pixels = data.constData() + DibHeaderSize;
+    for (int y = 0; y < h; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(h - 1 - y));
+        for (int x = 0; x < w; ++x)
+            line[x] = qFromLittleEndian<quint32>(pixels + (qsizetype(y) * w + x) * 4);
+    }
+    return image;
 }
 
 QByteArray encodePng(const QImage &image)
@@ -134,14 +171,14 @@ QByteArray encodeDib(const QImage &image)
 }
 } // namespace
 
-bool isCanonicalIcon(const QByteArray &bytes)
+bool isCanonicalIcon(const QByteArray &bytes, IcoFile::Packing packing)
 {
     const IcoFile icon(bytes);
     if (icon.fault() != IcoFile::Fault::None)
         return false;
     const QList<IcoFile::Entry> &entries = icon.entries();
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (!isCanonicalEntry(icon, entries[i]))
+        if (!isCanonicalEntry(icon, entries[i], packing))
             return false;
         if (i > 0 && std::max(entries[i].width, entries[i].height) >
                          std::max(entries[i - 1].width, entries[i - 1].height))
@@ -168,14 +205,37 @@ std::optional<QByteArray> repackIcon(const QByteArray &bytes)
 
     QList<IcoFile::Image> packed;
     for (const QImage &image : images) {
-        const bool png = IcoFile::storageFor(image.width(), image.height(), images.size()) ==
-                         IcoFile::Storage::Png;
+        const bool png = IcoFile::storageFor(sideOf(image.width(), image.height()), 0,
+                                             images.size()) == IcoFile::Storage::Png;
         const QByteArray data = png ? encodePng(image) : encodeDib(image);
         if (data.isEmpty())
             return std::nullopt;
         IcoFile::Entry entry;
         entry.width = image.width();
         entry.height = image.height();
+        packed.append({entry, data});
+    }
+    return IcoFile::write(packed);
+}
+
+std::optional<QByteArray> compactIcon(const QByteArray &bytes)
+{
+    const IcoFile icon(bytes);
+    if (!isCanonicalIcon(bytes))
+        return std::nullopt;
+    const QList<QSize> sizes = sizesOf(icon);
+    QList<IcoFile::Image> packed;
+    for (const IcoFile::Entry &entry : icon.entries()) {
+        QByteArray data = icon.dataOf(entry);
+        if (IcoFile::storageFor(sideOf(entry.width, entry.height), smallestSide(sizes),
+                                sizes.size(), IcoFile::Packing::Compact) == IcoFile::Storage::Png) {
+            const QImage image = entry.storage == IcoFile::Storage::Png
+                                     ? QImage::fromData(data, "PNG")
+                                     : decodeCanonicalDib(data, entry.width, entry.height);
+            data = tightPng(image);
+            if (data.isEmpty())
+                return std::nullopt;
+        }
         packed.append({entry, data});
     }
     return IcoFile::write(packed);

@@ -2,17 +2,24 @@
 // RGBA PNG (unless it is the only one) with no colour chunks, dates or text, every
 // other entry a 32-bit BMP with no resolution and its mask set where a pixel is less
 // than half opaque. What the converter wrote is re-packed into that shape when it
-// differs, whatever the installed ImageMagick chose.
+// differs, whatever the installed ImageMagick chose. A compact icon has the same
+// shape but for its PNG entries (IcoFile::storageFor), packed as tightly as zlib can.
 #pragma once
+
+#include "core/IcoFile.h"
 
 #include <QByteArray>
 #include <optional>
 
 // Whether a well-formed icon already has the shape above.
-bool isCanonicalIcon(const QByteArray &icon);
+bool isCanonicalIcon(const QByteArray &icon, IcoFile::Packing packing = IcoFile::Packing::Standard);
 
 // The same pictures in the shape above; nothing when an entry cannot be read.
 std::optional<QByteArray> repackIcon(const QByteArray &icon);
+
+// An icon of the standard shape made compact, its pictures pixel for pixel; nothing
+// when it is not of that shape.
+std::optional<QByteArray> compactIcon(const QByteArray &icon);
 
 // An icon of that shape with each bitmap's mask set from its pixels' alpha as above:
 // ImageMagick sets only the pixels that are fully clear.

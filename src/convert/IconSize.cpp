@@ -14,7 +14,7 @@ IconSize IconSize::fromText(const QString &text)
 {
     IconSize size;
     size.m_text = text;
-    if (isSizeList(text)) {
+    if (isSizeList(text) || sizesOfSet(text)) {
         size.m_kind = Kind::List;
         const auto sizes = parseSizeList(text);
         size.m_accepted = sizes.has_value();

@@ -1,6 +1,6 @@
 // The size the user asked the icons to have, read once per batch: the picture as it
 // is, one square entry of one number, one size exactly as typed (128x64, 50%), or a
-// list of square entries.
+// list of square entries (typed, or a set's name).
 #pragma once
 
 #include <QList>
@@ -18,7 +18,7 @@ public:
     };
 
     IconSize() = default;
-    // The user-defined text: a list when it holds a comma, else one size.
+    // The user-defined text: a list when it holds a comma or names a set, else one size.
     static IconSize fromText(const QString &text);
     // The first chosen size button (1 to 6), or the user-defined one (7) with its
     // text; any other number leaves the picture's size as it is.

@@ -51,10 +51,47 @@ bool isSizeList(const QString &sizeText)
     return sizeText.contains(QLatin1Char(','));
 }
 
+const QList<SizeSet> &namedSizeSets()
+{
+    // An application icon at each of Windows' display scales; the fewest of those that
+    // keep the taskbar sharp at 125 % and 150 %; what browsers ask a site for.
+    static const QList<SizeSet> sets = {
+        {"windows", {16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256}},
+        {"windows-small", {16, 20, 24, 32, 40, 48, 64, 256}},
+        {"favicon", {16, 32, 48}},
+    };
+    return sets;
+}
+
+std::optional<QList<int>> sizesOfSet(const QString &name)
+{
+    const QString trimmed = name.trimmed();
+    for (const SizeSet &set : namedSizeSets()) {
+        if (trimmed.compare(QLatin1String(set.name), Qt::CaseInsensitive) == 0)
+            return set.sizes;
+    }
+    return std::nullopt;
+}
+
+QString sizesText(const QList<int> &sizes)
+{
+    QStringList numbers;
+    for (const int size : sizes)
+        numbers << QString::number(size);
+    return numbers.join(QStringLiteral(", "));
+}
+
 std::optional<QList<int>> parseSizeList(const QString &sizeText)
 {
     QList<int> sizes;
     for (const QString &member : sizeText.split(QLatin1Char(','))) {
+        if (const auto set = sizesOfSet(member)) {
+            for (const int size : *set) {
+                if (!sizes.contains(size))
+                    sizes << size;
+            }
+            continue;
+        }
         const QString digits = member.trimmed();
         bool allDigits = !digits.isEmpty() && digits.size() <= 3;
         for (const QChar c : digits)

@@ -1,5 +1,5 @@
-// The size text the user types: a list of square icon sizes when it holds a comma,
-// else one ImageMagick size given to the converter exactly as typed.
+// The size text the user types: a list of square icon sizes when it holds a comma or
+// names a set, else one ImageMagick size given to the converter exactly as typed.
 #pragma once
 
 #include <QList>
@@ -10,8 +10,21 @@
 
 bool isSizeList(const QString &sizeText);
 
-// The listed sizes, each once, in the order first typed; nothing when a member is
-// not a whole number from 1 to 256.
+// Windows' own sets of sizes for an application icon, by the names the user may type
+// alone or as members of a list.
+struct SizeSet
+{
+    const char *name;
+    QList<int> sizes;
+};
+const QList<SizeSet> &namedSizeSets();
+// The sizes of the set named `name`, blanks around it and letter case aside.
+std::optional<QList<int>> sizesOfSet(const QString &name);
+// The sizes as a person reads them: "16, 32, 48".
+QString sizesText(const QList<int> &sizes);
+
+// The listed sizes, each once, in the order first typed (a set's in its own order);
+// nothing when a member is neither a whole number from 1 to 256 nor a set's name.
 std::optional<QList<int>> parseSizeList(const QString &sizeText);
 
 // Whether a single size may go to the converter: a size ImageMagick reads as one

@@ -91,8 +91,9 @@ QString refusalText(BatchRefusal why)
         break;
     }
     return tr("Size not accepted. An icon's pictures are 1 to 256 pixels: type a number from 1 "
-              "to 256 (48), a list of them (16,32,48,256), or a size ImageMagick understands "
-              "that fits in 256 (128x64, 50%).");
+              "to 256 (48), a list of them (16,32,48,256), a set's name (windows, "
+              "windows-small, favicon), or a size ImageMagick understands that fits in 256 "
+              "(128x64, 50%).");
 }
 
 QString summaryText(bool stopped, qsizetype converted, qsizetype total,

@@ -124,10 +124,14 @@ IcoFile::Fault IcoFile::fault(const QList<int> &sizes) const
     return found == wanted ? Fault::None : Fault::NotTheSizesAsked;
 }
 
-IcoFile::Storage IcoFile::storageFor(int width, int height, qsizetype entryCount)
+IcoFile::Storage IcoFile::storageFor(int side, int smallestSide, qsizetype entryCount,
+                                     Packing packing)
 {
-    return entryCount > 1 && std::max(width, height) >= LargestIconSide ? Storage::Png
-                                                                        : Storage::Bmp;
+    if (entryCount < 2)
+        return Storage::Bmp;
+    if (packing == Packing::Compact)
+        return side >= SmallestCompressed && side > smallestSide ? Storage::Png : Storage::Bmp;
+    return side >= LargestIconSide ? Storage::Png : Storage::Bmp;
 }
 
 QByteArray IcoFile::write(const QList<Image> &images)

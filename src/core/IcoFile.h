@@ -58,10 +58,22 @@ public:
     // square entry of each (any entries when none are given).
     Fault fault(const QList<int> &sizes = {}) const;
 
-    // The storage every icon the program writes gives an entry: only the largest entry
-    // of an icon with several is compressed, as Windows expects; a lone 256 px entry
-    // stays a bitmap, since GTK's reader draws no compressed entry and would show nothing.
-    static Storage storageFor(int width, int height, qsizetype entryCount);
+    // What the user chose the file to be: bitmaps below 256 px, which every reader
+    // shows, or a smaller file with PNG entries from 48 px up.
+    enum class Packing
+    {
+        Standard,
+        Compact
+    };
+    static constexpr int SmallestCompressed = 48; // px, in a compact icon
+
+    // The storage every icon the program writes gives an entry of `side` pixels (its
+    // longer side) among `entryCount` whose smallest has `smallestSide`: only the 256 px
+    // entry of an icon with several is compressed, as Windows expects, or when compact
+    // every entry from 48 px up but the smallest. A lone entry stays a bitmap: GTK's
+    // reader draws no compressed entry and would show nothing.
+    static Storage storageFor(int side, int smallestSide, qsizetype entryCount,
+                              Packing packing = Packing::Standard);
 
     // An icon of these entries in this order; each entry's size, colours, planes and bit
     // count are written as given, its storage, offset and length follow from its data.

@@ -12,6 +12,7 @@ const QString Option8 = QStringLiteral("Option8");
 const QString Option9 = QStringLiteral("Option9");
 const QString Text1 = QStringLiteral("Text1");
 const QString Text2 = QStringLiteral("Text2");
+const QString Compact = QStringLiteral("Compact");
 const QString LastFolderDot = QStringLiteral("LastFolderDot");
 const QString LastFolder = QStringLiteral("LastFolder");
 const QString Extension = QStringLiteral("Extension");
@@ -107,6 +108,14 @@ QString Settings::text2() const
 void Settings::setText2(const QString &text)
 {
     m_store.write(Text2, text);
+}
+bool Settings::compact() const
+{
+    return toTruth(m_store.read(Compact, truthText(false)));
+}
+void Settings::setCompact(bool compact)
+{
+    m_store.write(Compact, truthText(compact));
 }
 QString Settings::lastFolderDot() const
 {

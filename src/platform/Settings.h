@@ -25,6 +25,8 @@ public:
     void setText1(const QString &text);
     QString text2() const; // default "32"
     void setText2(const QString &text);
+    bool compact() const; // "Compact": PNG entries from 48 px; default false
+    void setCompact(bool compact);
     QString lastFolderDot() const;
     void setLastFolderDot(const QString &folder);
     QString lastFolder() const;

@@ -22,6 +22,7 @@ public:
     int selectedDestination = 8; // 0: none, 8 or 9
     QString folder;
     QString sizeText = QStringLiteral("32");
+    IcoFile::Packing packing = IcoFile::Packing::Standard;
     QStringList messages;
     QStringList details; // of each message
     QStringList texts;
@@ -40,6 +41,7 @@ public:
         BatchRequest request;
         request.sources = this;
         request.size = IconSize::forOption(selectedSize, sizeText);
+        request.packing = packing;
         request.jobs = jobs;
         request.destination = [this] {
             Destination destination;
@@ -163,13 +165,15 @@ private:
 
 // Converts the pictures, each icon beside its picture, with the user-defined size
 // text; what the batch showed (its messages, then any error reports).
-inline QStringList convertBeside(const QStringList &sources, const QString &sizeText)
+inline QStringList convertBeside(const QStringList &sources, const QString &sizeText,
+                                 IcoFile::Packing packing = IcoFile::Packing::Standard)
 {
     FakeWindow window;
     FakeReporter reporter;
     window.rows = sources;
     window.selectedSize = 7;
     window.sizeText = sizeText;
+    window.packing = packing;
     window.selectedDestination = 9;
     FakeBatch batch(window, reporter);
     batch.PushButton2_Click();

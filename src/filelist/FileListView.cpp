@@ -82,8 +82,11 @@ void FileListView::paintEvent(QPaintEvent *event)
     QPainter painter(viewport());
     const QRect area = viewport()->rect().adjusted(8, 8, -8, -8);
     if (empty) {
-        // Quiet, in the middle: drawn, never a row.
-        painter.setPen(palette().color(QPalette::PlaceholderText));
+        // Quiet, in the middle: drawn, never a row. The text's own colour, faded, reads
+        // on light and dark lists alike (a theme's placeholder colour may not).
+        QColor quiet = palette().color(QPalette::Text);
+        quiet.setAlphaF(0.55);
+        painter.setPen(quiet);
         painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, emptyText());
     }
     if (!m_hint.isEmpty()) {

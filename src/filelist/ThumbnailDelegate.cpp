@@ -34,8 +34,9 @@ void paintMark(QPainter &painter, const QRectF &box, FileListModel::Outcome outc
         painter.drawLine(cross.topLeft(), cross.bottomRight());
         painter.drawLine(cross.topRight(), cross.bottomLeft());
     } else if (outcome == FileListModel::Outcome::NotReached) {
-        // A ring with a bar, in the row's own muted text colour: not done, not wrong.
-        const QColor muted = palette.color(QPalette::PlaceholderText);
+        // A ring with a bar in the row's text colour, faded: not done, not wrong.
+        QColor muted = palette.color(QPalette::Text);
+        muted.setAlphaF(0.6);
         painter.setPen(QPen(muted, 1.4));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(box.adjusted(0.7, 0.7, -0.7, -0.7));

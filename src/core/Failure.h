@@ -2,6 +2,7 @@
 // go with it. Each client phrases it for its own readers.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -41,6 +42,8 @@ struct Failure
         ReplacedBy,          // detail: the source whose icon took this one's place
         LinkNotFollowed,     // detail: the icon's file name
         IconReadOnly,        // detail: the icon's file name
+        TooWideToConvert,    // size; limit: the most pixels a side
+        TooManyPixels,       // size; limit: the most pixels
     };
 
     Reason reason = Reason::None;
@@ -48,6 +51,8 @@ struct Failure
     // The designer's per-size pictures (file names) the reason is about, innermost
     // first; empty when it is about the file itself.
     QStringList pictures;
+    QSize size = {};  // the picture's, as its header declares it
+    qint64 limit = 0; // the converter's, that the size passes
 
     bool isNone() const { return reason == Reason::None; }
     // The same reason, said of the designer's picture `fileName`.

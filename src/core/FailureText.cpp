@@ -57,6 +57,16 @@ QString reasonText(const Failure &failure)
             .arg(failure.detail);
     case Reason::IconReadOnly:
         return tr("%1 is read-only").arg(failure.detail);
+    case Reason::TooWideToConvert:
+        return tr("too large to convert: %1 × %2 pixels (at most %3 a side)")
+            .arg(failure.size.width())
+            .arg(failure.size.height())
+            .arg(failure.limit);
+    case Reason::TooManyPixels:
+        return tr("too large to convert: %1 × %2 pixels (at most %3 million pixels)")
+            .arg(failure.size.width())
+            .arg(failure.size.height())
+            .arg(failure.limit / 1'000'000);
     }
     return {};
 }

@@ -1,6 +1,7 @@
 // The converter's argument list for one size.
 #include "convert/CommandLine.h"
 #include "convert/PictureColour.h"
+#include "convert/TimeLimit.h"
 
 #include "TestSupport.h"
 
@@ -142,6 +143,38 @@ private slots:
         const QStringList arguments = converterArguments(picture, IconSize(), "out-1.ico");
         QTEST(arguments.mid(1, arguments.indexOf("-set", arguments.indexOf("-profile")) - 1),
               "colour");
+    }
+
+    // A limit grows with the pixels the converter reads and makes, drawn ones for
+    // an SVG whatever size it declares, and never past ten minutes.
+    void timeLimitFollowsTheWork_data()
+    {
+        QTest::addColumn<bool>("vector");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("a small PNG") << false << QSize(64, 64) << "48" << 120;
+        QTest::newRow("a PNG of unknown size") << false << QSize() << "48" << 376;
+        QTest::newRow("a large PNG, read for each entry")
+            << false << QSize(4000, 4000) << "16,32,48" << 216;
+        QTest::newRow("the largest PNG at Windows' sizes")
+            << false << QSize(16000, 8000) << "16,20,24,30,32,36,40,48,60,64,72,80,96,256" << 600;
+        QTest::newRow("an SVG declaring a million pixels a side")
+            << true << QSize(1000000, 1000000) << "48" << 120;
+        QTest::newRow("such an SVG as it is") << true << QSize(1000000, 1000000) << "" << 600;
+        QTest::newRow("such an SVG at Windows' sizes")
+            << true << QSize(1000000, 1000000) << "16,20,24,30,32,36,40,48,60,64,72,80,96,256"
+            << 120;
+    }
+    void timeLimitFollowsTheWork()
+    {
+        QFETCH(bool, vector);
+        QFETCH(QSize, picture);
+        QFETCH(QString, size);
+        const PictureInput input{"/p", "in-1", vector ? "qrsvg" : "png", picture, vector};
+        const IconSize iconSize = size.isEmpty() ? IconSize() : IconSize::fromText(size);
+        const auto limit = conversionTimeLimit(conversionWork(input, iconSize));
+        QTEST(int(std::chrono::duration_cast<std::chrono::seconds>(limit).count()), "seconds");
     }
 
     // Read from the root alone, as librsvg draws it; any name, and compressed too.

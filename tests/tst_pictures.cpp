@@ -41,7 +41,8 @@ class TestPictures : public QObject
         if (!QFile::exists(magick))
             writeFile(magick, loadConverterImage(), QFile::ReadOwner | QFile::ExeOwner);
         QProcess child;
-        child.start(magick, QStringList{"-size", size, "xc:red"} + settings + QStringList{format + ":-"});
+        child.start(magick,
+                    QStringList{"-size", size, "xc:red"} + settings + QStringList{format + ":-"});
         child.waitForFinished();
         return child.readAllStandardOutput();
     }
@@ -101,7 +102,9 @@ private slots:
             QTest::newRow(format) << "picture.dat" << made(format) << QString();
         QTest::newRow("TGA") << "logo.TGA" << redTga() << QString();
         QTest::newRow("TGA under another name") << "logo.rose" << redTga() << notAPicture;
-        QTest::newRow("SVG named .png") << "drawing.png" << svgDrawing("<rect width='64' height='64' fill='red'/>") << QString();
+        QTest::newRow("SVG named .png")
+            << "drawing.png" << svgDrawing("<rect width='64' height='64' fill='red'/>")
+            << QString();
         QTest::newRow("a truncated PNG")
             << "cut.png" << greyPng(64, 64).left(60) + QByteArray(40, 'x') << notAPicture;
         QTest::newRow("too wide")

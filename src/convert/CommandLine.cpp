@@ -155,3 +155,39 @@ QStringList converterArguments(const PictureInput &picture, const IconSize &size
     arguments << protectFromPrintfPatterns(output);
     return arguments;
 }
+
+ConversionWork conversionWork(const PictureInput &picture, const IconSize &size,
+                              const QMap<int, PictureInput> &perSize)
+{
+    ConversionWork work;
+    QList<QSize> entries; // made from the picture itself
+    switch (size.kind()) {
+    case IconSize::Kind::Unchanged:
+        entries << drawnSize(picture);
+        break;
+    case IconSize::Kind::Single:
+        entries
+            << (size.side() > 0
+                    ? QSize(size.side(), size.side())
+                    : resizedSize(drawnSize(picture), size.text()).value_or(drawnSize(picture)));
+        break;
+    case IconSize::Kind::List:
+        for (const int side : size.sizes()) {
+            const auto own = perSize.constFind(side);
+            if (own == perSize.constEnd())
+                entries << QSize(side, side);
+            else if (own->vector)
+                work.addDrawing(QSize(side, side));
+            else
+                work.addPicture(own->size);
+        }
+        break;
+    }
+    if (picture.vector) {
+        for (const QSize entry : std::as_const(entries))
+            work.addDrawing(entry);
+    } else if (!entries.isEmpty()) {
+        work.addPicture(picture.size, int(entries.size()));
+    }
+    return work;
+}

@@ -3,6 +3,7 @@
 
 #include "IconSize.h"
 #include "PictureInput.h"
+#include "TimeLimit.h"
 
 #include <QMap>
 #include <QString>
@@ -21,3 +22,9 @@ QString protectFromPrintfPatterns(const QString &path);
 // as 8-bit sRGB (see PictureColour.h).
 QStringList converterArguments(const PictureInput &picture, const IconSize &size,
                                const QString &output, const QMap<int, PictureInput> &perSize = {});
+
+// What the converter does for the icon these arguments make: the pixels of each
+// raster picture, once for every entry made from it, and the pixels it draws of a
+// vector picture, at the entries' sizes whatever size the picture declares.
+ConversionWork conversionWork(const PictureInput &picture, const IconSize &size,
+                              const QMap<int, PictureInput> &perSize = {});

@@ -10,8 +10,6 @@
 #include "platform/SafeFile.h"
 #include "platform/WorkSlot.h"
 
-#include <algorithm>
-
 std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
 {
     ErrorTrap &trap = *m_trap;
@@ -58,16 +56,13 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
             converterSizeLimits() +
             converterArguments(picture, size, SafeFile::WorkSlot::outputName(job.slot + 1),
                                job.perSize);
-        work.addPicture(picture.size);
+        work = conversionWork(picture, size, job.perSize);
     });
     if (!fault.isNone()) {
         freeSlot(job.slot);
         fail(row, source, fault);
         return std::nullopt;
     }
-    work.entries = std::max<int>(int(size.sizes().size()), 1);
-    for (const PictureInput &own : std::as_const(job.perSize))
-        work.addPicture(own.size);
     job.limit = m_limit(work);
     job.icon = m_output;
     job.target = check.target;

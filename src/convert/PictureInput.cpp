@@ -219,7 +219,7 @@ PictureInput pictureInput(const QString &path, const QString &inputName)
 QStringList converterSizeLimits()
 {
     const QString side = QString::number(MostPixelsASide);
-    return {QStringLiteral("-limit"), QStringLiteral("width"), side,
+    return {QStringLiteral("-limit"), QStringLiteral("width"),  side,
             QStringLiteral("-limit"), QStringLiteral("height"), side};
 }
 

@@ -1,6 +1,7 @@
 // The converter's argument list for one size.
 #include "convert/CommandLine.h"
 #include "convert/PictureColour.h"
+#include "convert/TimeLimit.h"
 
 #include "TestSupport.h"
 
@@ -20,10 +21,10 @@ class TestCommandLine : public QObject
 private slots:
     void eachPathIsOneArgument()
     {
-        const PictureInput picture{"/a b/\"q\".png", "in-1.png", QSize(64, 64), false};
+        const PictureInput picture{"/a b/\"q\".png", "in-1", "png", QSize(64, 64)};
         const QStringList arguments =
             converterArguments(picture, IconSize::fromText("32 x"), "/o/50%off.ico");
-        QCOMPARE(arguments.first(), "in-1.png");
+        QCOMPARE(arguments.first(), "png:in-1");
         QVERIFY(arguments.contains("32 x")); // refused before, but never split
         QCOMPARE(arguments.last(), "/o/50%%off.ico");
     }
@@ -62,7 +63,7 @@ private slots:
         QFETCH(QSize, picture);
         QFETCH(QString, size);
         QFETCH(QString, filter);
-        const QStringList arguments = converterArguments({"/p.png", "in-1.png", picture, false},
+        const QStringList arguments = converterArguments({"/p.png", "in-1", "png", picture},
                                                          IconSize::fromText(size), "out-1.ico");
         const qsizetype at = arguments.indexOf("-filter");
         QCOMPARE(at < 0 ? QString() : arguments.value(at + 1), filter);
@@ -86,22 +87,23 @@ private slots:
         QMap<int, PictureInput> own;
         for (const int size : WindowsSizes.first(count)) {
             own.insert(size, {QStringLiteral("/p/logo-%1.png").arg(size),
-                              QStringLiteral("in-1-%1.png").arg(size), QSize(size, size), false});
+                              QStringLiteral("in-1-%1").arg(size), "png", QSize(size, size)});
         }
         QStringList sizes;
         for (const int size : WindowsSizes)
             sizes << QString::number(size);
-        const PictureInput picture{"/p/logo.png", "in-1.png", QSize(1024, 1024), false};
+        const PictureInput picture{"/p/logo.png", "in-1", "png", QSize(1024, 1024)};
         const QStringList arguments =
             converterArguments(picture, IconSize::fromText(sizes.join(',')), "out-1.ico", own);
         for (const PictureInput &input : std::as_const(own)) {
-            QCOMPARE(arguments.count(input.name), 1);
-            const qsizetype at = arguments.indexOf(input.name);
+            const QString read = "png:" + input.name;
+            QCOMPARE(arguments.count(read), 1);
+            const qsizetype at = arguments.indexOf(read);
             QCOMPARE(arguments.mid(at - 1, 7),
-                     QStringList({"(", input.name, "-profile", SrgbProfileName, "-extent",
+                     QStringList({"(", read, "-profile", SrgbProfileName, "-extent",
                                   QStringLiteral("%1x%1").arg(input.size.width()), ")"}));
         }
-        QCOMPARE(arguments.count("in-1.png"), count < WindowsSizes.size() ? 1 : 0);
+        QCOMPARE(arguments.count("png:in-1"), count < WindowsSizes.size() ? 1 : 0);
         QCOMPARE(arguments.count("Box"), WindowsSizes.size() - count);
         QCOMPARE(arguments.count("Mitchell"), 0);
         qsizetype bytes = 0;
@@ -136,11 +138,43 @@ private slots:
         QFETCH(QByteArray, png);
         QTemporaryDir dir;
         writeFile(dir.filePath("a.png"), png);
-        const PictureInput picture = pictureInput(dir.filePath("a.png"), "in-1.png");
+        const PictureInput picture = pictureInput(dir.filePath("a.png"), "in-1");
         QCOMPARE(picture.size, QSize(4, 4));
         const QStringList arguments = converterArguments(picture, IconSize(), "out-1.ico");
         QTEST(arguments.mid(1, arguments.indexOf("-set", arguments.indexOf("-profile")) - 1),
               "colour");
+    }
+
+    // A limit grows with the pixels the converter reads and makes, drawn ones for
+    // an SVG whatever size it declares, and never past ten minutes.
+    void timeLimitFollowsTheWork_data()
+    {
+        QTest::addColumn<bool>("vector");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("a small PNG") << false << QSize(64, 64) << "48" << 120;
+        QTest::newRow("a PNG of unknown size") << false << QSize() << "48" << 376;
+        QTest::newRow("a large PNG, read for each entry")
+            << false << QSize(4000, 4000) << "16,32,48" << 216;
+        QTest::newRow("the largest PNG at Windows' sizes")
+            << false << QSize(16000, 8000) << "16,20,24,30,32,36,40,48,60,64,72,80,96,256" << 600;
+        QTest::newRow("an SVG declaring a million pixels a side")
+            << true << QSize(1000000, 1000000) << "48" << 120;
+        QTest::newRow("such an SVG as it is") << true << QSize(1000000, 1000000) << "" << 600;
+        QTest::newRow("such an SVG at Windows' sizes")
+            << true << QSize(1000000, 1000000) << "16,20,24,30,32,36,40,48,60,64,72,80,96,256"
+            << 120;
+    }
+    void timeLimitFollowsTheWork()
+    {
+        QFETCH(bool, vector);
+        QFETCH(QSize, picture);
+        QFETCH(QString, size);
+        const PictureInput input{"/p", "in-1", vector ? "qrsvg" : "png", picture, vector};
+        const IconSize iconSize = size.isEmpty() ? IconSize() : IconSize::fromText(size);
+        const auto limit = conversionTimeLimit(conversionWork(input, iconSize));
+        QTEST(int(std::chrono::duration_cast<std::chrono::seconds>(limit).count()), "seconds");
     }
 
     // Read from the root alone, as librsvg draws it; any name, and compressed too.
@@ -178,9 +212,9 @@ private slots:
         file.close();
         const QString copy = name.endsWith("z") ? "gzip -c \"$0\" > \"$1\"" : "cp \"$0\" \"$1\"";
         QCOMPARE(QProcess::execute("sh", {"-c", copy, file.fileName(), path}), 0);
-        const PictureInput picture = pictureInput(path, "in-1.svg");
+        const PictureInput picture = pictureInput(path, "in-1");
         QVERIFY(picture.vector);
-        QVERIFY(!picture.tooLarge);
+        QVERIFY(picture.fault.isNone());
         QTEST(picture.size, "size");
     }
 };

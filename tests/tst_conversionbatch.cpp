@@ -222,7 +222,7 @@ private slots:
         window.selectedSize = 0;
         runBatch(window, runner, reporter);
         const QStringList arguments = runner->starts.value(0).arguments;
-        QCOMPARE(arguments.value(2), "in-1.png");
+        QCOMPARE(arguments.value(8), "png:in-1");
         QCOMPARE(arguments.last(), "out-1.ico");
         QVERIFY(!arguments.contains("-resize"));
     }
@@ -252,30 +252,6 @@ private slots:
         QCOMPARE(WindowTexts::summary({3, {}}), QStringLiteral("Done."));
     }
 
-    void inputNames_data()
-    {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("png") << "/a/b.png"
-                             << "in-7.png";
-        QTest::newRow("no extension") << "/a/b"
-                                      << "in-7";
-        QTest::newRow("bracket") << "/a/x.png[0]"
-                                 << "in-7";
-        QTest::newRow("dot file") << "/a/.png"
-                                  << "in-7";
-        QTest::newRow("non-ASCII") << "/a/b.pñg"
-                                   << "in-7";
-        QTest::newRow("colon") << "/a/label:x"
-                               << "in-7";
-    }
-    void inputNames()
-    {
-        QFETCH(QString, source);
-        QFETCH(QString, name);
-        QCOMPARE(inputNameFor(7, source), name);
-    }
-
     void childrenSeeOnlyPlainNamesInTheirOwnFolder()
     {
         FakeWindow window;
@@ -293,8 +269,10 @@ private slots:
         QCOMPARE(runBatch(window, runner, reporter), QStringLiteral("Done."));
         QCOMPARE(runner->starts.size(), 2);
         const QStringList arguments = runner->starts[0].arguments;
-        QCOMPARE(arguments.mid(0, 3),
-                 QStringList({"-define", "registry:temporary-path=tmp-1", "in-1.png"}));
+        // The picture's reader is named: neither its name nor its content chooses one.
+        QCOMPARE(arguments.mid(0, 9),
+                 QStringList({"-define", "registry:temporary-path=tmp-1", "-limit", "width",
+                              "16000", "-limit", "height", "16000", "png:in-1"}));
         QCOMPARE(arguments.mid(arguments.indexOf("-resize"), 2), QStringList({"-resize", "48x48"}));
         QCOMPARE(arguments.last(), "out-1.ico");
         QVERIFY(runner->starts[0].folder.startsWith(m_temp + "/quorbel-work-"));
@@ -645,6 +623,14 @@ private slots:
             << QByteArray("convert-im6.q16: no images defined `out-1.ico' @ "
                           "error/convert.c/ConvertImageCommand/3229.")
             << "not a picture that can be read";
+        QTest::newRow("truncated: nothing to make entries of")
+            << QByteArray("convert-im6.q16: image sequence is required `-clone' @ "
+                          "error/convert.c/ConvertImageCommand/953.")
+            << "not a picture that can be read";
+        QTest::newRow("beyond the converter's limits")
+            << QByteArray("convert-im6.q16: cache resources exhausted `in-1' @ "
+                          "error/cache.c/OpenPixelCache/4246.")
+            << "picture too large";
         QTest::newRow("full staging disk")
             << QByteArray("convert-im6.q16: unable to write file `out-2.ico' @ "
                           "error/constitute.c/WriteImage/1250.")

@@ -754,8 +754,8 @@ private slots:
         auto w = loadedWindow();
         w->setConverterJobs(1);
         FileListModel &list = w->fileList();
-        writeFile(dir.filePath("a.png"), "PNG");
-        writeFile(dir.filePath("b.png"), "PNG");
+        writeFile(dir.filePath("a.png"), greyPng(1, 1));
+        writeFile(dir.filePath("b.png"), greyPng(1, 1));
         list.appendRows({dir.filePath("a.png"), dir.filePath("gone.png"), dir.filePath("b.png")});
         child<QRadioButton>(*w, "Option9")->click();
         QTimer::singleShot(150, w.get(), [&] { // a.png is converting
@@ -786,7 +786,7 @@ private slots:
         auto w = loadedWindow();
         w->setConverterJobs(1); // rows 2 and 3 are read after the clearing
         for (const char *name : {"a.png", "b.png", "c.png"}) {
-            writeFile(dir.filePath(name), "PNG"); // a missing source would fail at once
+            writeFile(dir.filePath(name), greyPng(1, 1)); // a missing source would fail at once
             w->fileList().appendRow(dir.filePath(name));
         }
         child<QRadioButton>(*w, "Option9")->click();
@@ -819,7 +819,7 @@ private slots:
         auto w = loadedWindow();
         w->setConverterJobs(1);
         for (const char *name : {"a.png", "b.png"}) {
-            writeFile(dir.filePath(name), "PNG");
+            writeFile(dir.filePath(name), greyPng(1, 1));
             w->fileList().appendRow(dir.filePath(name));
         }
         child<QRadioButton>(*w, "Option9")->click();
@@ -860,7 +860,7 @@ private slots:
         qputenv("TEMP", QFile::encodeName(temp));
         writeScript(temp + "/emfconvert.exe", "eval out=\\${$#}\nprintf half > \"$out\"\nsleep 30");
         writeFile(dir.filePath("out/a.ico"), "GOOD OLD ICON");
-        writeFile(dir.filePath("a.png"), "PNG");
+        writeFile(dir.filePath("a.png"), greyPng(1, 1));
         auto w = loadedWindow();
         w->fileList().appendRow(dir.filePath("a.png"));
         child<QLineEdit>(*w, "Text1")->setText(dir.filePath("out"));

@@ -3,10 +3,6 @@
 #include "PictureColour.h"
 #include "SizeList.h"
 
-#include "core/SvgDocument.h"
-#include "platform/RegularFile.h"
-
-#include <QImageReader>
 #include <algorithm>
 
 QString protectFromPrintfPatterns(const QString &path)
@@ -17,11 +13,6 @@ QString protectFromPrintfPatterns(const QString &path)
 }
 
 namespace {
-// The converter's name for SVG drawn by our own delegate: it is no coder of
-// ImageMagick's, so neither its internal renderer nor a delegate at the picture's
-// own size is ever used.
-constexpr char SizedSvg[] = "qrsvg:";
-
 // What a vector picture without a size of its own is drawn at before it is fitted.
 constexpr QSize UnsizedVector(256, 256);
 
@@ -30,10 +21,16 @@ QSize drawnSize(const PictureInput &picture)
     return picture.vector && !picture.size.isValid() ? UnsizedVector : picture.size;
 }
 
+// The picture's name after the reader that must read it.
+QString readName(const PictureInput &picture)
+{
+    return picture.reader + QLatin1Char(':') + picture.name;
+}
+
 // A raster picture's name and how its colours become sRGB.
 QStringList reading(const PictureInput &picture)
 {
-    return QStringList{picture.name} + colourArguments(picture.storedGamma);
+    return QStringList{readName(picture)} + colourArguments(picture.storedGamma);
 }
 
 // Area averaging keeps small entries sharp; enlarging with it would give blocks.
@@ -68,7 +65,7 @@ QStringList entryArguments(const PictureInput &picture, int size, bool fromClone
     const QString square = squareText(size);
     QStringList arguments{QStringLiteral("(")};
     if (picture.vector) {
-        arguments << QStringLiteral("-size") << square << QLatin1String(SizedSvg) + picture.name
+        arguments << QStringLiteral("-size") << square << readName(picture)
                   << QStringLiteral("+size");
     } else {
         arguments << (fromClone ? QStringList{QStringLiteral("-clone"), QStringLiteral("0")}
@@ -112,7 +109,7 @@ QStringList singleArguments(const PictureInput &picture, const QString &sizeText
                 QStringLiteral("none"),
                 QStringLiteral("-size"),
                 exact,
-                QLatin1String(SizedSvg) + picture.name,
+                readName(picture),
                 QStringLiteral("-resize"),
                 exact + QLatin1Char('!')};
     }
@@ -125,39 +122,6 @@ QStringList singleArguments(const PictureInput &picture, const QString &sizeText
 }
 } // namespace
 
-bool isVectorPictureName(const QString &name)
-{
-    return name.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive) ||
-           name.endsWith(QStringLiteral(".svgz"), Qt::CaseInsensitive);
-}
-
-PictureInput pictureInput(const QString &path, const QString &inputName)
-{
-    PictureInput picture;
-    picture.path = path;
-    picture.name = inputName;
-    picture.vector = isVectorPictureName(path);
-    const auto file = FileSystem::openRegularFile(path);
-    if (!file)
-        return picture;
-    if (!picture.vector) {
-        // Qt's own SVG reader would follow what the picture names.
-        picture.vector = SvgDocument::looksLikeSvg(file->peek(4096));
-        QImageReader reader(file.get());
-        if (!picture.vector && !reader.format().startsWith("svg")) {
-            picture.size = reader.size();
-            picture.storedGamma = storedGammaToUndo(*file);
-            return picture;
-        }
-        picture.vector = true;
-        file->seek(0);
-    }
-    const SvgDocument::Reading svg = SvgDocument::read(*file, SvgDocument::DrawingLimits);
-    picture.size = svg.size;
-    picture.tooLarge = svg.tooLarge;
-    return picture;
-}
-
 QStringList converterArguments(const PictureInput &picture, const IconSize &size,
                                const QString &output, const QMap<int, PictureInput> &perSize)
 {
@@ -169,7 +133,7 @@ QStringList converterArguments(const PictureInput &picture, const IconSize &size
             arguments << QStringLiteral("-background") << QStringLiteral("none")
                       << QStringLiteral("-size")
                       << QStringLiteral("%1x%2").arg(own.width()).arg(own.height())
-                      << QLatin1String(SizedSvg) + picture.name;
+                      << readName(picture);
         } else {
             arguments << reading(picture);
         }
@@ -190,4 +154,40 @@ QStringList converterArguments(const PictureInput &picture, const IconSize &size
               << QStringLiteral("-define") << QStringLiteral("png:color-type=6");
     arguments << protectFromPrintfPatterns(output);
     return arguments;
+}
+
+ConversionWork conversionWork(const PictureInput &picture, const IconSize &size,
+                              const QMap<int, PictureInput> &perSize)
+{
+    ConversionWork work;
+    QList<QSize> entries; // made from the picture itself
+    switch (size.kind()) {
+    case IconSize::Kind::Unchanged:
+        entries << drawnSize(picture);
+        break;
+    case IconSize::Kind::Single:
+        entries
+            << (size.side() > 0
+                    ? QSize(size.side(), size.side())
+                    : resizedSize(drawnSize(picture), size.text()).value_or(drawnSize(picture)));
+        break;
+    case IconSize::Kind::List:
+        for (const int side : size.sizes()) {
+            const auto own = perSize.constFind(side);
+            if (own == perSize.constEnd())
+                entries << QSize(side, side);
+            else if (own->vector)
+                work.addDrawing(QSize(side, side));
+            else
+                work.addPicture(own->size);
+        }
+        break;
+    }
+    if (picture.vector) {
+        for (const QSize entry : std::as_const(entries))
+            work.addDrawing(entry);
+    } else if (!entries.isEmpty()) {
+        work.addPicture(picture.size, int(entries.size()));
+    }
+    return work;
 }

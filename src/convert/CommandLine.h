@@ -2,32 +2,15 @@
 #pragma once
 
 #include "IconSize.h"
+#include "PictureInput.h"
+#include "TimeLimit.h"
 
 #include <QMap>
-#include <QSize>
 #include <QString>
 #include <QStringList>
 
 // ImageMagick expands printf patterns in output names; "%%" is a literal "%".
 QString protectFromPrintfPatterns(const QString &path);
-
-// One picture the converter reads, through a plain name in its work folder.
-struct PictureInput
-{
-    QString path; // where the picture really is
-    QString name;
-    QSize size; // invalid when its header could not be read
-    bool vector = false;
-    bool tooLarge = false;  // more than a drawing may be given
-    double storedGamma = 0; // to undo on reading; see storedGammaToUndo()
-};
-
-// Whether the converter reads `name` as a vector picture (SVG, SVGZ).
-bool isVectorPictureName(const QString &name);
-
-// `inputName` for the picture at `path`, its size read from its header. An SVG
-// picture, whatever its name, is read by us and drawn only by our bounded delegate.
-PictureInput pictureInput(const QString &path, const QString &inputName);
 
 // The converter's arguments: the picture, how the icon is made of it, the output.
 // One number gives one square entry, the picture fitted inside it on transparency;
@@ -39,3 +22,9 @@ PictureInput pictureInput(const QString &path, const QString &inputName);
 // as 8-bit sRGB (see PictureColour.h).
 QStringList converterArguments(const PictureInput &picture, const IconSize &size,
                                const QString &output, const QMap<int, PictureInput> &perSize = {});
+
+// What the converter does for the icon these arguments make: the pixels of each
+// raster picture, once for every entry made from it, and the pixels it draws of a
+// vector picture, at the entries' sizes whatever size the picture declares.
+ConversionWork conversionWork(const PictureInput &picture, const IconSize &size,
+                              const QMap<int, PictureInput> &perSize = {});

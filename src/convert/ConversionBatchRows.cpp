@@ -10,8 +10,6 @@
 #include "platform/SafeFile.h"
 #include "platform/WorkSlot.h"
 
-#include <algorithm>
-
 std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
 {
     ErrorTrap &trap = *m_trap;
@@ -47,29 +45,27 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     job.row = row;
     job.source = source;
     job.slot = takeSlot();
-    job.input = inputNameFor(job.slot + 1, source);
+    job.input = inputNameFor(job.slot + 1);
     // Only a checked source is looked into: its header gives the picture's size.
     Failure fault;
     ConversionWork work;
     trap.run(164, [&] {
         const PictureInput picture = pictureInput(source, job.input);
         PerSizeFinder::Found own = m_perSize.picturesFor(source, job.slot + 1);
-        fault = picture.tooLarge ? Failure{Failure::Reason::PictureTooLarge, {}, {}} : own.fault;
+        fault = picture.fault.isNone() ? own.fault : picture.fault;
         job.perSize = std::move(own.pictures);
         job.arguments =
             converterJobFolder(SafeFile::WorkSlot::jobFolderName(job.slot + 1)) +
+            converterSizeLimits() +
             converterArguments(picture, size, SafeFile::WorkSlot::outputName(job.slot + 1),
                                job.perSize);
-        work.addPicture(picture.size);
+        work = conversionWork(picture, size, job.perSize);
     });
     if (!fault.isNone()) {
         freeSlot(job.slot);
         fail(row, source, fault);
         return std::nullopt;
     }
-    work.entries = std::max<int>(int(size.sizes().size()), 1);
-    for (const PictureInput &own : std::as_const(job.perSize))
-        work.addPicture(own.size);
     job.limit = m_limit(work);
     job.icon = m_output;
     job.target = check.target;

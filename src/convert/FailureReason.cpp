@@ -27,12 +27,18 @@ Failure fromConverterOutput(const QByteArray &errorOutput, const QString &stagin
         if (all.contains(QLatin1String(words)))
             return {Reason::PictureTooLarge, {}, {}};
     }
+    // A picture beyond the converter's limits that its header did not show.
+    if (lower.contains(QLatin1String("cache resources exhausted")) ||
+        (lower.contains(QLatin1String("exceeds limit")) && lower.contains(QLatin1String("`in-"))))
+        return {Reason::PictureTooLarge, {}, {}};
     if (lower.contains(QLatin1String("-resize")) || lower.contains(QLatin1String("geometry")) ||
         lower.contains(QLatin1String("exceeds limit")))
         return {Reason::SizeNotAccepted, {}, {}};
     // Every other complaint about the plain input name is about the picture, and so is
-    // one about a drawing the drawing program never made of it.
+    // one about a drawing the drawing program never made of it, or about a picture
+    // that gave nothing to make entries of (a truncated one).
     if (lower.contains(QLatin1String("`in-")) || lower.contains(QLatin1String("delegate")) ||
+        lower.contains(QLatin1String("image sequence is required")) ||
         lower.contains(QLatin1String("image header")) || lower.contains(QLatin1String("corrupt")) ||
         lower.contains(QLatin1String("no images defined")) || all.contains(QLatin1String("`tmp-")))
         return {Reason::NotAPicture, {}, {}};

@@ -5,8 +5,6 @@
 #include "platform/KnownFolders.h"
 #include "platform/SafeFile.h"
 
-#include <algorithm>
-
 namespace {
 QStringList identities(std::initializer_list<QString> texts)
 {
@@ -68,18 +66,7 @@ QString outputPathFor(const QString &source, const Destination &destination,
     return previous;
 }
 
-QString inputNameFor(int job, const QString &source)
+QString inputNameFor(int job)
 {
-    QString name = QStringLiteral("in-%1").arg(job);
-    const QString file = FileNameOf(source);
-    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
-    if (dot <= 0 || dot + 1 == file.size() || file.size() - dot > 16)
-        return name;
-    const QStringView extension = QStringView(file).mid(dot + 1);
-    // Formats without a signature are known by their extension; anything else in it
-    // could be read as ImageMagick syntax.
-    const bool plain = std::all_of(extension.begin(), extension.end(), [](QChar c) {
-        return c.unicode() < 128 && c.isLetterOrNumber();
-    });
-    return plain ? name + QLatin1Char('.') + extension.toString() : name;
+    return QStringLiteral("in-%1").arg(job);
 }

@@ -23,6 +23,6 @@ struct JobCheck
 // The icon's path for a source; `previous` when the rule keeps the last one.
 QString outputPathFor(const QString &source, const Destination &destination,
                       const QString &previous);
-// The plain name the converter reads a source through: "in-<n>", plus the
-// source's extension when that is plain letters and digits.
-QString inputNameFor(int job, const QString &source);
+// The plain name the converter reads job `job`'s source through, "in-<job>": the
+// reader is named on the command line, never left to the name.
+QString inputNameFor(int job);

@@ -82,11 +82,9 @@ PerSizeFinder::Found PerSizeFinder::picturesFor(const QString &source, int job)
     const QMap<int, QString> names = perSizePictures(FileNameOf(source), namesIn(folder), m_sizes);
     for (auto it = names.cbegin(); it != names.cend(); ++it) {
         const QString path = CollapseBackslashes(folder + FileSystem::nativeSeparator() + *it);
-        // "in-<job>-<size>" and the picture's extension, beside the job's own "in-<job>".
-        const QString plain = inputNameFor(job, path);
-        const QString name = QStringLiteral("in-%1-%2").arg(job).arg(it.key()) +
-                             plain.mid(QStringLiteral("in-%1").arg(job).size());
-        const PictureInput picture = inspect(path, name);
+        // "in-<job>-<size>", beside the job's own "in-<job>".
+        const PictureInput picture =
+            inspect(path, inputNameFor(job) + QLatin1Char('-') + QString::number(it.key()));
         // The designer drew this size: the icon is not made without it.
         if (const Failure fault = m_faults.value(path); !fault.isNone()) {
             found.fault = fault.about(*it);
@@ -111,8 +109,7 @@ PictureInput PerSizeFinder::inspect(const QString &path, const QString &inputNam
     PictureInput picture;
     if (fault.isNone()) {
         picture = pictureInput(path, inputName);
-        if (picture.tooLarge)
-            fault = {Failure::Reason::PictureTooLarge, {}, {}};
+        fault = picture.fault;
     }
     m_faults.insert(path, fault);
     return picture;

@@ -2,6 +2,7 @@
 // go with it. Each client phrases it for its own readers.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -44,6 +45,8 @@ struct Failure
         MovedDuringBatch,    // onto a row the batch had passed
         LinkTargetLocked,    // detail: where the icon's link leads
         IconNameTooLong,
+        TooWideToConvert, // size; limit: the most pixels a side
+        TooManyPixels,    // size; limit: the most pixels
     };
 
     Failure(Reason why = Reason::None, QString detail = {}, QStringList pictures = {})
@@ -58,6 +61,8 @@ struct Failure
     QStringList pictures;
     // The icon this picture was to be part of, when the failure is that icon's.
     QString partOf;
+    QSize size = {};  // the picture's, as its header declares it
+    qint64 limit = 0; // the converter's, that the size passes
 
     bool isNone() const { return reason == Reason::None; }
     // The same reason, said of the designer's picture `fileName`.

@@ -63,6 +63,16 @@ QString reasonText(const Failure &failure)
         return tr("the icon is a link to %1, which you may not change").arg(failure.detail);
     case Reason::IconNameTooLong:
         return tr("the icon's name is too long for the file system");
+    case Reason::TooWideToConvert:
+        return tr("too large to convert: %1 × %2 pixels (at most %3 a side)")
+            .arg(failure.size.width())
+            .arg(failure.size.height())
+            .arg(failure.limit);
+    case Reason::TooManyPixels:
+        return tr("too large to convert: %1 × %2 pixels (at most %3 million pixels)")
+            .arg(failure.size.width())
+            .arg(failure.size.height())
+            .arg(failure.limit / 1'000'000);
     }
     return {};
 }

@@ -110,8 +110,15 @@ public:
         QString program;
         QStringList arguments;
         QString folder;
-        // The picture, after the setting that keeps the job's own files apart.
-        QString input() const { return folder + '/' + arguments.at(2); }
+        // The picture, the first name after its reader ("png:in-1").
+        QString input() const
+        {
+            for (const QString &argument : arguments) {
+                if (const qsizetype colon = argument.indexOf(QLatin1String(":in-")); colon > 0)
+                    return folder + '/' + argument.mid(colon + 1);
+            }
+            return {};
+        }
         QString output() const { return folder + '/' + arguments.last(); }
     };
     QList<Start> starts;

@@ -24,7 +24,7 @@ private slots:
         const PictureInput picture{"/a b/\"q\".png", "in-1", "png", QSize(64, 64)};
         const QStringList arguments =
             converterArguments(picture, IconSize::fromText("32 x"), "/o/50%off.ico");
-        QCOMPARE(arguments.first(), "png:in-1");
+        QCOMPARE(arguments.first(), "png:in-1[0]");
         QVERIFY(arguments.contains("32 x")); // refused before, but never split
         QCOMPARE(arguments.last(), "/o/50%%off.ico");
     }
@@ -96,14 +96,14 @@ private slots:
         const QStringList arguments =
             converterArguments(picture, IconSize::fromText(sizes.join(',')), "out-1.ico", own);
         for (const PictureInput &input : std::as_const(own)) {
-            const QString read = "png:" + input.name;
+            const QString read = "png:" + input.name + "[0]";
             QCOMPARE(arguments.count(read), 1);
             const qsizetype at = arguments.indexOf(read);
             QCOMPARE(arguments.mid(at - 1, 7),
                      QStringList({"(", read, "-profile", SrgbProfileName, "-extent",
                                   QStringLiteral("%1x%1").arg(input.size.width()), ")"}));
         }
-        QCOMPARE(arguments.count("png:in-1"), count < WindowsSizes.size() ? 1 : 0);
+        QCOMPARE(arguments.count("png:in-1[0]"), count < WindowsSizes.size() ? 1 : 0);
         QCOMPARE(arguments.count("Box"), WindowsSizes.size() - count);
         QCOMPARE(arguments.count("Mitchell"), 0);
         qsizetype bytes = 0;

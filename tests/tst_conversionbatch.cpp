@@ -222,7 +222,7 @@ private slots:
         window.selectedSize = 0;
         runBatch(window, runner, reporter);
         const QStringList arguments = runner->starts.value(0).arguments;
-        QCOMPARE(arguments.value(8), "png:in-1");
+        QCOMPARE(arguments.value(8), "png:in-1[0]");
         QCOMPARE(arguments.last(), "out-1.ico");
         QVERIFY(!arguments.contains("-resize"));
     }
@@ -272,7 +272,7 @@ private slots:
         // The picture's reader is named: neither its name nor its content chooses one.
         QCOMPARE(arguments.mid(0, 9),
                  QStringList({"-define", "registry:temporary-path=tmp-1", "-limit", "width",
-                              "16000", "-limit", "height", "16000", "png:in-1"}));
+                              "16000", "-limit", "height", "16000", "png:in-1[0]"}));
         QCOMPARE(arguments.mid(arguments.indexOf("-resize"), 2), QStringList({"-resize", "48x48"}));
         QCOMPARE(arguments.last(), "out-1.ico");
         QVERIFY(runner->starts[0].folder.startsWith(m_temp + "/quorbel-work-"));

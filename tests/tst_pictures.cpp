@@ -4,6 +4,7 @@
 #include "convert/ConverterTool.h"
 #include "convert/PictureInput.h"
 
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -133,6 +134,48 @@ private slots:
                      qPrintable(shown.first().simplified()));
             QVERIFY(!QFile::exists(icon));
         }
+    }
+    // A picture that holds several (an animation's frames, an icon's entries) gives
+    // one: the first frame, or the icon's largest entry; never all of them.
+    void oneOfManyPicturesIsRead_data()
+    {
+        QTest::addColumn<QStringList>("drawing"); // ImageMagick's arguments
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("sizes");
+        QTest::addColumn<QColor>("colour"); // of every entry
+        const QStringList frames{"-size", "64x64", "xc:red", "xc:lime", "xc:blue"};
+        const QStringList entries{"-size",   "16x16", "xc:red", "(",     "-size",  "48x48",
+                                  "xc:blue", ")",     "-size",  "32x32", "xc:lime"};
+        for (const char *sizes : {"32", "16,32"}) {
+            QTest::addRow("animation, %s", sizes)
+                << frames << "anim.gif" << sizes << QColor(Qt::red);
+            QTest::addRow("icon, %s", sizes)
+                << entries << "multi.icon" << sizes << QColor(Qt::blue);
+        }
+    }
+    void oneOfManyPicturesIsRead()
+    {
+        QFETCH(QStringList, drawing);
+        QFETCH(QString, name);
+        QFETCH(QString, sizes);
+        QFETCH(QColor, colour);
+        const QString folder = m_dir.filePath(QString(QTest::currentDataTag()).replace(' ', '_'));
+        QVERIFY(QDir().mkpath(folder));
+        const QString source = folder + '/' + name;
+        const QString written = (name.endsWith(".icon") ? "ico:" : "") + source;
+        QVERIFY(QProcess::execute("/usr/bin/convert-im6.q16", drawing + QStringList{written}) == 0);
+        QCOMPARE(convertBeside({source}, sizes), QStringList{"Done."});
+        QImageReader icon(source.left(source.lastIndexOf('.')) + ".ico");
+        QStringList made;
+        do {
+            const QImage entry = icon.read();
+            made << QString::number(entry.width());
+            QCOMPARE(entry.pixelColor(entry.width() / 2, entry.height() / 2), colour);
+        } while (icon.jumpToNextImage());
+        made.sort();
+        QStringList asked = sizes.split(',');
+        asked.sort();
+        QCOMPARE(made, asked);
     }
 };
 

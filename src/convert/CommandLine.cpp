@@ -24,7 +24,10 @@ QSize drawnSize(const PictureInput &picture)
 // The picture's name after the reader that must read it.
 QString readName(const PictureInput &picture)
 {
-    return picture.reader + QLatin1Char(':') + picture.name;
+    // Only the one picture: an animation's other frames or an icon's other entries
+    // would each become an entry of their own, at their own sizes.
+    return picture.reader + QLatin1Char(':') + picture.name +
+           QStringLiteral("[%1]").arg(picture.frame);
 }
 
 // A raster picture's name and how its colours become sRGB.

@@ -161,6 +161,38 @@ struct PictureFormat
     QSize size;          // as the header declares it; invalid when unread
 };
 
+// An icon's largest entry (of the most colours among equals), by its directory;
+// -1 when it has none.
+struct Largest
+{
+    int index = -1;
+    QSize size;
+};
+Largest largestIconEntry(QIODevice &file)
+{
+    file.seek(0);
+    const QByteArray head = file.read(6);
+    const int count = head.size() == 6 ? int(little(head, 4, 2)) : 0;
+    const QByteArray directory = file.read(qint64(count) * 16);
+    Largest largest;
+    qint64 best = -1;
+    for (int i = 0; i < count && (i + 1) * 16 <= directory.size(); ++i) {
+        const auto side = [&](int at) {
+            const int stored = quint8(directory.at(i * 16 + at));
+            return stored == 0 ? 256 : stored;
+        };
+        const QSize size(side(0), side(1));
+        const qint64 rank =
+            qint64(size.width()) * size.height() * 64 + little(directory, i * 16 + 6, 2);
+        if (rank > best) {
+            best = rank;
+            largest = {i, size};
+        }
+    }
+    file.seek(0);
+    return largest;
+}
+
 PictureFormat pictureFormatOf(QIODevice &file, const QString &name)
 {
     PictureFormat format;
@@ -211,6 +243,12 @@ PictureInput pictureInput(const QString &path, const QString &inputName)
     }
     picture.reader = QString::fromLatin1(format.coder);
     picture.size = format.size;
+    if (format.coder == "ico") {
+        if (const Largest largest = largestIconEntry(*file); largest.index >= 0) {
+            picture.frame = largest.index;
+            picture.size = largest.size;
+        }
+    }
     picture.storedGamma = storedGammaToUndo(*file);
     picture.fault = sizeFault(picture.size);
     return picture;

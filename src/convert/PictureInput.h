@@ -29,6 +29,7 @@ struct PictureInput
     bool vector = false;
     double storedGamma = 0; // to undo on reading; see storedGammaToUndo()
     Failure fault = {};     // why the converter must not be given it; none when it may
+    int frame = 0; // the one picture read of several: an animation's first, an icon's largest
 };
 
 // `inputName` for the picture at `path`, its format and size read from its header.

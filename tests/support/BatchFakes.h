@@ -110,12 +110,12 @@ public:
         QString program;
         QStringList arguments;
         QString folder;
-        // The picture, the first name after its reader ("png:in-1").
+        // The picture, the first name after its reader ("png:in-1[0]").
         QString input() const
         {
             for (const QString &argument : arguments) {
                 if (const qsizetype colon = argument.indexOf(QLatin1String(":in-")); colon > 0)
-                    return folder + '/' + argument.mid(colon + 1);
+                    return folder + '/' + argument.mid(colon + 1).section('[', 0, 0);
             }
             return {};
         }

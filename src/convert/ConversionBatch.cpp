@@ -92,7 +92,7 @@ void ConversionBatch::convertAll(ErrorTrap &trap)
         for (int row = 1; row <= m_rows; ++row)
             m_batchSources << rows.rowText(row);
     });
-    trap.run(144, [&] { m_perSize = PerSizeFinder(rows, m_rows, m_request->size); });
+    trap.run(144, [&] { m_perSize = PerSizeFinder(m_batchSources, m_request->size); });
 
     QEventLoop loop;
     QTimer polls;

@@ -3,7 +3,6 @@
 #include "FailureReason.h"
 #include "JobCheck.h"
 #include "core/PathHelpers.h"
-#include "core/RowSource.h"
 #include "platform/AppError.h"
 #include "platform/FolderListing.h"
 #include "platform/KnownFolders.h"
@@ -64,13 +63,12 @@ QMap<int, QString> perSizePictures(const QString &pictureName, const QStringList
     return found;
 }
 
-PerSizeFinder::PerSizeFinder(const RowSource &rows, int rowCount, const IconSize &size)
+PerSizeFinder::PerSizeFinder(const QStringList &rowPaths, const IconSize &size)
 {
     if (size.kind() != IconSize::Kind::List)
         return;
     m_sizes = size.sizes();
-    for (int row = 1; row <= rowCount; ++row)
-        m_rowPaths.insert(rows.rowText(row));
+    m_rowPaths = QSet<QString>(rowPaths.cbegin(), rowPaths.cend());
 }
 
 PerSizeFinder::Found PerSizeFinder::picturesFor(const QString &source, int job)

@@ -16,8 +16,6 @@
 #include <QStringList>
 #include <optional>
 
-class RowSource;
-
 // For each listed size that has one, the name of its picture among `folderNames`
 // (letters in any case). A name that is not a picture the converter reads is
 // passed over, as is an icon.
@@ -38,8 +36,8 @@ class PerSizeFinder
 {
 public:
     PerSizeFinder() = default;
-    // Finds nothing unless the size is a list.
-    PerSizeFinder(const RowSource &rows, int rowCount, const IconSize &size);
+    // Finds nothing unless the size is a list; `rowPaths`: the batch's rows.
+    PerSizeFinder(const QStringList &rowPaths, const IconSize &size);
     struct Found
     {
         QMap<int, PictureInput> pictures; // by size

@@ -1,12 +1,14 @@
 #include "PictureInput.h"
 
 #include "PictureColour.h"
+#include "core/IcoFile.h"
 #include "core/SvgDocument.h"
 #include "platform/RegularFile.h"
 
 #include <QImageReader>
 #include <QtEndian>
 #include <cstring>
+#include <utility>
 
 namespace {
 // The converter's name for SVG drawn by our own delegate: it is no coder of
@@ -171,25 +173,19 @@ struct Largest
 Largest largestIconEntry(QIODevice &file)
 {
     file.seek(0);
-    const QByteArray head = file.read(6);
-    const int count = head.size() == 6 ? int(little(head, 4, 2)) : 0;
-    const QByteArray directory = file.read(qint64(count) * 16);
-    Largest largest;
-    qint64 best = -1;
-    for (int i = 0; i < count && (i + 1) * 16 <= directory.size(); ++i) {
-        const auto side = [&](int at) {
-            const int stored = quint8(directory.at(i * 16 + at));
-            return stored == 0 ? 256 : stored;
-        };
-        const QSize size(side(0), side(1));
-        const qint64 rank =
-            qint64(size.width()) * size.height() * 64 + little(directory, i * 16 + 6, 2);
-        if (rank > best) {
-            best = rank;
-            largest = {i, size};
-        }
-    }
+    const QByteArray head = file.read(IcoFile::HeaderSize);
+    const qint64 count = head.size() == IcoFile::HeaderSize ? little(head, 4, 2) : 0;
+    const IcoFile icon(head + file.read(count * IcoFile::EntrySize));
     file.seek(0);
+    Largest largest;
+    const QList<IcoFile::Entry> &entries = icon.entries();
+    const auto rank = [](const IcoFile::Entry &e) {
+        return std::pair(qint64(e.width) * e.height, e.bitCount);
+    };
+    for (int i = 0; i < entries.size(); ++i) {
+        if (largest.index < 0 || rank(entries[i]) > rank(entries[largest.index]))
+            largest = {i, QSize(entries[i].width, entries[i].height)};
+    }
     return largest;
 }
 

@@ -11,6 +11,10 @@ inline constexpr int LargestIconSide = 256;
 class IcoFile
 {
 public:
+    // The header, then one directory entry a picture.
+    static constexpr qsizetype HeaderSize = 6;
+    static constexpr qsizetype EntrySize = 16;
+
     enum class Storage
     {
         Bmp,

@@ -5,8 +5,6 @@
 #include <utility>
 
 namespace {
-constexpr qsizetype HeaderSize = IcoFile::HeaderSize;
-constexpr qsizetype EntrySize = IcoFile::EntrySize;
 constexpr char PngSignature[] = "\x89PNG\r\n\x1a\n";
 
 quint16 u16(const char *p)

@@ -111,7 +111,9 @@ void ConversionBatch::convertAll(ErrorTrap &trap)
     if (m_aborted)
         return;
 
-    trap.run(174, [&] { SafeFile::deleteOwnFile(m_staging.toolPath()); });
+    // The staged converter goes with the batch; one already gone, or another user's,
+    // is no concern of the batch's.
+    trap.run(174, [&] { static_cast<void>(SafeFile::deleteOwnFile(m_staging.toolPath())); });
     trap.run(174, [&] { accountForEveryRow(); });
     std::stable_sort(m_results.begin(), m_results.end(),
                      [](const FileResult &a, const FileResult &b) { return a.row < b.row; });
@@ -207,7 +209,7 @@ void ConversionBatch::abortForShutDown()
     m_parked.reset();
     m_slots.clear();
     m_staging.closeWorkFolder();
-    SafeFile::deleteOwnFile(m_staging.toolPath());
+    static_cast<void>(SafeFile::deleteOwnFile(m_staging.toolPath())); // as at a batch's end
     if (m_loop)
         m_loop->quit();
 }

@@ -35,7 +35,7 @@ CheckedIcon checkIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const
     if (isCanonicalIcon(icon)) {
         const QByteArray masked = withMasksFromAlpha(icon);
         // Moved in as it is when it can hold the new masks; written anew otherwise.
-        const bool ready = masked == icon || slot.rewriteOutput(masked);
+        const bool ready = masked == icon || slot.rewriteOutput(masked).ok();
         return {{}, masked, ready ? slot.outputPath() : QString()};
     }
     // Another ImageMagick wrote another shape: the same pictures, re-packed and

@@ -45,64 +45,59 @@ bool movedFilesFitIn(int folder)
     struct stat st;
     if (fstat(folder, &st) != 0 || (st.st_mode & S_ISGID))
         return false;
-    const int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd)
         return false;
-    bool fits = true;
     for (const char *attribute : {"system.posix_acl_default", "security.selinux"}) {
-        if (fgetxattr(fd, attribute, nullptr, 0) >= 0 || (errno != ENODATA && errno != ENOTSUP))
-            fits = false;
+        if (fgetxattr(fd.get(), attribute, nullptr, 0) >= 0 ||
+            (errno != ENODATA && errno != ENOTSUP))
+            return false;
     }
-    close(fd);
-    return fits;
+    return true;
 }
 
 // Moves a finished file of ours into the folder under a new random hidden name,
-// opened for flushing; -1 when it cannot (another file system, say).
-int adoptHidden(const QByteArray &ready, int folder, const char *stem, QByteArray *name)
+// opened for flushing; none when it cannot (another file system, say).
+UniqueFd adoptHidden(const QByteArray &ready, int folder, const char *stem, QByteArray *name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         *name = stem + randomSuffix();
         if (renameat2(AT_FDCWD, ready.constData(), folder, name->constData(), RENAME_NOREPLACE) ==
             0) {
-            const int fd = openat(folder, name->constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-            if (fd < 0)
+            UniqueFd fd(openat(folder, name->constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+            if (!fd)
                 unlinkat(folder, name->constData(), 0);
             return fd;
         }
         if (errno != EEXIST)
-            return -1;
+            return {};
     }
-    return -1;
+    return {};
 }
 
 // Writes over the file itself: its space reserved first, so a full disk leaves it
 // as it was; then the new bytes, the new length, and a flush.
 Outcome writeInPlace(const IconPlace &place, const QByteArray &bytes)
 {
-    const int fd =
-        openat(place.folder(), place.name().constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(
+        openat(place.folder(), place.name().constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd)
         return outcomeFor(errno);
     const struct stat &old = place.file();
     struct stat st;
-    const bool same = fstat(fd, &st) == 0 && st.st_ino == old.st_ino && st.st_dev == old.st_dev &&
-                      S_ISREG(st.st_mode);
-    if (!same || (st.st_mode & S_IWUSR) == 0) {
-        close(fd);
+    const bool same = fstat(fd.get(), &st) == 0 && st.st_ino == old.st_ino &&
+                      st.st_dev == old.st_dev && S_ISREG(st.st_mode);
+    if (!same || (st.st_mode & S_IWUSR) == 0)
         return same ? Outcome::ReadOnly : Outcome::Failed;
-    }
-    int err = posix_fallocate(fd, 0, off_t(bytes.size()));
-    if (err == 0 && !writeAll(fd, bytes, 0, &err)) {
-        close(fd);
+    if (const int err = posix_fallocate(fd.get(), 0, off_t(bytes.size())); err != 0)
         return outcomeFor(err);
-    }
-    if (err == 0 && ftruncate(fd, off_t(bytes.size())) != 0)
-        err = errno;
-    if (err == 0 && syncToDisk(fd) != 0)
-        err = errno;
-    close(fd);
-    return err == 0 ? Outcome::Done : outcomeFor(err);
+    if (const Status written = writeAll(fd.get(), bytes, 0); !written)
+        return outcomeFor(written.error().number);
+    if (ftruncate(fd.get(), off_t(bytes.size())) != 0)
+        return outcomeFor(errno);
+    if (const Status synced = syncToDisk(fd.get()); !synced)
+        return outcomeFor(synced.error().number);
+    return Outcome::Done;
 }
 
 } // namespace
@@ -147,48 +142,54 @@ Outcome replaceFile(const QString &icon, const QByteArray &bytes, const QString 
     QByteArray hidden;
     // A file that already holds the bytes, on the same file system, is moved in
     // rather than copied: no new file to allocate, none to delete.
-    int fd = readyFile.isEmpty() || !movedFilesFitIn(folder)
-                 ? -1
-                 : adoptHidden(encoded(readyFile), folder, ".quorbel-", &hidden);
-    const bool adopted = fd >= 0;
-    if (!adopted)
-        fd = createHiddenAt(folder, ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666, &hidden);
-    if (fd < 0) {
-        const int err = errno;
-        if (hadFile && isRefusal(err))
-            return writeInPlace(place, bytes);
-        return outcomeFor(err);
+    UniqueFd fd = readyFile.isEmpty() || !movedFilesFitIn(folder)
+                      ? UniqueFd()
+                      : adoptHidden(encoded(readyFile), folder, ".quorbel-", &hidden);
+    const bool adopted = fd.isOpen();
+    if (!adopted) {
+        Result<UniqueFd> made =
+            createHiddenAt(folder, ".quorbel-", hadFile ? (old.st_mode & 0777) : 0666, &hidden);
+        if (!made) {
+            const int err = made.error().number;
+            if (hadFile && isRefusal(err))
+                return writeInPlace(place, bytes);
+            return outcomeFor(err);
+        }
+        fd = std::move(made).value();
     }
     auto fail = [&](int err) {
-        close(fd);
+        fd.reset();
         unlinkat(folder, hidden.constData(), 0);
         return outcomeFor(err);
     };
-    int err = 0;
-    if (!adopted && !writeAll(fd, bytes, 0, &err))
-        return fail(err);
-    if (hadFile) {
-        if (fchown(fd, old.st_uid, old.st_gid) != 0)
-            (void)!fchown(fd, uid_t(-1), old.st_gid);
-        fchmod(fd, old.st_mode & 07777);
+    if (!adopted) {
+        if (const Status written = writeAll(fd.get(), bytes, 0); !written)
+            return fail(written.error().number);
     }
-    if (syncToDisk(fd) != 0)
-        return fail(errno);
+    if (hadFile) {
+        // Best effort, as a copy by hand would be: the new icon keeps what of the
+        // old one's owner and group this user may give it.
+        if (fchown(fd.get(), old.st_uid, old.st_gid) != 0)
+            (void)!fchown(fd.get(), uid_t(-1), old.st_gid);
+        (void)!fchmod(fd.get(), old.st_mode & 07777);
+    }
+    if (const Status synced = syncToDisk(fd.get()); !synced)
+        return fail(synced.error().number);
     if (renameat(folder, hidden.constData(), folder, place.name().constData()) != 0) {
-        err = errno;
+        const int err = errno;
         // Given to the icon's owner above, it must be ours again before a sticky
-        // folder lets us remove it.
-        (void)!fchown(fd, geteuid(), gid_t(-1));
+        // folder lets us remove it; if it cannot be, the unlink below says so.
+        (void)!fchown(fd.get(), geteuid(), gid_t(-1));
         const Outcome failed = fail(err);
         // A sticky folder refuses to replace another's file by name.
         if (hadFile && isRefusal(err))
             return writeInPlace(place, bytes);
         return failed;
     }
-    close(fd);
+    fd.reset();
     // The new name survives a power cut only once the folder is on disk too. The
     // icon is in place either way; a folder that cannot be synced is not a failure.
-    [[maybe_unused]] const int synced = syncToDisk(folder);
+    static_cast<void>(syncToDisk(folder));
     return Outcome::Done;
 }
 

@@ -9,11 +9,13 @@ namespace {
 std::atomic<SyncObserver> observer{nullptr};
 } // namespace
 
-int syncToDisk(int fd)
+Status syncToDisk(int fd)
 {
     if (const SyncObserver told = observer.load())
         told(fd);
-    return fsync(fd);
+    if (fsync(fd) != 0)
+        return lastSysError();
+    return {};
 }
 
 void setSyncObserver(SyncObserver newObserver)

@@ -2,10 +2,12 @@
 // which files and folders were made durable.
 #pragma once
 
+#include "Result.h"
+
 namespace SafeFile {
 
 // fsync(), told to the observer first.
-int syncToDisk(int fd);
+Status syncToDisk(int fd);
 using SyncObserver = void (*)(int fd);
 // Only for tests; none by default.
 void setSyncObserver(SyncObserver observer);

@@ -55,13 +55,6 @@ bool isRegularAfterLinks(int dirFd, const char *name)
 
 } // namespace
 
-void OpenFolder::close()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
-}
-
 namespace {
 
 FolderId idOf(const struct stat &st)
@@ -69,49 +62,47 @@ FolderId idOf(const struct stat &st)
     return {quint64(st.st_dev), quint64(st.st_ino), true};
 }
 
-// Opens the folder a walk reaches at `place`; -1 with errno set when it cannot.
-int openPlace(const FolderPlace &place)
+// Opens the folder a walk reaches at `place`; none, with errno set, when it cannot.
+UniqueFd openPlace(const FolderPlace &place)
 {
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     if (!place.parent)
-        return open(encoded(place.path).constData(), flags);
+        return UniqueFd(open(encoded(place.path).constData(), flags));
     if (place.parent->isOpen())
-        return openat(place.parent->descriptor(), encoded(place.name).constData(),
-                      flags | O_NOFOLLOW);
+        return UniqueFd(openat(place.parent->descriptor(), encoded(place.name).constData(),
+                               flags | O_NOFOLLOW));
     // Its parent was let go: the path may lead anywhere now, so it must lead to
     // the very folder that was found.
-    const int fd = open(encoded(place.path).constData(), flags | O_NOFOLLOW);
+    UniqueFd fd(open(encoded(place.path).constData(), flags | O_NOFOLLOW));
     struct stat st;
-    if (fd >= 0 && place.id.known && (fstat(fd, &st) != 0 || idOf(st) != place.id)) {
-        close(fd);
+    if (fd && place.id.known && (fstat(fd.get(), &st) != 0 || idOf(st) != place.id)) {
+        fd.reset();
         errno = ENOENT;
-        return -1;
     }
     return fd;
 }
 
-// Lists the subfolders of the open folder `dirFd`, which it takes over.
-SubfolderListing listOpen(int dirFd, qsizetype pathBytes)
+// Lists the subfolders of the open folder.
+SubfolderListing listOpen(UniqueFd folder, qsizetype pathBytes)
 {
     SubfolderListing result;
     const auto fail = [&result](int err) {
         result.error = errorNumberFor(err);
         result.reason = QString::fromLocal8Bit(strerror(err));
     };
-    if (dirFd < 0) {
+    if (!folder) {
         // A link or a file found where the folder was: nothing of ours to list.
         fail(errno == ELOOP ? ENOENT : errno);
         return result;
     }
+    const int dirFd = folder.get();
     if (faccessat(dirFd, ".", X_OK, AT_EACCESS) != 0) {
         fail(errno);
-        close(dirFd);
         return result;
     }
-    DIR *dir = fdopendir(dirFd);
+    const DirStream dir = readFolder(std::move(folder));
     if (!dir) {
         fail(errno);
-        close(dirFd);
         return result;
     }
     struct stat self;
@@ -125,7 +116,7 @@ SubfolderListing listOpen(int dirFd, qsizetype pathBytes)
     };
     QList<Entry> found;
     errno = 0;
-    while (const dirent *entry = readdir(dir)) {
+    while (const dirent *entry = readdir(dir.get())) {
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
@@ -148,7 +139,6 @@ SubfolderListing listOpen(int dirFd, qsizetype pathBytes)
     }
     if (errno != 0)
         fail(errno);
-    closedir(dir);
     std::sort(found.begin(), found.end(),
               [](const Entry &a, const Entry &b) { return comesBefore(a.name, b.name); });
     for (const Entry &entry : std::as_const(found)) {
@@ -159,20 +149,17 @@ SubfolderListing listOpen(int dirFd, qsizetype pathBytes)
     return result;
 }
 
-QStringList listOpenFiles(int dirFd, const QString &pattern, QStringList *undecodable)
+QStringList listOpenFiles(UniqueFd folder, const QString &pattern, QStringList *undecodable)
 {
     QStringList names;
+    const int dirFd = folder.get();
     // Without search permission no entry could be opened, so none exists for us.
-    if (faccessat(dirFd, ".", X_OK, AT_EACCESS) != 0) {
-        close(dirFd);
+    if (faccessat(dirFd, ".", X_OK, AT_EACCESS) != 0)
         return names;
-    }
-    DIR *dir = fdopendir(dirFd);
-    if (!dir) {
-        close(dirFd);
+    const DirStream dir = readFolder(std::move(folder));
+    if (!dir)
         return names;
-    }
-    while (const dirent *entry = readdir(dir)) {
+    while (const dirent *entry = readdir(dir.get())) {
         if (entry->d_type == DT_DIR)
             continue;
         const bool exact = decodesExactly(entry->d_name);
@@ -184,7 +171,6 @@ QStringList listOpenFiles(int dirFd, const QString &pattern, QStringList *undeco
         if (entry->d_type == DT_REG || isRegularAfterLinks(dirFd, entry->d_name))
             (exact ? names : *undecodable).append(name);
     }
-    closedir(dir);
     std::sort(names.begin(), names.end(), comesBefore);
     return names;
 }
@@ -198,16 +184,16 @@ SubfolderListing listSubfolders(const QString &folder)
 
 SubfolderListing listSubfolders(const FolderPlace &place, OpenFolder *opened)
 {
-    const int fd = openPlace(place);
-    if (fd >= 0 && opened)
-        *opened = OpenFolder(fcntl(fd, F_DUPFD_CLOEXEC, 0));
-    return listOpen(fd, place.pathBytes);
+    UniqueFd fd = openPlace(place);
+    if (fd && opened)
+        *opened = OpenFolder(UniqueFd(fcntl(fd.get(), F_DUPFD_CLOEXEC, 0)));
+    return listOpen(std::move(fd), place.pathBytes);
 }
 
 QStringList listFiles(const QString &folder, const QString &pattern, QStringList *undecodable)
 {
-    const int dirFd = open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
+    UniqueFd dirFd(open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dirFd) {
         const int number = errorNumberFor(errno);
         if (number == ErrorNumber::PathNotFound)
             return {}; // like a search that finds nothing
@@ -216,16 +202,16 @@ QStringList listFiles(const QString &folder, const QString &pattern, QStringList
                            ? QCoreApplication::translate("FolderListing", "Permission denied")
                            : pathFileAccessError());
     }
-    return listOpenFiles(dirFd, pattern, undecodable);
+    return listOpenFiles(std::move(dirFd), pattern, undecodable);
 }
 
 QStringList listFiles(const OpenFolder &folder, const QString &pattern, QStringList *undecodable)
 {
     // Its own descriptor: the directory stream takes it over and ends it.
-    const int dirFd = openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
+    UniqueFd dirFd(openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dirFd)
         throw AppError(ErrorNumber::PathFileAccess, pathFileAccessError());
-    return listOpenFiles(dirFd, pattern, undecodable);
+    return listOpenFiles(std::move(dirFd), pattern, undecodable);
 }
 
 } // namespace FileSystem

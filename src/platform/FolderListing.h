@@ -2,6 +2,8 @@
 // and the descriptor a walk holds a folder by.
 #pragma once
 
+#include "UniqueFd.h"
+
 #include <QHashFunctions>
 #include <QString>
 #include <QStringList>
@@ -41,27 +43,14 @@ class OpenFolder
 {
 public:
     OpenFolder() = default;
-    explicit OpenFolder(int descriptor) : m_fd(descriptor) {}
-    ~OpenFolder() { close(); }
-    OpenFolder(OpenFolder &&other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
-    OpenFolder &operator=(OpenFolder &&other) noexcept
-    {
-        if (this != &other) {
-            close();
-            m_fd = other.m_fd;
-            other.m_fd = -1;
-        }
-        return *this;
-    }
-    OpenFolder(const OpenFolder &) = delete;
-    OpenFolder &operator=(const OpenFolder &) = delete;
+    explicit OpenFolder(UniqueFd descriptor) : m_fd(std::move(descriptor)) {}
 
-    bool isOpen() const { return m_fd >= 0; }
-    int descriptor() const { return m_fd; }
-    void close();
+    bool isOpen() const { return m_fd.isOpen(); }
+    int descriptor() const { return m_fd.get(); }
+    void close() { m_fd.reset(); }
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
 };
 
 // Where a walk reaches a folder: one it starts from by its path (which may be a

@@ -37,8 +37,8 @@ bool mayFollow(int folder, const struct stat &link)
 IconPlace::IconPlace(const QByteArray &path) : m_path(path)
 {
     QByteArray where = folderOf(path);
-    m_folder = open(where.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (m_folder < 0) {
+    m_folder.reset(open(where.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!m_folder) {
         m_outcome = outcomeFor(errno);
         return;
     }
@@ -48,12 +48,10 @@ IconPlace::IconPlace(const QByteArray &path) : m_path(path)
         const QByteArray part = rest.takeLast();
         if (part.isEmpty() || part == ".")
             continue;
-        const int fd = openat(m_folder, part.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        UniqueFd fd(openat(m_folder.get(), part.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         struct stat st;
-        if (fd < 0 || fstat(fd, &st) != 0) {
+        if (!fd || fstat(fd.get(), &st) != 0) {
             const int err = errno;
-            if (fd >= 0)
-                close(fd);
             if (err == ENOENT && rest.isEmpty())
                 m_name = part; // a new icon, or a dangling link's end
             else
@@ -62,14 +60,12 @@ IconPlace::IconPlace(const QByteArray &path) : m_path(path)
         }
         if (S_ISLNK(st.st_mode)) {
             const Outcome followed =
-                ++links > MostLinks ? Outcome::Failed : follow(fd, st, &rest, &where);
-            close(fd);
+                ++links > MostLinks ? Outcome::Failed : follow(fd.get(), st, &rest, &where);
             if (followed != Outcome::Done) {
                 m_outcome = followed;
                 break;
             }
         } else if (rest.isEmpty()) {
-            close(fd);
             m_name = part;
             m_exists = true;
             m_file = st;
@@ -77,12 +73,10 @@ IconPlace::IconPlace(const QByteArray &path) : m_path(path)
                         : (st.st_mode & S_IWUSR) == 0 ? Outcome::ReadOnly
                                                       : Outcome::Done;
         } else if (!S_ISDIR(st.st_mode)) {
-            close(fd);
             m_outcome = Outcome::Missing;
             break;
         } else {
-            close(m_folder);
-            m_folder = fd;
+            m_folder = std::move(fd);
             where = joined(where, part);
         }
     }
@@ -92,15 +86,11 @@ IconPlace::IconPlace(const QByteArray &path) : m_path(path)
         m_path = joined(where, m_name);
 }
 
-IconPlace::~IconPlace()
-{
-    if (m_folder >= 0)
-        close(m_folder);
-}
+IconPlace::~IconPlace() = default;
 
 Outcome IconPlace::follow(int link, const struct stat &st, QByteArrayList *rest, QByteArray *where)
 {
-    if (!mayFollow(m_folder, st))
+    if (!mayFollow(m_folder.get(), st))
         return Outcome::LinkNotFollowed;
     char text[PATH_MAX];
     const ssize_t n = readlinkat(link, "", text, sizeof text);
@@ -111,11 +101,10 @@ Outcome IconPlace::follow(int link, const struct stat &st, QByteArrayList *rest,
     for (auto part = parts.crbegin(); part != parts.crend(); ++part)
         rest->append(*part);
     if (target.startsWith('/')) {
-        const int root = open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (root < 0)
+        UniqueFd root(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!root)
             return outcomeFor(errno);
-        close(m_folder);
-        m_folder = root;
+        m_folder = std::move(root);
         *where = "/";
     }
     return Outcome::Done;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "FileOutcome.h"
+#include "UniqueFd.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -24,7 +25,7 @@ public:
     Outcome outcome() const { return m_outcome; }
     // The folder the icon lands in, held open so that every later step acts on that
     // very folder whatever is renamed meanwhile; only meaningful when Done.
-    int folder() const { return m_folder; }
+    int folder() const { return m_folder.get(); }
     const QByteArray &name() const { return m_name; }
     // The place as one path, the given one when no link was followed.
     const QByteArray &path() const { return m_path; }
@@ -36,7 +37,7 @@ private:
     Outcome follow(int link, const struct stat &st, QByteArrayList *rest, QByteArray *where);
 
     Outcome m_outcome = Outcome::Done;
-    int m_folder = -1;
+    UniqueFd m_folder;
     QByteArray m_name;
     QByteArray m_path;
     bool m_exists = false;

@@ -26,7 +26,7 @@ QByteArray randomSuffix()
     return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }
 
-bool writeAll(int fd, const QByteArray &bytes, off_t offset, int *err)
+Status writeAll(int fd, const QByteArray &bytes, off_t offset)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -34,37 +34,37 @@ bool writeAll(int fd, const QByteArray &bytes, off_t offset, int *err)
             pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), offset + done);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            *err = n < 0 ? errno : ENOSPC;
-            return false;
-        }
+        if (n <= 0)
+            return Failed{SysError{n < 0 ? errno : ENOSPC}};
         done += n;
     }
-    return true;
+    return {};
 }
 
 namespace {
-int createHiddenIn(int folder, const QByteArray &prefix, const char *stem, mode_t mode,
-                   QByteArray *name)
+Result<UniqueFd> createHiddenIn(int folder, const QByteArray &prefix, const char *stem, mode_t mode,
+                                QByteArray *name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         *name = prefix + stem + randomSuffix();
         const int fd = openat(folder, name->constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+        if (fd >= 0)
+            return UniqueFd(fd);
+        if (errno != EEXIST)
+            return lastSysError();
     }
-    errno = EEXIST;
-    return -1;
+    return Failed{SysError{EEXIST}};
 }
 } // namespace
 
-int createHidden(const QByteArray &folder, const char *stem, mode_t mode, QByteArray *name)
+Result<UniqueFd> createHidden(const QByteArray &folder, const char *stem, mode_t mode,
+                              QByteArray *name)
 {
     return createHiddenIn(AT_FDCWD, folder + '/', stem, mode, name);
 }
 
-int createHiddenAt(int folder, const char *stem, mode_t mode, QByteArray *name)
+Result<UniqueFd> createHiddenAt(int folder, const char *stem, mode_t mode, QByteArray *name)
 {
     return createHiddenIn(folder, QByteArray(), stem, mode, name);
 }

@@ -53,63 +53,56 @@ RunRecord::RunRecord(const QString &stagingFolder)
         return;
     // Written and locked under a name no clean-up reads, then put in place whole.
     QByteArray made = encoded(folder) + '/' + NewNotePrefix + "XXXXXX";
-    const int fd = mkostemp(made.data(), O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(mkostemp(made.data(), O_CLOEXEC));
+    if (!fd)
         return;
-    int err = 0;
     const QByteArray note = encoded(stagingFolder);
     m_path = encoded(folder) + '/' + NotePrefix + made.mid(made.size() - 6);
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !writeAll(fd, note, 0, &err) ||
+    if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || !writeAll(fd.get(), note, 0) ||
         rename(made.constData(), m_path.constData()) != 0) {
         unlink(made.constData());
-        close(fd);
         m_path.clear();
         return;
     }
-    m_fd = fd;
+    m_fd = std::move(fd);
 }
 
 RunRecord::~RunRecord()
 {
-    if (m_fd < 0)
-        return;
-    unlink(m_path.constData());
-    close(m_fd);
+    if (m_fd)
+        unlink(m_path.constData()); // before the lock goes with the descriptor
 }
 
 void removeLeftoversOfGoneRuns(const QString &toolName)
 {
     const QByteArray folder = encoded(runRecordFolder());
-    const int folderFd = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folderFd < 0)
+    const DirStream dir = readFolder(
+        UniqueFd(open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)));
+    if (!dir)
         return;
-    DIR *dir = fdopendir(folderFd);
-    if (!dir) {
-        close(folderFd);
-        return;
-    }
-    while (const dirent *entry = readdir(dir)) {
+    const int folderFd = dirfd(dir.get());
+    while (const dirent *entry = readdir(dir.get())) {
         if (std::strncmp(entry->d_name, NotePrefix, sizeof NotePrefix - 1) != 0)
             continue;
-        const int fd = openat(folderFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
+        const UniqueFd fd(openat(folderFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd)
             continue;
         struct stat st;
         // A live run holds its note's lock; a killed one's lock went with it.
-        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
-            st.st_size <= LongestNote && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+            st.st_size <= LongestNote && flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
             QByteArray staging(st.st_size, '\0');
-            if (pread(fd, staging.data(), staging.size(), 0) == st.st_size &&
+            if (pread(fd.get(), staging.data(), staging.size(), 0) == st.st_size &&
                 staging.startsWith('/')) {
                 const QString place = QString::fromUtf8(staging);
+                // A converter that is gone already, or was never staged, leaves
+                // nothing to do.
                 if (removeStaleWorkFolders(place) == 0)
-                    deleteOwnFile(place + QLatin1Char('/') + toolName);
+                    static_cast<void>(deleteOwnFile(place + QLatin1Char('/') + toolName));
             }
             unlinkat(folderFd, entry->d_name, 0);
         }
-        close(fd);
     }
-    closedir(dir);
 }
 
 } // namespace SafeFile

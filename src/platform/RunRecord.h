@@ -2,6 +2,8 @@
 // next start finds a killed run's leftovers even after TEMP has changed.
 #pragma once
 
+#include "UniqueFd.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -18,7 +20,7 @@ public:
     RunRecord &operator=(const RunRecord &) = delete;
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
     QByteArray m_path;
 };
 

@@ -33,7 +33,7 @@ SettingsFileCalls SettingsFileCalls::system()
             ::write, ::fsync, ::close, ::rename};
 }
 
-QString SettingsStore::replaceFile(const QString &file, const QByteArray &bytes) const
+Result<void, QString> SettingsStore::replaceFile(const QString &file, const QByteArray &bytes) const
 {
     // A link is kept and its target replaced, as QSaveFile did.
     const QFileInfo info(file);
@@ -42,7 +42,7 @@ QString SettingsStore::replaceFile(const QString &file, const QByteArray &bytes)
     const bool existed = stat(target.constData(), &old) == 0;
     // Renaming over a file the user may not write would override its mode.
     if (existed && faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
-        return whyNotWritten(file, QString());
+        return Failed{whyNotWritten(file, QString())};
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
@@ -53,7 +53,7 @@ QString SettingsStore::replaceFile(const QString &file, const QByteArray &bytes)
             break;
     }
     if (fd < 0)
-        return whyNotWritten(file, QString::fromLocal8Bit(strerror(errno)));
+        return Failed{whyNotWritten(file, QString::fromLocal8Bit(strerror(errno)))};
     int err = existed && fchmod(fd, old.st_mode & 07777) != 0 ? errno : 0;
     for (qsizetype done = 0; !err && done < bytes.size();) {
         const ssize_t n = m_calls.write(fd, bytes.constData() + done, size_t(bytes.size() - done));
@@ -71,15 +71,13 @@ QString SettingsStore::replaceFile(const QString &file, const QByteArray &bytes)
         err = errno;
     if (err) {
         unlink(temporary.constData());
-        return whyNotWritten(file, QString::fromLocal8Bit(strerror(err)));
+        return Failed{whyNotWritten(file, QString::fromLocal8Bit(strerror(err)))};
     }
     // The new name is in place; a folder that fails to sync cannot undo that, and the
     // file itself is already on disk.
-    const int folder =
-        ::open(PosixIo::folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        [[maybe_unused]] const int synced = fsync(folder);
-        ::close(folder);
-    }
+    const UniqueFd folder(
+        ::open(PosixIo::folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder)
+        static_cast<void>(fsync(folder.get()));
     return {};
 }

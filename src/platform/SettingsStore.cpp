@@ -59,26 +59,19 @@ QByteArray valueOf(const Line &line)
     return line.text.mid(line.text.indexOf('=') + 1);
 }
 
-// The file's bytes; false, with the system's words in `reason`, when it exists
-// but cannot be read. A missing file reads as an empty one.
-bool readAll(const QString &fileName, QByteArray *bytes, QString *reason = nullptr)
+// The file's bytes, or the system's words when it exists but cannot be read. A
+// missing file reads as an empty one.
+Result<QByteArray, QString> readWhole(const QString &fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (reason)
-            *reason = file.errorString();
-        return !file.exists();
+        if (!file.exists())
+            return QByteArray();
+        return Failed{file.errorString()};
     }
-    *bytes = file.readAll();
-    if (reason)
-        *reason = file.errorString();
-    return file.error() == QFileDevice::NoError;
-}
-
-QByteArray readAll(const QString &fileName)
-{
-    QByteArray bytes;
-    readAll(fileName, &bytes);
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Failed{file.errorString()};
     return bytes;
 }
 
@@ -212,7 +205,8 @@ QString SettingsStore::fileName() const
 QString SettingsStore::read(const QString &key, const QString &defaultText) const
 {
     const QString file = fileName();
-    const QList<Line> lines = linesOf(readAll(file));
+    // Unreadable, it holds no choice: every key reads as its default.
+    const QList<Line> lines = linesOf(readWhole(file).valueOr({}));
     const qsizetype at = lineOfKey(lines, key);
     if (at < 0)
         return defaultText;
@@ -245,14 +239,14 @@ void SettingsStore::write(const QString &key, const QString &value)
     // lock is taken over by itself), or the folder refuses the lock file and then
     // refuses the write too, which is said below. The file is replaced whole either
     // way, so a race costs at most the other instance's latest key, never a torn file.
-    [[maybe_unused]] const bool locked = lock.tryLock(5000);
-    QByteArray bytes;
-    QString reason;
+    static_cast<void>(lock.tryLock(5000));
+    const Result<QByteArray, QString> read = readWhole(file);
     // What cannot be read cannot be kept: writing it anew would lose every other key.
-    if (!readAll(file, &bytes, &reason)) {
-        cannotSave(QStringLiteral("the file cannot be read (%1)").arg(reason));
+    if (!read) {
+        cannotSave(QStringLiteral("the file cannot be read (%1)").arg(read.error()));
         return;
     }
+    const QByteArray &bytes = *read;
     QList<Line> lines = linesOf(bytes);
     const bool endsWithNewline = bytes.isEmpty() || bytes.endsWith('\n');
     if (endsWithNewline)
@@ -273,9 +267,8 @@ void SettingsStore::write(const QString &key, const QString &value)
         if (i + 1 < lines.size() || endsWithNewline)
             out += end;
     }
-    const QString failure = replaceFile(file, out);
-    if (!failure.isEmpty())
-        cannotSave(failure);
+    if (const Result<void, QString> replaced = replaceFile(file, out); !replaced)
+        cannotSave(replaced.error());
 }
 
 void SettingsStore::cannotSave(const QString &reason)

@@ -4,6 +4,8 @@
 // key's line.
 #pragma once
 
+#include "Result.h"
+
 #include <QString>
 #include <sys/types.h>
 
@@ -47,7 +49,7 @@ private:
     void cannotSave(const QString &reason);
     // The new file written beside `file` and renamed over it; the system's reason
     // when a step fails, and then `file` is as it was.
-    QString replaceFile(const QString &file, const QByteArray &bytes) const;
+    Result<void, QString> replaceFile(const QString &file, const QByteArray &bytes) const;
 
     SettingsFileCalls m_calls = SettingsFileCalls::system();
 

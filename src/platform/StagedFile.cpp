@@ -23,16 +23,17 @@ void stageFileIfMissing(const QString &path, const QByteArray &bytes)
     if (lstat(p.constData(), &st) == 0)
         return;
     QByteArray hidden;
-    const int fd = createHidden(folderOf(p), StagingPrefix, 0700, &hidden);
-    if (fd < 0) {
-        const int err = errno;
+    Result<UniqueFd> fd = createHidden(folderOf(p), StagingPrefix, 0700, &hidden);
+    if (!fd) {
+        const int err = fd.error().number;
         throw AppError(
             isRefusal(err) ? ErrorNumber::PermissionDenied : ErrorNumber::PathNotFound,
             QStringLiteral("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(strerror(err))));
     }
-    int err = 0;
-    const bool written = writeAll(fd, bytes, 0, &err);
-    if (close(fd) != 0 && written)
+    const Status written = writeAll(fd->get(), bytes, 0);
+    int err = written ? 0 : written.error().number;
+    // close() reports what a file system (NFS, a quota) kept back until then.
+    if (close(std::move(fd).value().release()) != 0 && err == 0)
         err = errno;
     // A link appears whole; an existing name (another instance was quicker) is kept.
     if (err == 0 && link(hidden.constData(), p.constData()) != 0 && errno != EEXIST)
@@ -52,19 +53,26 @@ bool isPrivateExecutable(const QString &path)
     return S_ISREG(st.st_mode) && st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
 }
 
-bool deleteOwnFile(const QString &path)
+Status deleteOwnFile(const QString &path)
 {
     const QByteArray p = encoded(path);
     struct stat st;
-    if (p.isEmpty() || lstat(p.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        st.st_uid != geteuid())
-        return false;
-    return unlink(p.constData()) == 0;
+    if (p.isEmpty())
+        return Failed{SysError{ENOENT}};
+    if (lstat(p.constData(), &st) != 0)
+        return lastSysError();
+    if (!S_ISREG(st.st_mode) || st.st_uid != geteuid())
+        return Failed{SysError{EPERM}};
+    if (unlink(p.constData()) != 0)
+        return lastSysError();
+    return {};
 }
 
-bool makeHardLink(const QString &existing, const QString &newPath)
+Status makeHardLink(const QString &existing, const QString &newPath)
 {
-    return link(encoded(existing).constData(), encoded(newPath).constData()) == 0;
+    if (link(encoded(existing).constData(), encoded(newPath).constData()) != 0)
+        return lastSysError();
+    return {};
 }
 
 } // namespace SafeFile

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FileOutcome.h"
+#include "Result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,9 +16,9 @@ void stageFileIfMissing(const QString &path, const QByteArray &bytes);
 // A regular file, not a link, ours, closed to writing by group and others.
 bool isPrivateExecutable(const QString &path);
 // Deletes the file only when it is a regular file that belongs to this user.
-bool deleteOwnFile(const QString &path);
+Status deleteOwnFile(const QString &path);
 
-bool makeHardLink(const QString &existing, const QString &newPath);
+Status makeHardLink(const QString &existing, const QString &newPath);
 
 // The start of the name a converter copy has while it is written.
 inline constexpr char StagingPrefix[] = ".emfconvert-";

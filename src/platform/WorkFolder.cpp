@@ -35,31 +35,24 @@ void removeEntryAt(int dirFd, const char *name)
 {
     if (unlinkat(dirFd, name, 0) == 0 || errno != EISDIR)
         return;
-    const int fd = openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd)
         return;
-    removeEntries(fd);
-    close(fd);
+    removeEntries(fd.get());
     unlinkat(dirFd, name, AT_REMOVEDIR);
 }
 
 // Every entry of an open folder, which holds only files we made.
 void removeEntries(int dirFd)
 {
-    const int listFd = dup(dirFd);
-    if (listFd < 0)
+    const DirStream dir = readFolder(UniqueFd(fcntl(dirFd, F_DUPFD_CLOEXEC, 0)));
+    if (!dir)
         return;
-    DIR *dir = fdopendir(listFd);
-    if (!dir) {
-        close(listFd);
-        return;
-    }
-    rewinddir(dir);
-    while (const dirent *entry = readdir(dir)) {
+    rewinddir(dir.get());
+    while (const dirent *entry = readdir(dir.get())) {
         if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
             removeEntryAt(dirFd, entry->d_name);
     }
-    closedir(dir);
 }
 
 // The setting every child of a batch carries: the identity of the batch's folder,
@@ -80,13 +73,12 @@ QByteArray childMarkerFor(int folderFd)
 void endProcessesMarkedFor(int folderFd)
 {
     const QByteArray marker = childMarkerFor(folderFd);
-    DIR *proc = opendir("/proc");
-    if (!proc || marker.isEmpty()) {
-        if (proc)
-            closedir(proc);
+    if (marker.isEmpty())
         return;
-    }
-    while (const dirent *entry = readdir(proc)) {
+    const DirStream proc(opendir("/proc"));
+    if (!proc)
+        return;
+    while (const dirent *entry = readdir(proc.get())) {
         char *end = nullptr;
         const long pid = std::strtol(entry->d_name, &end, 10);
         if (pid <= 0 || *end != '\0' || pid == getpid())
@@ -102,7 +94,6 @@ void endProcessesMarkedFor(int folderFd)
         if (settings.contains(marker))
             kill(pid_t(pid), SIGKILL);
     }
-    closedir(proc);
 }
 
 } // namespace
@@ -119,21 +110,19 @@ WorkFolder::WorkFolder(const QString &stagingFolder)
                        QStringLiteral("Cannot create a work folder in %1: %2")
                            .arg(stagingFolder, QString::fromLocal8Bit(strerror(err))));
     }
-    m_fd = open(made.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    m_fd.reset(open(made.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     const QByteArray working = staging + '/' + WorkPrefix + made.mid(made.size() - 6);
-    if (m_fd < 0 || flock(m_fd, LOCK_EX | LOCK_NB) != 0 ||
+    if (!m_fd || flock(m_fd.get(), LOCK_EX | LOCK_NB) != 0 ||
         rename(made.constData(), working.constData()) != 0) {
         const int err = errno;
-        if (m_fd >= 0)
-            close(m_fd);
-        m_fd = -1;
+        m_fd.reset();
         rmdir(made.constData());
         throw AppError(ErrorNumber::PathFileAccess,
                        QStringLiteral("Cannot prepare a work folder in %1: %2")
                            .arg(stagingFolder, QString::fromLocal8Bit(strerror(err))));
     }
     m_path = QString::fromUtf8(working);
-    m_childMarker = QString::fromLatin1(childMarkerFor(m_fd));
+    m_childMarker = QString::fromLatin1(childMarkerFor(m_fd.get()));
 }
 
 WorkFolder::~WorkFolder()
@@ -141,48 +130,40 @@ WorkFolder::~WorkFolder()
     remove();
 }
 
-bool WorkFolder::writeFile(const QString &name, const QByteArray &bytes) const
+Status WorkFolder::writeFile(const QString &name, const QByteArray &bytes) const
 {
-    const int fd = openat(m_fd, encoded(name).constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    int err = 0;
-    const bool written = writeAll(fd, bytes, 0, &err);
-    close(fd);
-    return written;
+    const UniqueFd fd(openat(m_fd.get(), encoded(name).constData(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd)
+        return lastSysError();
+    return writeAll(fd.get(), bytes, 0);
 }
 
 void WorkFolder::removeEntry(const QString &name) const
 {
-    if (m_fd >= 0)
-        removeEntryAt(m_fd, encoded(name).constData());
+    if (m_fd)
+        removeEntryAt(m_fd.get(), encoded(name).constData());
 }
 
 void WorkFolder::remove()
 {
-    if (m_fd < 0)
+    if (!m_fd)
         return;
-    removeEntries(m_fd);
+    removeEntries(m_fd.get());
     rmdir(encoded(m_path).constData());
-    close(m_fd);
-    m_fd = -1;
+    m_fd.reset();
 }
 
 int removeStaleWorkFolders(const QString &stagingFolder)
 {
-    const int stagingFd =
-        open(encoded(stagingFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (stagingFd < 0)
+    const DirStream dir = readFolder(
+        UniqueFd(open(encoded(stagingFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+    if (!dir)
         return 0;
-    DIR *dir = fdopendir(stagingFd);
-    if (!dir) {
-        close(stagingFd);
-        return 0;
-    }
+    const int stagingFd = dirfd(dir.get());
     int live = 0;
     const time_t now = time(nullptr);
-    while (const dirent *entry = readdir(dir)) {
+    while (const dirent *entry = readdir(dir.get())) {
         const char *name = entry->d_name;
         if (std::strncmp(name, StagingPrefix, sizeof StagingPrefix - 1) == 0) {
             // A converter copy whose writer was killed before it could link it in.
@@ -204,22 +185,16 @@ int removeStaleWorkFolders(const QString &stagingFolder)
             ++live;
             continue;
         }
-        const int fd = openat(stagingFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
-            ++live;
-            continue;
-        }
+        const UniqueFd fd(openat(stagingFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         // A live batch holds its folder's lock; a killed one's lock went with it.
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            endProcessesMarkedFor(fd);
-            removeEntries(fd);
+        if (fd && flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
+            endProcessesMarkedFor(fd.get());
+            removeEntries(fd.get());
             unlinkat(stagingFd, name, AT_REMOVEDIR);
         } else {
             ++live;
         }
-        close(fd);
     }
-    closedir(dir);
     return live;
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "FileOutcome.h"
+#include "Result.h"
+#include "UniqueFd.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,9 +27,9 @@ public:
     // the next start ends only the processes that carry it.
     QString childMarker() const { return m_childMarker; }
     // The open folder, for making and removing entries by plain name.
-    int descriptor() const { return m_fd; }
-    // Makes a new file of ours in the folder holding `bytes`; false when it cannot.
-    bool writeFile(const QString &name, const QByteArray &bytes) const;
+    int descriptor() const { return m_fd.get(); }
+    // Makes a new file of ours in the folder holding `bytes`.
+    Status writeFile(const QString &name, const QByteArray &bytes) const;
     // Removes one file or folder in the folder, by its plain name.
     void removeEntry(const QString &name) const;
     void remove();
@@ -35,7 +37,7 @@ public:
 private:
     QString m_path;
     QString m_childMarker;
-    int m_fd = -1;
+    UniqueFd m_fd;
 };
 
 // Removes the work folders of batches whose program has gone (their lock is free),

@@ -20,11 +20,10 @@ QByteArray descriptorLink(int fd)
 // Points `fd` at nothing, keeping its number.
 void pointAtNothing(int fd)
 {
-    const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (null >= 0) {
-        dup3(null, fd, O_CLOEXEC);
-        close(null);
-    }
+    const UniqueFd null(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    // Failing, the number keeps the last job's source open until the next attach.
+    if (null)
+        static_cast<void>(dup3(null.get(), fd, O_CLOEXEC));
 }
 
 } // namespace
@@ -34,17 +33,11 @@ WorkSlot::WorkSlot(const WorkFolder &folder, int number) : m_folder(folder), m_n
     mkdirat(m_folder.descriptor(), jobFolderName(number).toUtf8().constData(), 0700);
     if (access("/proc/self/fd", X_OK) != 0)
         return;
-    m_sourceFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    m_sourceFd.reset(open("/dev/null", O_RDONLY | O_CLOEXEC));
 }
 
 // Its names go with the work folder.
-WorkSlot::~WorkSlot()
-{
-    if (m_sourceFd >= 0)
-        close(m_sourceFd);
-    for (const int fd : std::as_const(m_extraFds))
-        close(fd);
-}
+WorkSlot::~WorkSlot() = default;
 
 QString WorkSlot::outputName(int number)
 {
@@ -67,18 +60,17 @@ Outcome WorkSlot::attach(const QString &source, const QString &inputName)
                    : Outcome::Failed;
     }
     // Not blocking: a FIFO put there since it was checked must not hold us.
-    const int fd = open(source.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
+    const UniqueFd fd(
+        open(source.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd)
         return errno == ENXIO ? Outcome::NotRegular : outcomeFor(errno);
     struct stat st;
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (regular)
-        dup3(fd, m_sourceFd, O_CLOEXEC);
-    close(fd);
-    if (!regular)
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return Outcome::NotRegular;
+    if (dup3(fd.get(), m_sourceFd.get(), O_CLOEXEC) < 0)
+        return outcomeFor(errno);
     if (!m_links.contains(inputName)) {
-        if (symlinkat(descriptorLink(m_sourceFd).constData(), dir,
+        if (symlinkat(descriptorLink(m_sourceFd.get()).constData(), dir,
                       inputName.toUtf8().constData()) != 0 &&
             errno != EEXIST)
             return Outcome::Failed;
@@ -92,17 +84,15 @@ Outcome WorkSlot::attachExtra(const QString &source, const QString &inputName)
     const int dir = m_folder.descriptor();
     QByteArray target = QFileInfo(source).absoluteFilePath().toUtf8();
     if (usesDescriptors()) {
-        const int fd =
-            open(source.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (fd < 0)
+        UniqueFd fd(
+            open(source.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+        if (!fd)
             return errno == ENXIO ? Outcome::NotRegular : outcomeFor(errno);
         struct stat st;
-        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            close(fd);
+        if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
             return Outcome::NotRegular;
-        }
-        m_extraFds << fd;
-        target = descriptorLink(fd);
+        target = descriptorLink(fd.get());
+        m_extraFds.push_back(std::move(fd));
     }
     if (symlinkat(target.constData(), dir, inputName.toUtf8().constData()) != 0)
         return Outcome::Failed;
@@ -115,18 +105,18 @@ QByteArray WorkSlot::output(qint64 limit) const
     return readFile(outputPath(), limit);
 }
 
-bool WorkSlot::rewriteOutput(const QByteArray &bytes) const
+Status WorkSlot::rewriteOutput(const QByteArray &bytes) const
 {
-    const int fd = openat(m_folder.descriptor(), outputName().toUtf8().constData(),
-                          O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    const UniqueFd fd(openat(m_folder.descriptor(), outputName().toUtf8().constData(),
+                             O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd)
+        return lastSysError();
     struct stat st;
-    int err = 0;
-    const bool done = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == bytes.size() &&
-                      PosixIo::writeAll(fd, bytes, 0, &err);
-    close(fd);
-    return done;
+    if (fstat(fd.get(), &st) != 0)
+        return lastSysError();
+    if (!S_ISREG(st.st_mode) || st.st_size != bytes.size())
+        return Failed{SysError{EINVAL}}; // not what the child wrote
+    return PosixIo::writeAll(fd.get(), bytes, 0);
 }
 
 QString WorkSlot::outputPath() const
@@ -138,7 +128,10 @@ QList<int> WorkSlot::inherited() const
 {
     if (!usesDescriptors())
         return {};
-    return QList<int>{m_sourceFd} + m_extraFds;
+    QList<int> fds{m_sourceFd.get()};
+    for (const UniqueFd &fd : m_extraFds)
+        fds << fd.get();
+    return fds;
 }
 
 void WorkSlot::release()
@@ -147,11 +140,9 @@ void WorkSlot::release()
     for (const QString &name : std::as_const(m_extraNames))
         m_folder.removeEntry(name);
     m_extraNames.clear();
-    for (const int fd : std::as_const(m_extraFds))
-        close(fd);
     m_extraFds.clear();
     if (usesDescriptors()) {
-        pointAtNothing(m_sourceFd);
+        pointAtNothing(m_sourceFd.get());
     } else if (!m_input.isEmpty()) {
         m_folder.removeEntry(m_input);
         m_input.clear();

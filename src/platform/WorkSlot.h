@@ -6,13 +6,16 @@
 // to its source. The output is a plain file the child writes.
 #pragma once
 
+#include "Result.h"
 #include "SafeFile.h"
+#include "UniqueFd.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace SafeFile {
 
@@ -38,8 +41,8 @@ public:
     Outcome attachExtra(const QString &source, const QString &inputName);
     // What the child wrote; empty when nothing, or more than `limit` bytes.
     QByteArray output(qint64 limit) const;
-    // Writes `bytes` over what the child wrote, of the same length; false when it cannot.
-    bool rewriteOutput(const QByteArray &bytes) const;
+    // Writes `bytes` over what the child wrote, of the same length.
+    Status rewriteOutput(const QByteArray &bytes) const;
     QString outputPath() const;
     // Descriptors the child must keep open across its start.
     QList<int> inherited() const;
@@ -48,14 +51,14 @@ public:
 
 private:
     // Whether the input name leads to an inherited descriptor (no link per job).
-    bool usesDescriptors() const { return m_sourceFd >= 0; }
+    bool usesDescriptors() const { return m_sourceFd.isOpen(); }
 
     const WorkFolder &m_folder;
     int m_number = 0;
-    int m_sourceFd = -1; // fixed number, re-pointed at each job's source
+    UniqueFd m_sourceFd; // fixed number, re-pointed at each job's source
     QSet<QString> m_links;
     QString m_input; // this job's name, when made per job
-    QList<int> m_extraFds;
+    std::vector<UniqueFd> m_extraFds;
     QStringList m_extraNames;
 };
 

@@ -73,7 +73,7 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
     job.writes = check.writes;
     job.reads = check.reads;
     for (const PictureInput &picture : std::as_const(job.perSize))
-        job.reads << SafeFile::identityOf(picture.path);
+        job.reads << SafeFile::identityOf(picture.path).valueOr({});
     return job;
 }
 

@@ -37,8 +37,10 @@ JobCheck JobCheck::forRow(const QString &source, const QString &output, const Ic
             target.outcome, FileNameOf(output), target.path != output ? target.path : QString());
         return check;
     }
-    const QString sourceIdentity = SafeFile::identityOf(source);
-    const QString targetIdentity = target.exists ? SafeFile::identityOf(target.path) : QString();
+    // A file that cannot be looked at has no identity to collide with.
+    const QString sourceIdentity = SafeFile::identityOf(source).valueOr({});
+    const QString targetIdentity =
+        target.exists ? SafeFile::identityOf(target.path).valueOr({}) : QString();
     if (!targetIdentity.isEmpty() && targetIdentity == sourceIdentity) {
         check.failure = {Failure::Reason::SameFile, {}, {}};
         return check;

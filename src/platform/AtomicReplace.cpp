@@ -65,8 +65,10 @@ UniqueFd adoptHidden(const QByteArray &ready, int folder, const char *stem, QByt
         if (renameat2(AT_FDCWD, ready.constData(), folder, name->constData(), RENAME_NOREPLACE) ==
             0) {
             UniqueFd fd(openat(folder, name->constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+            // Not opened, it is not ours to flush: put back out of sight. A name
+            // that stays is hidden and holds only our own bytes.
             if (!fd)
-                unlinkat(folder, name->constData(), 0);
+                static_cast<void>(unlinkat(folder, name->constData(), 0));
             return fd;
         }
         if (errno != EEXIST)
@@ -159,7 +161,8 @@ Outcome replaceFile(const QString &icon, const QByteArray &bytes, const QString 
     }
     auto fail = [&](int err) {
         fd.reset();
-        unlinkat(folder, hidden.constData(), 0);
+        // The icon is as it was either way; a hidden leftover holds only new bytes.
+        static_cast<void>(unlinkat(folder, hidden.constData(), 0));
         return outcomeFor(err);
     };
     if (!adopted) {
@@ -170,8 +173,8 @@ Outcome replaceFile(const QString &icon, const QByteArray &bytes, const QString 
         // Best effort, as a copy by hand would be: the new icon keeps what of the
         // old one's owner and group this user may give it.
         if (fchown(fd.get(), old.st_uid, old.st_gid) != 0)
-            (void)!fchown(fd.get(), uid_t(-1), old.st_gid);
-        (void)!fchmod(fd.get(), old.st_mode & 07777);
+            static_cast<void>(!fchown(fd.get(), uid_t(-1), old.st_gid));
+        static_cast<void>(!fchmod(fd.get(), old.st_mode & 07777));
     }
     if (const Status synced = syncToDisk(fd.get()); !synced)
         return fail(synced.error().number);
@@ -179,7 +182,7 @@ Outcome replaceFile(const QString &icon, const QByteArray &bytes, const QString 
         const int err = errno;
         // Given to the icon's owner above, it must be ours again before a sticky
         // folder lets us remove it; if it cannot be, the unlink below says so.
-        (void)!fchown(fd.get(), geteuid(), gid_t(-1));
+        static_cast<void>(!fchown(fd.get(), geteuid(), gid_t(-1)));
         const Outcome failed = fail(err);
         // A sticky folder refuses to replace another's file by name.
         if (hadFile && isRefusal(err))

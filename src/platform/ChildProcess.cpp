@@ -50,7 +50,8 @@ ChildProcess::~ChildProcess()
 {
     if (m_process.state() != QProcess::NotRunning) {
         kill();
-        m_process.waitForFinished(1000); // SIGKILL was sent: only the reaping is left
+        // SIGKILL was sent: only the reaping is left, which QProcess finishes later.
+        static_cast<void>(m_process.waitForFinished(1000));
     }
     forget();
 }

@@ -31,6 +31,8 @@ std::FILE *file(Stream stream)
 constexpr std::array<int, 3> StopSignals = {SIGINT, SIGTERM, SIGHUP};
 // How long the event loop has to take a stop up before the program ends without it.
 constexpr std::chrono::milliseconds StopGrace{500};
+// Plain numbers rather than owners: the signal handler reads them, and the watch
+// below closes them in the one order its thread needs.
 int stopPipe[2] = {-1, -1};
 int watchdogPipe[2] = {-1, -1};
 
@@ -38,8 +40,9 @@ int watchdogPipe[2] = {-1, -1};
 void noteStopRequest(int signal)
 {
     const unsigned char byte = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const ssize_t toLoop = ::write(stopPipe[1], &byte, 1);
-    [[maybe_unused]] const ssize_t toWatchdog = ::write(watchdogPipe[1], &byte, 1);
+    // A full pipe already holds a stop that has not been taken up yet.
+    static_cast<void>(!::write(stopPipe[1], &byte, 1));
+    static_cast<void>(!::write(watchdogPipe[1], &byte, 1));
 }
 
 // Beside the event loop: when the loop's thread is held up (a read, a write or a wait

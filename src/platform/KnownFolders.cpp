@@ -5,6 +5,7 @@
 #include "Console.h"
 #include "FileOutcome.h"
 #include "PosixIo.h"
+#include "Result.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -67,17 +68,17 @@ void sayOnce(const QString &note)
     }
 }
 
-// Why a folder cannot hold the work at all; empty when it can.
-QString whyUnusable(const QString &folder)
+// Whether a folder can hold the work at all, and why not.
+Result<void, QString> checkUsable(const QString &folder)
 {
     const QByteArray p = encoded(folder);
     struct stat st;
     if (stat(p.constData(), &st) != 0)
-        return QString::fromLocal8Bit(strerror(errno));
+        return Failed{QString::fromLocal8Bit(strerror(errno))};
     if (!S_ISDIR(st.st_mode))
-        return text("not a folder");
+        return Failed{text("not a folder")};
     if (faccessat(AT_FDCWD, p.constData(), W_OK | X_OK, AT_EACCESS) != 0)
-        return text("not writable");
+        return Failed{text("not writable")};
     return {};
 }
 
@@ -88,11 +89,10 @@ QString usableFolderIn(const char *variable, bool mustRunPrograms, StagingLookup
     QString folder = absolute(qEnvironmentVariable(variable));
     if (folder.isEmpty())
         return {};
-    const QString why = whyUnusable(folder);
-    if (!why.isEmpty()) {
+    if (const Result<void, QString> usable = checkUsable(folder); !usable) {
         if (lookup == StagingLookup::Make)
             sayOnce(text("%1 names %2 (%3); passing it over")
-                        .arg(QLatin1String(variable), folder, why));
+                        .arg(QLatin1String(variable), folder, usable.error()));
         return {};
     }
     if (!isPlainForConverter(folder) || (mustRunPrograms && !mayRunProgramsIn(folder)))
@@ -166,7 +166,7 @@ QString homeFolderFor(const QString &passwordHome, const QString &current)
 {
     const QString root = QStringLiteral("/");
     if (!passwordHome.isEmpty() && QDir::cleanPath(passwordHome) != root &&
-        whyUnusable(passwordHome).isEmpty())
+        checkUsable(passwordHome).ok())
         return passwordHome;
     if (!current.isEmpty() && QDir::cleanPath(current) != root)
         return current;

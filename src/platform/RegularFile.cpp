@@ -1,5 +1,7 @@
 #include "RegularFile.h"
 
+#include "UniqueFd.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,23 +18,21 @@ std::unique_ptr<QFile> openRegularFile(const QString &path)
         return {};
     // Non-blocking, so that a FIFO swapped in after the check still cannot hold us;
     // the descriptor must then be the very file that was checked.
-    const int fd = open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd)
         return {};
     struct stat after;
-    if (fstat(fd, &after) != 0 || !S_ISREG(after.st_mode) || after.st_dev != before.st_dev ||
-        after.st_ino != before.st_ino) {
-        close(fd);
+    if (fstat(fd.get(), &after) != 0 || !S_ISREG(after.st_mode) || after.st_dev != before.st_dev ||
+        after.st_ino != before.st_ino)
         return {};
-    }
-    const int flags = fcntl(fd, F_GETFL);
+    // Left non-blocking, a read of a slow disk would only come back short.
+    const int flags = fcntl(fd.get(), F_GETFL);
     if (flags != -1)
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+        static_cast<void>(fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK));
     auto file = std::make_unique<QFile>();
-    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        close(fd);
+    if (!file->open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         return {};
-    }
+    static_cast<void>(fd.release()); // the file closes it now
     return file;
 }
 

@@ -15,16 +15,13 @@ struct SysError
     friend bool operator==(const SysError &, const SysError &) = default;
 };
 
-template <typename E>
-struct Failed
+template <typename E> struct Failed
 {
     E error;
 };
-template <typename E>
-Failed(E) -> Failed<E>;
+template <typename E> Failed(E) -> Failed<E>;
 
-template <typename T, typename E = SysError>
-class [[nodiscard]] Result
+template <typename T, typename E = SysError> class [[nodiscard]] Result
 {
 public:
     Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
@@ -43,8 +40,7 @@ private:
     std::variant<T, E> m_state;
 };
 
-template <typename E>
-class [[nodiscard]] Result<void, E>
+template <typename E> class [[nodiscard]] Result<void, E>
 {
 public:
     Result() = default;

@@ -60,7 +60,8 @@ RunRecord::RunRecord(const QString &stagingFolder)
     m_path = encoded(folder) + '/' + NotePrefix + made.mid(made.size() - 6);
     if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || !writeAll(fd.get(), note, 0) ||
         rename(made.constData(), m_path.constData()) != 0) {
-        unlink(made.constData());
+        // A note never put in place is read by nobody; at worst it stays behind.
+        static_cast<void>(unlink(made.constData()));
         m_path.clear();
         return;
     }
@@ -70,7 +71,9 @@ RunRecord::RunRecord(const QString &stagingFolder)
 RunRecord::~RunRecord()
 {
     if (m_fd)
-        unlink(m_path.constData()); // before the lock goes with the descriptor
+        // Before the lock goes with the descriptor; a note left behind is unlocked
+        // and removed at the next start.
+        static_cast<void>(unlink(m_path.constData()));
 }
 
 void removeLeftoversOfGoneRuns(const QString &toolName)
@@ -100,7 +103,8 @@ void removeLeftoversOfGoneRuns(const QString &toolName)
                 if (removeStaleWorkFolders(place) == 0)
                     static_cast<void>(deleteOwnFile(place + QLatin1Char('/') + toolName));
             }
-            unlinkat(folderFd, entry->d_name, 0);
+            // Left, it is read again at the next start, to the same effect.
+            static_cast<void>(unlinkat(folderFd, entry->d_name, 0));
         }
     }
 }

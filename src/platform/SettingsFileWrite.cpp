@@ -70,7 +70,8 @@ Result<void, QString> SettingsStore::replaceFile(const QString &file, const QByt
     if (!err && m_calls.rename(temporary.constData(), target.constData()) != 0)
         err = errno;
     if (err) {
-        unlink(temporary.constData());
+        // The old file is whole either way; a leftover ".new-" file holds no choice.
+        static_cast<void>(unlink(temporary.constData()));
         return Failed{whyNotWritten(file, QString::fromLocal8Bit(strerror(err)))};
     }
     // The new name is in place; a folder that fails to sync cannot undo that, and the

@@ -28,11 +28,13 @@ Outcome checkReadableFile(const QString &path)
     return Outcome::Done;
 }
 
-QString identityOf(const QString &path)
+Result<QString> identityOf(const QString &path)
 {
     struct stat st;
-    if (path.isEmpty() || stat(encoded(path).constData(), &st) != 0)
-        return {};
+    if (path.isEmpty())
+        return Failed{SysError{ENOENT}};
+    if (stat(encoded(path).constData(), &st) != 0)
+        return lastSysError();
     return QStringLiteral("%1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
 }
 
@@ -42,27 +44,31 @@ bool exists(const QString &path)
     return !path.isEmpty() && lstat(encoded(path).constData(), &st) == 0;
 }
 
-QByteArray readFile(const QString &path, qint64 limit)
+Result<QByteArray> readFile(const QString &path, qint64 limit)
 {
-    const int fd = open(encoded(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {};
+    const UniqueFd fd(open(encoded(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd)
+        return lastSysError();
     struct stat st;
-    QByteArray bytes;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= limit) {
-        bytes.resize(qsizetype(st.st_size));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = pread(fd, bytes.data() + done, size_t(bytes.size() - done), done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        bytes.resize(done);
+    if (fstat(fd.get(), &st) != 0)
+        return lastSysError();
+    if (!S_ISREG(st.st_mode))
+        return Failed{SysError{EINVAL}};
+    if (st.st_size > limit)
+        return Failed{SysError{EFBIG}};
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = pread(fd.get(), bytes.data() + done, size_t(bytes.size() - done), done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return lastSysError();
+        if (n == 0)
+            break; // shortened meanwhile: what is there
+        done += n;
     }
-    close(fd);
+    bytes.resize(done);
     return bytes;
 }
 

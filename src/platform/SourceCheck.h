@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FileOutcome.h"
+#include "Result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,11 +11,11 @@ namespace SafeFile {
 
 // What stands at a path once links are followed.
 Outcome checkReadableFile(const QString &path);
-// Device and inode of an existing file, empty when it cannot be read.
-QString identityOf(const QString &path);
+// Device and inode of an existing file.
+Result<QString> identityOf(const QString &path);
 
 bool exists(const QString &path);
-// The whole file, or empty when it cannot be read or is larger than `limit`.
-QByteArray readFile(const QString &path, qint64 limit);
+// The whole regular file, when it is no larger than `limit` (EFBIG otherwise).
+Result<QByteArray> readFile(const QString &path, qint64 limit);
 
 } // namespace SafeFile

@@ -38,7 +38,8 @@ void stageFileIfMissing(const QString &path, const QByteArray &bytes)
     // A link appears whole; an existing name (another instance was quicker) is kept.
     if (err == 0 && link(hidden.constData(), p.constData()) != 0 && errno != EEXIST)
         err = errno;
-    unlink(hidden.constData());
+    // The hidden name only; a leftover is removed as stale at a later start.
+    static_cast<void>(unlink(hidden.constData()));
     if (err != 0)
         throw AppError(
             61,

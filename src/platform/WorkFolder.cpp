@@ -39,7 +39,8 @@ void removeEntryAt(int dirFd, const char *name)
     if (!fd)
         return;
     removeEntries(fd.get());
-    unlinkat(dirFd, name, AT_REMOVEDIR);
+    // What cannot go goes with the work folder, or as stale at a later start.
+    static_cast<void>(unlinkat(dirFd, name, AT_REMOVEDIR));
 }
 
 // Every entry of an open folder, which holds only files we made.
@@ -92,7 +93,7 @@ void endProcessesMarkedFor(int folderFd)
             continue;
         const QList<QByteArray> settings = environment.readAll().split('\0');
         if (settings.contains(marker))
-            kill(pid_t(pid), SIGKILL);
+            static_cast<void>(kill(pid_t(pid), SIGKILL)); // gone already: nothing to end
     }
 }
 
@@ -116,7 +117,7 @@ WorkFolder::WorkFolder(const QString &stagingFolder)
         rename(made.constData(), working.constData()) != 0) {
         const int err = errno;
         m_fd.reset();
-        rmdir(made.constData());
+        static_cast<void>(rmdir(made.constData())); // unlocked, it is stale in a minute
         throw AppError(ErrorNumber::PathFileAccess,
                        QStringLiteral("Cannot prepare a work folder in %1: %2")
                            .arg(stagingFolder, QString::fromLocal8Bit(strerror(err))));
@@ -150,7 +151,8 @@ void WorkFolder::remove()
     if (!m_fd)
         return;
     removeEntries(m_fd.get());
-    rmdir(encoded(m_path).constData());
+    // Still locked until the descriptor goes: a folder left is removed as stale later.
+    static_cast<void>(rmdir(encoded(m_path).constData()));
     m_fd.reset();
 }
 
@@ -170,7 +172,7 @@ int removeStaleWorkFolders(const QString &stagingFolder)
             struct stat st;
             if (fstatat(stagingFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
                 st.st_uid == geteuid() && now - st.st_mtime >= UnlockedFolderAgeSeconds)
-                unlinkat(stagingFd, name, 0);
+                static_cast<void>(unlinkat(stagingFd, name, 0)); // tried again next start
             continue;
         }
         const bool working = std::strncmp(name, WorkPrefix, sizeof WorkPrefix - 1) == 0;
@@ -190,7 +192,7 @@ int removeStaleWorkFolders(const QString &stagingFolder)
         if (fd && flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
             endProcessesMarkedFor(fd.get());
             removeEntries(fd.get());
-            unlinkat(stagingFd, name, AT_REMOVEDIR);
+            static_cast<void>(unlinkat(stagingFd, name, AT_REMOVEDIR)); // as above
         } else {
             ++live;
         }

@@ -30,7 +30,9 @@ void pointAtNothing(int fd)
 
 WorkSlot::WorkSlot(const WorkFolder &folder, int number) : m_folder(folder), m_number(number)
 {
-    mkdirat(m_folder.descriptor(), jobFolderName(number).toUtf8().constData(), 0700);
+    // Without it the converter cannot keep its own files, and its failure says so.
+    static_cast<void>(
+        mkdirat(m_folder.descriptor(), jobFolderName(number).toUtf8().constData(), 0700));
     if (access("/proc/self/fd", X_OK) != 0)
         return;
     m_sourceFd.reset(open("/dev/null", O_RDONLY | O_CLOEXEC));
@@ -102,7 +104,7 @@ Outcome WorkSlot::attachExtra(const QString &source, const QString &inputName)
 
 QByteArray WorkSlot::output(qint64 limit) const
 {
-    return readFile(outputPath(), limit);
+    return readFile(outputPath(), limit).valueOr({});
 }
 
 Status WorkSlot::rewriteOutput(const QByteArray &bytes) const

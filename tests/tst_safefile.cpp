@@ -1,6 +1,7 @@
 // Replacing an icon: links, hard links, owners, full disks; the staged converter.
 #include "TestSupport.h"
 #include "platform/DiskSync.h"
+#include "platform/FolderListing.h"
 #include "platform/SafeFile.h"
 
 #include <QProcess>
@@ -13,6 +14,11 @@ using SafeFile::Outcome;
 
 namespace {
 QStringList synced; // "device:inode" of each file or folder flushed
+
+int openDescriptors()
+{
+    return int(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+}
 
 QString identity(const struct stat &st)
 {
@@ -227,6 +233,47 @@ private slots:
         QCOMPARE(outcome, Outcome::Done);
         QVERIFY2(synced.contains(identity(statOf(icon))), qPrintable(synced.join(' ')));
         QCOMPARE(synced.contains(identity(statOf(folder))), folderSynced);
+    }
+
+    // A batch runs for hours: a descriptor kept by a failed step would reach every
+    // later converter, and in the end no file could be opened at all.
+    void noDescriptorOutlivesAFailure_data()
+    {
+        QTest::addColumn<QString>("step");
+        for (const char *step :
+             {"replace in a missing folder", "replace a folder", "replace through a link loop",
+              "read a folder", "read past the limit", "write a taken work name",
+              "list a folder of files", "look through a link"})
+            QTest::newRow(step) << QString::fromLatin1(step);
+    }
+    void noDescriptorOutlivesAFailure()
+    {
+        QFETCH(QString, step);
+        const QString folder = path("fds-" + step);
+        QVERIFY(QDir().mkpath(folder + "/sub"));
+        writeFile(folder + "/a.ico", "OLD");
+        QFile::link(folder + "/loop", folder + "/loop");
+        QFile::link(folder + "/sub", folder + "/to-sub");
+        SafeFile::WorkFolder work(folder);
+        QVERIFY(work.writeFile("taken", "X"));
+        const int before = openDescriptors();
+        if (step == "replace in a missing folder")
+            QCOMPARE(SafeFile::replaceFile(folder + "/none/a.ico", "NEW"), Outcome::Missing);
+        else if (step == "replace a folder")
+            QCOMPARE(SafeFile::replaceFile(folder + "/sub", "NEW"), Outcome::NotRegular);
+        else if (step == "replace through a link loop")
+            QVERIFY(SafeFile::replaceFile(folder + "/loop", "NEW") != Outcome::Done);
+        else if (step == "read a folder")
+            QVERIFY(!SafeFile::readFile(folder + "/sub", 1024));
+        else if (step == "read past the limit")
+            QCOMPARE(SafeFile::readFile(folder + "/a.ico", 2).error().number, EFBIG);
+        else if (step == "write a taken work name")
+            QCOMPARE(work.writeFile("taken", "Y").error().number, EEXIST);
+        else if (step == "list a folder of files")
+            QCOMPARE(FileSystem::listFiles(folder, "*.ico"), QStringList{"a.ico"});
+        else
+            QCOMPARE(SafeFile::resolveTarget(folder + "/to-sub/b.ico").outcome, Outcome::Done);
+        QCOMPARE(openDescriptors(), before);
     }
 };
 

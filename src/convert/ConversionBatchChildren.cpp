@@ -16,6 +16,8 @@ constexpr int StartAttempts = 3;
 
 void ConversionBatch::startJob(Job job)
 {
+    Q_ASSERT(m_request && m_trap && m_staging.workFolder());
+    Q_ASSERT(job.slot >= 0 && size_t(job.slot) < m_slots.size());
     m_trap->run(168,
                 [&] { m_observer.conversionRunning(job.row, m_request->sources->numberOfRows()); });
     // The converter reads the source through a plain name: no character of the
@@ -154,11 +156,13 @@ int ConversionBatch::takeSlot()
 // A slot whose child ran: its names are emptied before another job takes it.
 void ConversionBatch::releaseSlot(int slot)
 {
+    Q_ASSERT(slot >= 0 && size_t(slot) < m_slots.size() && m_slots[size_t(slot)]);
     m_slots[size_t(slot)]->release();
     freeSlot(slot);
 }
 
 void ConversionBatch::freeSlot(int slot)
 {
+    Q_ASSERT(!m_freeSlots.contains(slot)); // two jobs in one slot would share names
     m_freeSlots.insert(std::lower_bound(m_freeSlots.begin(), m_freeSlots.end(), slot), slot);
 }

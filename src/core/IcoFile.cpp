@@ -134,6 +134,8 @@ IcoFile::Storage IcoFile::storageFor(int side, int smallestSide, qsizetype entry
 
 QByteArray IcoFile::write(const QList<Image> &images)
 {
+    // The callers make at most a set's entries; the directory counts in 16 bits.
+    Q_ASSERT(images.size() <= 0xffff);
     QByteArray header(HeaderSize + EntrySize * images.size(), '\0');
     qToLittleEndian<quint16>(1, header.data() + 2);
     qToLittleEndian<quint16>(quint16(images.size()), header.data() + 4);

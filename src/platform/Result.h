@@ -4,6 +4,8 @@
 // steps over travel as AppError to that handler's trap, and nowhere else.
 #pragma once
 
+#include <QtGlobal>
+
 #include <cerrno>
 #include <utility>
 #include <variant>
@@ -29,12 +31,24 @@ public:
 
     bool ok() const { return m_state.index() == 0; }
     explicit operator bool() const { return ok(); }
-    const T &value() const & { return std::get<0>(m_state); }
-    T &&value() && { return std::get<0>(std::move(m_state)); }
+    const T &value() const &
+    {
+        Q_ASSERT(ok());
+        return std::get<0>(m_state);
+    }
+    T &&value() &&
+    {
+        Q_ASSERT(ok());
+        return std::get<0>(std::move(m_state));
+    }
     const T &operator*() const & { return value(); }
     const T *operator->() const { return &value(); }
     T valueOr(T fallback) const & { return ok() ? value() : std::move(fallback); }
-    const E &error() const { return std::get<1>(m_state); }
+    const E &error() const
+    {
+        Q_ASSERT(!ok());
+        return std::get<1>(m_state);
+    }
 
 private:
     std::variant<T, E> m_state;
@@ -48,7 +62,11 @@ public:
 
     bool ok() const { return m_ok; }
     explicit operator bool() const { return ok(); }
-    const E &error() const { return m_error; }
+    const E &error() const
+    {
+        Q_ASSERT(!ok());
+        return m_error;
+    }
 
 private:
     E m_error{};

@@ -72,12 +72,8 @@ QString choicesFor(const CliOptions &options, const Settings &settings, BatchReq
         destination.rule = Destination::Rule::BesideSource;
     } else if (savedOr([&] { return settings.option8(); }, true, "Option8")) {
         destination.rule = Destination::Rule::Folder;
-        QString desktop;
-        try {
-            desktop = FileSystem::desktopFolderPath();
-        } catch (const AppError &) {
-            // No desktop folder: only a saved folder can help.
-        }
+        // No desktop folder: only a saved folder can help.
+        const QString desktop = FileSystem::findDesktopFolder().valueOr({});
         destination.folder = settings.text1(desktop);
     } else {
         return tr("no destination is saved; give --to DIR or --beside.");

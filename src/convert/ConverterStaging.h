@@ -23,7 +23,7 @@ public:
     // when either cannot be had or the staged file may not be run.
     void stage(const QByteArray &image);
     // Stages it again after it vanished under us (another instance's end).
-    bool restage();
+    [[nodiscard]] bool restage();
     // Removes the work folder and everything in it.
     void closeWorkFolder();
 
@@ -35,7 +35,7 @@ public:
     SafeFile::WorkFolder *workFolder() const { return m_work.get(); }
 
 private:
-    bool placeTool(const QByteArray &image);
+    [[nodiscard]] bool placeTool(const QByteArray &image);
 
     std::unique_ptr<SafeFile::WorkFolder> m_work;
     std::unique_ptr<SafeFile::RunRecord> m_record; // where we stage, for after a kill

@@ -137,13 +137,9 @@ const QStringList &PerSizeFinder::namesIn(const QString &folder)
 {
     auto it = m_folderNames.find(folder);
     if (it == m_folderNames.end()) {
-        QStringList names;
-        try {
-            names = FileSystem::listFiles(folder, QStringLiteral("*"));
-        } catch (const AppError &) {
-            // A folder that cannot be listed offers no pictures: the row's own picture serves.
-        }
-        it = m_folderNames.insert(folder, names);
+        // A folder that cannot be listed offers no pictures: the row's own picture serves.
+        it = m_folderNames.insert(
+            folder, FileSystem::readFileNames(folder, QStringLiteral("*")).valueOr({}));
     }
     return *it;
 }

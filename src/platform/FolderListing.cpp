@@ -190,19 +190,28 @@ SubfolderListing listSubfolders(const FolderPlace &place, OpenFolder *opened)
     return listOpen(std::move(fd), place.pathBytes);
 }
 
-QStringList listFiles(const QString &folder, const QString &pattern, QStringList *undecodable)
+Result<QStringList, AppError> readFileNames(const QString &folder, const QString &pattern,
+                                            QStringList *undecodable)
 {
     UniqueFd dirFd(open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dirFd) {
         const int number = errorNumberFor(errno);
         if (number == ErrorNumber::PathNotFound)
-            return {}; // like a search that finds nothing
-        throw AppError(number,
-                       number == ErrorNumber::PermissionDenied
-                           ? QCoreApplication::translate("FolderListing", "Permission denied")
-                           : pathFileAccessError());
+            return QStringList(); // like a search that finds nothing
+        return Failed{
+            AppError(number, number == ErrorNumber::PermissionDenied
+                                 ? QCoreApplication::translate("FolderListing", "Permission denied")
+                                 : pathFileAccessError())};
     }
     return listOpenFiles(std::move(dirFd), pattern, undecodable);
+}
+
+QStringList listFiles(const QString &folder, const QString &pattern, QStringList *undecodable)
+{
+    Result<QStringList, AppError> names = readFileNames(folder, pattern, undecodable);
+    if (!names)
+        throw names.error();
+    return std::move(names).value();
 }
 
 QStringList listFiles(const OpenFolder &folder, const QString &pattern, QStringList *undecodable)

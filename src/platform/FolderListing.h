@@ -2,6 +2,8 @@
 // and the descriptor a walk holds a folder by.
 #pragma once
 
+#include "AppError.h"
+#include "Result.h"
 #include "UniqueFd.h"
 
 #include <QHashFunctions>
@@ -75,7 +77,11 @@ SubfolderListing listSubfolders(const FolderPlace &place, OpenFolder *opened);
 
 // Regular files (after links) whose names match a wildcard pattern, hidden ones
 // included, in listing order; names that do not decode exactly are left out (and
-// added to `undecodable` when given). Throws AppError when the folder cannot be read.
+// added to `undecodable` when given). A missing folder lists nothing; one that
+// cannot be read fails with the run-time error a handler reports.
+Result<QStringList, AppError> readFileNames(const QString &folder, const QString &pattern,
+                                            QStringList *undecodable = nullptr);
+// The same for a handler's trap: throws what readFileNames() fails with.
 QStringList listFiles(const QString &folder, const QString &pattern,
                       QStringList *undecodable = nullptr);
 QStringList listFiles(const OpenFolder &folder, const QString &pattern,

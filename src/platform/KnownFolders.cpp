@@ -121,15 +121,14 @@ QString privateFolderIn(const QString &base, StagingLookup lookup)
     if (isPrivateFolder(wanted))
         return QString::fromUtf8(wanted);
     QByteArray found;
-    if (DIR *dir = opendir(encoded(base).constData())) {
-        while (const dirent *entry = readdir(dir)) {
+    if (const DirStream dir{opendir(encoded(base).constData())}) {
+        while (const dirent *entry = readdir(dir.get())) {
             const QByteArray name(entry->d_name);
             const QByteArray path = encoded(base) + '/' + name;
             if (name.startsWith(stem + '-') && name.size() == stem.size() + 7 &&
                 (found.isEmpty() || path < found) && isPrivateFolder(path))
                 found = path;
         }
-        closedir(dir);
     }
     if (lookup == StagingLookup::FindOnly)
         return QString::fromUtf8(found);
@@ -193,7 +192,7 @@ QString applicationFolder()
     return QCoreApplication::applicationDirPath();
 }
 
-QString desktopFolderPath()
+Result<QString, AppError> findDesktopFolder()
 {
     // Many systems have no desktop folder; the first conversion must not fail for that.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
@@ -201,8 +200,16 @@ QString desktopFolderPath()
     if (folder.isEmpty() || stat(encoded(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         folder = QDir::homePath();
     if (folder.isEmpty())
-        throw AppError(5, QStringLiteral("Invalid procedure call or argument"));
+        return Failed{AppError(5, QStringLiteral("Invalid procedure call or argument"))};
     return folder + nativeSeparator();
+}
+
+QString desktopFolderPath()
+{
+    Result<QString, AppError> folder = findDesktopFolder();
+    if (!folder)
+        throw folder.error();
+    return std::move(folder).value();
 }
 
 QChar nativeSeparator()

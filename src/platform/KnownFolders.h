@@ -1,6 +1,9 @@
 // The folders the program works in: the staging folder, its own folder, the desktop.
 #pragma once
 
+#include "AppError.h"
+#include "Result.h"
+
 #include <QChar>
 #include <QString>
 
@@ -30,7 +33,9 @@ bool mayRunProgramsIn(const QString &folder);
 
 QString applicationFolder();
 // The desktop folder followed by a separator, or the home folder where there is
-// no desktop folder; throws AppError when neither is known.
+// no desktop folder; a run-time error when neither is known.
+Result<QString, AppError> findDesktopFolder();
+// The same for a handler's trap: throws what findDesktopFolder() fails with.
 QString desktopFolderPath();
 QChar nativeSeparator();
 

@@ -98,6 +98,8 @@ private:
     void connectPreview();
     // The open preview follows the selected row and the size choice.
     void updatePreview();
+    // `again`: also when the preview shows that row with that size choice already.
+    void previewSelectedRow(bool again);
 
     Dialogs &m_dialogs;
     SettingsStore &m_store;

@@ -27,10 +27,11 @@ void Form1::connectPreview()
 void Form1::ListView1_Preview()
 {
     if (!m_preview) {
-        m_preview = new PreviewWindow(m_dialogs, [this] { return m_batch.isConverting(); }, this);
+        m_preview = new PreviewWindow(
+            m_dialogs, [this] { return m_batch.isConverting(); }, this);
         m_preview->setWindowIcon(windowIcon());
     }
-    updatePreview();
+    previewSelectedRow(true);
     m_preview->show();
     m_preview->raise();
     m_preview->activateWindow();
@@ -38,8 +39,12 @@ void Form1::ListView1_Preview()
 
 void Form1::updatePreview()
 {
-    if (!m_preview || (!m_preview->isVisible() && sender()))
-        return;
+    if (m_preview && m_preview->isVisible())
+        previewSelectedRow(false);
+}
+
+void Form1::previewSelectedRow(bool again)
+{
     const QModelIndex selected = m_controls.ListView1->selectedIndex();
     if (!selected.isValid())
         return;
@@ -48,10 +53,10 @@ void Form1::updatePreview()
     request.path = m_model->rowText(selected.row() + 1);
     request.size = batch.size;
     request.packing = batch.packing;
-    // An option being switched passes through a moment with none chosen.
-    if (request.path == m_preview->request().path && request.packing == m_preview->request().packing &&
-        request.size.text() == m_preview->request().size.text() &&
-        request.size.kind() == m_preview->request().size.kind() && sender())
+    // A switched option reports twice, the one left and the one chosen.
+    const PreviewRequest &shown = m_preview->request();
+    if (!again && request.path == shown.path && request.packing == shown.packing &&
+        request.size.text() == shown.size.text() && request.size.kind() == shown.size.kind())
         return;
     m_preview->showPreview(request);
 }

@@ -10,8 +10,8 @@
 #include <cmath>
 
 namespace {
-constexpr int Margin = 6;           // around each true-size entry, logical pixels
-constexpr int SmallestBox = 24;     // a true-size box is never smaller than this
+constexpr int Margin = 6;             // around each true-size entry, logical pixels
+constexpr int SmallestBox = 24;       // a true-size box is never smaller than this
 constexpr int LargestMagnified = 192; // a larger magnified entry shows its middle
 
 // A logical position on the screen's own pixel grid, so one entry pixel is one
@@ -55,8 +55,8 @@ void EntryPicture::setGrid(bool on)
 QSizeF EntryPicture::trueBox() const
 {
     const qreal ratio = devicePixelRatioF();
-    const qreal side = std::max<qreal>(SmallestBox, std::max(m_pixels.width(), m_pixels.height()) /
-                                                        ratio);
+    const qreal side =
+        std::max<qreal>(SmallestBox, std::max(m_pixels.width(), m_pixels.height()) / ratio);
     return {side + 2 * Margin, side + 2 * Margin};
 }
 
@@ -105,8 +105,8 @@ void EntryPicture::paintEvent(QPaintEvent * /*event*/)
     const int shownPixels = side / m_factor;
     const QRect source((m_pixels.width() - shownPixels) / 2, (m_pixels.height() - shownPixels) / 2,
                        shownPixels, shownPixels);
-    const QImage part = m_image.copy(source).scaled(side, side, Qt::IgnoreAspectRatio,
-                                                     Qt::FastTransformation);
+    const QImage part =
+        m_image.copy(source).scaled(side, side, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     painter.drawImage(view.topLeft(), part);
     if (m_grid && m_factor >= 4) {
         QColor line = palette().color(QPalette::WindowText);

@@ -80,7 +80,8 @@ void PreviewMaker::convert(const PreviewRequest &request)
     // A batch of its own each time, so nothing of an earlier one carries over.
     BatchObserver &observer = *this;
     ErrorReporter &reporter = *this;
-    m_batch = std::make_unique<ConversionBatch>(observer, reporter, errorLocation("Preview.Convert"));
+    m_batch =
+        std::make_unique<ConversionBatch>(observer, reporter, errorLocation("Preview.Convert"));
     RowsInMemory rows;
     rows.rows << request.path;
     BatchRequest batch;

@@ -54,8 +54,8 @@ public:
     void dispose();
 
 signals:
-    void waiting();  // for the window's batch to end
-    void started();  // the conversion runs
+    void waiting(); // for the window's batch to end
+    void started(); // the conversion runs
     void ready(const PreviewModel &model);
 
 private:

@@ -95,10 +95,9 @@ void PreviewModel::addEntries(const QByteArray &bytes)
         m_entries << entry;
     }
     // Smallest first, as a person reads sizes.
-    std::stable_sort(m_entries.begin(), m_entries.end(),
-                     [](const PreviewEntry &a, const PreviewEntry &b) {
-                         return sideOf(a) < sideOf(b);
-                     });
+    std::stable_sort(
+        m_entries.begin(), m_entries.end(),
+        [](const PreviewEntry &a, const PreviewEntry &b) { return sideOf(a) < sideOf(b); });
 }
 
 void PreviewModel::addNotes(const PictureFacts *facts)

@@ -17,11 +17,11 @@
 // What was known of the picture an icon was made from: the engine's own view of it.
 struct PictureFacts
 {
-    QString name;            // the picture's file name
-    QSize size;              // its pixels; invalid when its header could not be read
-    bool vector = false;     // an SVG, drawn at each entry's size
+    QString name;                 // the picture's file name
+    QSize size;                   // its pixels; invalid when its header could not be read
+    bool vector = false;          // an SVG, drawn at each entry's size
     bool colourConverted = false; // a profile or gamma of its own made sRGB
-    QMap<int, QString> own;  // the designer's own picture (file name) for a size
+    QMap<int, QString> own;       // the designer's own picture (file name) for a size
 };
 
 struct PreviewEntry

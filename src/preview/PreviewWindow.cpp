@@ -20,8 +20,7 @@ namespace {
 constexpr int Magnifications[] = {4, 8};
 } // namespace
 
-PreviewWindow::PreviewWindow(Dialogs &dialogs, std::function<bool()> batchRunning,
-                             QWidget *parent)
+PreviewWindow::PreviewWindow(Dialogs &dialogs, std::function<bool()> batchRunning, QWidget *parent)
     : QWidget(parent, Qt::Window), m_dialogs(dialogs),
       m_maker(new PreviewMaker(std::move(batchRunning)))
 {
@@ -125,10 +124,10 @@ void PreviewWindow::display(const PreviewModel &model)
     QStringList notes;
     for (const PreviewNote &note : model.notes())
         notes << QStringLiteral("<li>%1</li>").arg(PreviewTexts::note(note).toHtmlEscaped());
-    m_notes->setText(notes.isEmpty() ? QString()
-                                     : QStringLiteral("<b>%1</b><ul style=\"margin-left:0\">%2</ul>")
-                                           .arg(PreviewTexts::notes().toHtmlEscaped(),
-                                                notes.join(QString())));
+    m_notes->setText(notes.isEmpty()
+                         ? QString()
+                         : QStringLiteral("<b>%1</b><ul style=\"margin-left:0\">%2</ul>")
+                               .arg(PreviewTexts::notes().toHtmlEscaped(), notes.join(QString())));
     m_notes->setVisible(!notes.isEmpty());
     m_save->setEnabled(m_request.asStored && !model.entries().isEmpty());
     if (hadFocus && !m_tiles.isEmpty())
@@ -170,8 +169,8 @@ void PreviewWindow::keyPressEvent(QKeyEvent *event)
 
 void PreviewWindow::saveEntries()
 {
-    const QStringList saved = saveEntriesAsPng(m_dialogs, this, m_request.path, m_model.entries(),
-                                               windowTitle());
+    const QStringList saved =
+        saveEntriesAsPng(m_dialogs, this, m_request.path, m_model.entries(), windowTitle());
     if (!saved.isEmpty())
         setStatus(PreviewTexts::saved(int(saved.size()), FolderOf(saved.first())));
 }

@@ -105,17 +105,22 @@ private slots:
                 list << int(kind);
             return list;
         };
-        QTest::newRow("PNG") << "logo.png" << "16,20,256"
+        QTest::newRow("PNG") << "logo.png"
+                             << "16,20,256"
                              << "16:your picture logo-16.png|20:scaled from 1024 × 1024|"
                                 "256:scaled from 1024 × 1024"
                              << notes({});
-        QTest::newRow("SVG") << "art.svg" << "24,32"
+        QTest::newRow("SVG") << "art.svg"
+                             << "24,32"
                              << "24:drawn from the SVG at 24 px|32:drawn from the SVG at 32 px"
                              << notes({Kind::No256});
         QTest::newRow("not square, enlarged")
-            << "wide.png" << "32,64" << "32:scaled from 48 × 32|64:scaled from 48 × 32"
+            << "wide.png"
+            << "32,64"
+            << "32:scaled from 48 × 32|64:scaled from 48 × 32"
             << notes({Kind::No256, Kind::NoTaskbarSizes, Kind::Enlarged, Kind::NotSquare});
-        QTest::newRow("icon as it is") << "have.ico" << ""
+        QTest::newRow("icon as it is") << "have.ico"
+                                       << ""
                                        << "16:as stored in the icon|32:as stored in the icon"
                                        << notes({Kind::No256, Kind::NoTaskbarSizes});
     }
@@ -139,7 +144,8 @@ private slots:
         for (const PreviewEntry &entry : model.entries()) {
             QCOMPARE(entry.image.size(), QSize(entry.width, entry.height));
             QVERIFY(entry.bytes > 0);
-            QCOMPARE(entry.storage == IcoFile::Storage::Png, request.asStored || entry.width == 256);
+            QCOMPARE(entry.storage == IcoFile::Storage::Png,
+                     request.asStored || entry.width == 256);
         }
     }
 
@@ -150,7 +156,8 @@ private slots:
         QTest::newRow("malformed icon")
             << "broken.ico"
             << "The icon is cut off: an entry's picture runs past the end of the file.";
-        QTest::newRow("missing picture") << "none.png" << "Not converted: file not found";
+        QTest::newRow("missing picture") << "none.png"
+                                         << "Not converted: file not found";
     }
     void aFileWithoutEntriesSaysWhy()
     {
@@ -220,9 +227,9 @@ private slots:
         // The arrow keys move it along with the selection.
         QTest::keyClick(&list, Qt::Key_Up);
         QCOMPARE(preview->request().path, path("wide.png"));
-        QTRY_VERIFY_WITH_TIMEOUT(preview->model().notes().contains(PreviewNote{
-                                     Kind::NotSquare, {}, QSize(48, 32)}),
-                                 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            preview->model().notes().contains(PreviewNote{Kind::NotSquare, {}, QSize(48, 32)}),
+            60000);
         QTest::keyClick(preview, Qt::Key_Plus);
         QCOMPARE(preview->magnification(), 8);
         QTest::keyClick(preview, Qt::Key_Escape);

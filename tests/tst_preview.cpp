@@ -9,6 +9,7 @@
 #include "preview/PreviewWindow.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -78,6 +79,10 @@ private slots:
         QVERIFY(makePng(path("logo.png"), 1024, 1024));
         QVERIFY(makePng(path("logo-16.png"), 16, 16));
         QVERIFY(makePng(path("wide.png"), 48, 32));
+        QImage adobe(32, 32, QImage::Format_ARGB32);
+        adobe.fill(QColor(0, 200, 0));
+        adobe.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
+        QVERIFY(adobe.save(path("adobe.png")));
         QFile svg(path("art.svg"));
         QVERIFY(svg.open(QIODevice::WriteOnly));
         svg.write("<svg xmlns='http://www.w3.org/2000/svg' width='64' height='64'>"
@@ -119,6 +124,10 @@ private slots:
             << "32,64"
             << "32:scaled from 48 × 32|64:scaled from 48 × 32"
             << notes({Kind::No256, Kind::NoTaskbarSizes, Kind::Enlarged, Kind::NotSquare});
+        QTest::newRow("colour profile") << "adobe.png"
+                                        << "24,256"
+                                        << "24:scaled from 32 × 32|256:scaled from 32 × 32"
+                                        << notes({Kind::Enlarged, Kind::ColourConverted});
         QTest::newRow("icon as it is") << "have.ico"
                                        << ""
                                        << "16:as stored in the icon|32:as stored in the icon"

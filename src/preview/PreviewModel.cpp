@@ -5,8 +5,7 @@
 #include "convert/PictureInput.h"
 #include "core/PathHelpers.h"
 
-#include <QColorSpace>
-#include <QImageReader>
+#include <QFile>
 #include <algorithm>
 
 namespace {
@@ -14,6 +13,8 @@ namespace {
 // and 150 % display scaling.
 constexpr int LargeViewSide = 256;
 constexpr int TaskbarSides[] = {20, 24, 40};
+// Where a picture's profile stands, if it has one: before its pixels.
+constexpr qint64 ProfileSearch = 256 * 1024;
 
 int sideOf(const PreviewEntry &entry)
 {
@@ -139,13 +140,13 @@ PictureFacts pictureFacts(const QString &path, const IconSize &size)
     facts.vector = picture.vector;
     facts.colourConverted = picture.storedGamma != 0;
     if (!picture.vector && !facts.colourConverted) {
-        // The converter applies an ICC profile the picture carries; sRGB's own changes
-        // nothing. Gamma and primaries that merely restate sRGB's are no profile.
-        QImageReader reader(path);
-        reader.setAutoTransform(false);
-        const QColorSpace space = reader.read().colorSpace();
-        facts.colourConverted = space.isValid() && !space.iccProfile().isEmpty() &&
-                                space != QColorSpace(QColorSpace::SRgb);
+        // The converter applies an ICC profile the picture carries: PNG's "iCCP", JPEG's
+        // "ICC_PROFILE", WebP's "ICCP". Gamma and primaries that restate sRGB's are none.
+        QFile file(path);
+        const QByteArray head =
+            file.open(QIODevice::ReadOnly) ? file.read(ProfileSearch) : QByteArray();
+        facts.colourConverted =
+            head.contains("iCCP") || head.contains("ICC_PROFILE") || head.contains("ICCP");
     }
     PerSizeFinder finder({path}, size);
     const PerSizeFinder::Found own = finder.picturesFor(path, 1);

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -86,7 +87,9 @@ PreviewWindow::PreviewWindow(Dialogs &dialogs, std::function<bool()> batchRunnin
     layout->addLayout(bar);
     layout->addWidget(m_scroll, 1);
     layout->addWidget(m_notes);
-    resize(720, 600);
+    // As large as its entries want, within the screen at any scaling.
+    const QSize wanted(720, 600);
+    resize(screen() ? wanted.boundedTo(screen()->availableGeometry().size() * 9 / 10) : wanted);
 }
 
 PreviewWindow::~PreviewWindow()

@@ -182,6 +182,24 @@ private slots:
         QCOMPARE(PreviewTexts::problem(model), reason);
     }
 
+    void waitsForTheWindowsBatch()
+    {
+        bool batchRunning = true;
+        PreviewMaker maker([&] { return batchRunning; });
+        QSignalSpy waiting(&maker, &PreviewMaker::waiting);
+        QSignalSpy ready(&maker, &PreviewMaker::ready);
+        PreviewRequest request;
+        request.path = path("logo.png");
+        request.size = IconSize::fromText(QStringLiteral("16"));
+        maker.make(request);
+        QVERIFY(waiting.wait(10000));
+        QTest::qWait(600);
+        QCOMPARE(ready.size(), 0);
+        batchRunning = false;
+        QVERIFY(ready.wait(60000));
+        QCOMPARE(ready.first().first().value<PreviewModel>().entries().size(), 1);
+    }
+
     void savesEntriesAsPngAskingBeforeReplacing()
     {
         PreviewRequest request;

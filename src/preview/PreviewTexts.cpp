@@ -51,10 +51,10 @@ QString PreviewTexts::origin(const PreviewEntry &entry)
 
 QString PreviewTexts::accessibleName(const PreviewEntry &entry)
 {
-    const QString start = tr("%1 by %2 pixels, %3, %4")
-                              .arg(entry.width)
-                              .arg(entry.height)
-                              .arg(storage(entry.storage), bytes(entry.bytes));
+    QString start = tr("%1 by %2 pixels, %3, %4")
+                        .arg(entry.width)
+                        .arg(entry.height)
+                        .arg(storage(entry.storage), bytes(entry.bytes));
     switch (entry.origin) {
     case PreviewEntry::Origin::AsStored:
         return start;

@@ -111,8 +111,10 @@ void PreviewWindow::display(const PreviewModel &model)
 {
     m_model = model;
     const bool hadFocus = isActiveWindow() && !m_tiles.isEmpty();
-    for (EntryTile *tile : std::as_const(m_tiles))
-        tile->deleteLater();
+    for (EntryTile *tile : std::as_const(m_tiles)) {
+        tile->hide();
+        tile->deleteLater(); // its focus event may be on the way
+    }
     m_tiles.clear();
     setStatus(model.failed() ? PreviewTexts::problem(model) : QString());
     for (const PreviewEntry &entry : model.entries()) {

@@ -251,7 +251,16 @@ private slots:
         QCOMPARE(names, QStringList({"16 by 16 pixels, bitmap, 1.1 KB, from logo-16.png",
                                      "24 by 24 pixels, bitmap, 2.4 KB, scaled from 1024 by 1024",
                                      "48 by 48 pixels, bitmap, 9.4 KB, scaled from 1024 by 1024"}));
+        // Tab walks the entries.
+        QVERIFY(QTest::qWaitForWindowActive(preview));
+        const QList<EntryTile *> tiles = preview->findChildren<EntryTile *>();
+        tiles[0]->setFocus();
+        QTest::keyClick(tiles[0], Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), tiles[1]);
         // The arrow keys move it along with the selection.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        list.setFocus();
         QTest::keyClick(&list, Qt::Key_Up);
         QCOMPARE(preview->request().path, path("wide.png"));
         QTRY_VERIFY_WITH_TIMEOUT(

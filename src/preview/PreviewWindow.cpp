@@ -59,6 +59,7 @@ PreviewWindow::PreviewWindow(Dialogs &dialogs, std::function<bool()> batchRunnin
     m_save = new QPushButton(PreviewTexts::saveEntries(), this);
     m_save->setObjectName(QStringLiteral("PreviewSave"));
     m_save->setFocusPolicy(Qt::ClickFocus);
+    m_save->setShortcut(QKeySequence::Save);
     m_save->hide();
     connect(m_save, &QPushButton::clicked, this, &PreviewWindow::saveEntries);
     auto *bar = new QHBoxLayout;
@@ -110,7 +111,6 @@ void PreviewWindow::showPreview(const PreviewRequest &request)
 void PreviewWindow::display(const PreviewModel &model)
 {
     m_model = model;
-    const bool hadFocus = isActiveWindow() && !m_tiles.isEmpty();
     for (EntryTile *tile : std::as_const(m_tiles)) {
         tile->hide();
         tile->deleteLater(); // its focus event may be on the way
@@ -124,6 +124,8 @@ void PreviewWindow::display(const PreviewModel &model)
         connect(tile, &EntryTile::focused, this,
                 [this](EntryTile *focused) { m_scroll->ensureWidgetVisible(focused); });
         m_entryLayout->insertWidget(m_entryLayout->count() - 1, tile);
+        tile->show(); // now, so it can take the focus below
+
         m_tiles << tile;
     }
     QStringList notes;
@@ -135,7 +137,9 @@ void PreviewWindow::display(const PreviewModel &model)
                                .arg(PreviewTexts::notes().toHtmlEscaped(), notes.join(QString())));
     m_notes->setVisible(!notes.isEmpty());
     m_save->setEnabled(m_request.asStored && !model.entries().isEmpty());
-    if (hadFocus && !m_tiles.isEmpty())
+    // Tab walks the entries from the first; a preview following the list's
+    // selection from behind takes no focus.
+    if (isActiveWindow() && !m_tiles.isEmpty())
         m_tiles.first()->setFocus();
     emit shown();
 }

@@ -1,6 +1,7 @@
 // Quorbel: batch conversion of PNG images into Windows icon files. With --convert
-// (or --help, --version) it runs on the terminal without any display; otherwise it
-// opens the window, with the given paths listed.
+// (or --help, --version) it runs on the terminal without any display; with --preview
+// it opens the icon preview alone; otherwise it opens the window, with the given paths
+// listed.
 #include "app/Form1.h"
 #include "app/StartPaths.h"
 #include "cli/CliOptions.h"
@@ -16,6 +17,7 @@
 #include "platform/RunRecord.h"
 #include "platform/SettingsStore.h"
 #include "platform/WorkFolder.h"
+#include "preview/PreviewWindow.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -68,6 +70,15 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     guard.reset();
     const CliOptions options = parseCommandLine(QCoreApplication::arguments());
+    if (options.action == CliOptions::Action::Preview) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QtDialogs dialogs(qEnvironmentVariable("QUORBEL_MESSAGE_LOG"));
+        Settings settings(store);
+        PreviewWindow preview(dialogs);
+        preview.showPreview(previewRequestFor(options.paths.constFirst(), settings));
+        preview.show();
+        return app.exec();
+    }
     if (options.action != CliOptions::Action::Window) {
         store.tellTroubleTo(&troubleLine);
         return runTerminal(options, store);

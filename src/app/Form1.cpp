@@ -101,6 +101,7 @@ void Form1::connectHandlers()
     connect(c.Check1, &QCheckBox::toggled, this, [this](bool on) { m_settings.setCompact(on); });
     c.ListView1->setDropHandler(
         [this](const QStringList &paths) { ListView1_OLEDragDrop(paths, *m_model, m_reporter); });
+    connectPreview();
 }
 
 void Form1::SetApplicationTitle()
@@ -279,6 +280,8 @@ void Form1::keyPressEvent(QKeyEvent *event)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    // Its conversion, when one runs, ends with it.
+    delete m_preview.data();
     if (m_batch.isConverting()) {
         // Mid-batch: stop the child, put back the icon it was writing, end at once.
         m_batch.abortForShutDown();

@@ -9,7 +9,9 @@
 #include "convert/ConversionBatch.h"
 #include "filelist/FileListHandlers.h"
 #include "platform/Settings.h"
+#include "preview/PreviewWindow.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -77,6 +79,9 @@ public:
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
     // How many conversions a batch runs at once; one per core unless set.
     void setConverterJobs(int jobs) { m_converterJobs = jobs; }
+    // Space or "Preview Icon" on the list: the preview of the selected row.
+    void ListView1_Preview();
+    PreviewWindow *previewWindow() const { return m_preview; }
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -90,6 +95,11 @@ private:
     void OptionSize_Click(int option);
     void OptionDestination_Click();
     void setOptionState(QRadioButton *option, bool selected);
+    void connectPreview();
+    // The open preview follows the selected row and the size choice.
+    void updatePreview();
+    // `again`: also when the preview shows that row with that size choice already.
+    void previewSelectedRow(bool again);
 
     Dialogs &m_dialogs;
     SettingsStore &m_store;
@@ -108,4 +118,5 @@ private:
     std::unique_ptr<FileListHandlers> m_listHandlers;
     std::function<void()> m_endProgram;
     int m_converterJobs = oneJobPerCore();
+    QPointer<PreviewWindow> m_preview;
 };

@@ -47,6 +47,10 @@ struct Grammar
                             tr("Run at most N conversions at once (default: one "
                                "per core)."),
                             QStringLiteral("N")};
+    QCommandLineOption preview{QStringLiteral("preview"),
+                               tr("Open the icon preview of FILE: a picture as the saved size "
+                                  "choice makes it, or an icon file as it is."),
+                               QStringLiteral("FILE")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             tr("Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
@@ -64,7 +68,7 @@ struct Grammar
                "--beside the icons go where the window saves them (its saved folder, at first\n"
                "the desktop), replacing icons of the same name; the run says where first."));
         parser.addOptions(
-            {convert, size, compact, noCompact, to, beside, ext, jobs, help, version});
+            {convert, size, compact, noCompact, to, beside, ext, jobs, preview, help, version});
         parser.addPositionalArgument(QStringLiteral("PATH"),
                                      tr("A picture, or a folder of pictures."),
                                      QStringLiteral("PATH..."));
@@ -113,6 +117,13 @@ CliOptions parseCommandLine(const QStringList &arguments)
 
     CliOptions options;
     options.paths = g.parser.positionalArguments();
+    if (g.parser.isSet(g.preview)) {
+        if (g.parser.isSet(g.convert) || !options.paths.isEmpty())
+            return usageError(tr("--preview takes one FILE and no other PATH."));
+        options.action = CliOptions::Action::Preview;
+        options.paths = QStringList{g.parser.value(g.preview)};
+        return options;
+    }
     if (!g.parser.isSet(g.convert)) {
         for (const QCommandLineOption *option :
              {&g.size, &g.compact, &g.noCompact, &g.to, &g.beside, &g.ext, &g.jobs}) {

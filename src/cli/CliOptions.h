@@ -14,6 +14,7 @@ struct CliOptions
         Convert,
         Help,
         Version,
+        Preview, // the icon preview of one picture or icon file, in a window
         UsageError
     };
 

@@ -195,6 +195,7 @@ int runTerminal(const CliOptions &options, SettingsStore &store)
     case CliOptions::Action::Convert:
         return convert(options, store);
     case CliOptions::Action::Window:
+    case CliOptions::Action::Preview:
         break;
     }
     return ExitStatus::UsageError;

@@ -110,8 +110,9 @@ bool isCanonicalEntry(const IcoFile &icon, const IcoFile::Entry &entry, IcoFile:
            d.size() >= DibHeaderSize + pixels + mask;
 }
 
-// Decodes one entry through Qt's own icon reader, which knows every kind of DIB.
-QImage decode(const IcoFile &icon, const IcoFile::Entry &entry)
+} // namespace
+
+QImage decodeIconEntry(const IcoFile &icon, const IcoFile::Entry &entry)
 {
     const QByteArray data = icon.dataOf(entry);
     if (entry.storage == IcoFile::Storage::Png)
@@ -122,6 +123,8 @@ QImage decode(const IcoFile &icon, const IcoFile::Entry &entry)
     QImageReader reader(&buffer, "ico");
     return reader.read();
 }
+
+namespace {
 
 // A bitmap entry of the shape above, read exactly: Qt's reader may hand its pixels
 // back premultiplied.
@@ -194,7 +197,7 @@ std::optional<QByteArray> repackIcon(const QByteArray &bytes)
         return std::nullopt;
     QList<QImage> images;
     for (const IcoFile::Entry &entry : icon.entries()) {
-        const QImage image = decode(icon, entry).convertToFormat(QImage::Format_ARGB32);
+        const QImage image = decodeIconEntry(icon, entry).convertToFormat(QImage::Format_ARGB32);
         if (image.isNull() || image.width() > LargestIconSide || image.height() > LargestIconSide)
             return std::nullopt;
         images << image;

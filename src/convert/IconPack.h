@@ -9,6 +9,7 @@
 #include "core/IcoFile.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <optional>
 
 // Whether a well-formed icon already has the shape above.
@@ -24,3 +25,7 @@ std::optional<QByteArray> compactIcon(const QByteArray &icon);
 // An icon of that shape with each bitmap's mask set from its pixels' alpha as above:
 // ImageMagick sets only the pixels that are fully clear.
 QByteArray withMasksFromAlpha(const QByteArray &icon);
+
+// One entry's picture as it is stored, through Qt's own icon reader, which knows every
+// kind of bitmap; a null image when it cannot be read.
+QImage decodeIconEntry(const IcoFile &icon, const IcoFile::Entry &entry);

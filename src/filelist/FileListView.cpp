@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -137,8 +138,31 @@ void FileListView::setListPointer(int code, const QString &imageFile)
     }
 }
 
+QString FileListView::previewText()
+{
+    return tr("Preview Icon");
+}
+
+void FileListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const QModelIndex row = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+    if (!row.isValid())
+        return;
+    selectIndex(row);
+    QMenu menu(this);
+    connect(menu.addAction(previewText()), &QAction::triggered, this,
+            &FileListView::previewRequested);
+    menu.exec(event->globalPos());
+}
+
 void FileListView::keyPressEvent(QKeyEvent *event)
 {
+    // As a file manager's quick look; the list's own handlers have no use for Space.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
+        selectedIndex().isValid()) {
+        emit previewRequested();
+        return;
+    }
     if (m_handlers)
         m_handlers->ListView1_KeyDown(event->key(), event->modifiers());
     QTreeView::keyPressEvent(event);

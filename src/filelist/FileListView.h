@@ -42,6 +42,11 @@ public:
     QString hint() const { return m_hint; }
     // What an empty list says in its middle.
     static QString emptyText();
+    static QString previewText();
+
+signals:
+    // Space, or "Preview Icon" from the context menu, on a selected row.
+    void previewRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -53,6 +58,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     FileListHandlers *m_handlers = nullptr;

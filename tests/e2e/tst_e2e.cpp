@@ -70,7 +70,8 @@ class TestEndToEnd : public QObject
 
     // Root (as in CI) starts the program without its override of file permissions,
     // so that an unreadable folder is unreadable to it too.
-    void startApp(bool asUser = false)
+    void startApp(bool asUser = false, const QStringList &arguments = {},
+                  const QString &title = QStringLiteral("^Quorbel$"))
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", m_config);
@@ -90,11 +91,10 @@ class TestEndToEnd : public QObject
                         {"--bounding-set", "-dac_override,-dac_read_search", "--",
                          QStringLiteral(QUORBEL_EXECUTABLE)});
         else
-            m_app.start(QStringLiteral(QUORBEL_EXECUTABLE), {});
+            m_app.start(QStringLiteral(QUORBEL_EXECUTABLE), arguments);
         QVERIFY(m_app.waitForStarted());
         QVERIFY(waitFor([&] {
-            m_window =
-                xdotool({"search", "--onlyvisible", "--name", "^Quorbel$"}).split('\n').first();
+            m_window = xdotool({"search", "--onlyvisible", "--name", title}).split('\n').first();
             return !m_window.isEmpty();
         }));
         pause(500);
@@ -383,6 +383,25 @@ private slots:
         QVERIFY(darkestInCircle(24) > 0.5); // 16
         QVERIFY(darkestInCircle(64) < 0.3); // 24, the first run's choice
         closeApp();
+    }
+
+    void previewFromTheTerminal_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("picture") << "logo.png";
+        QTest::newRow("icon") << "logo.ico";
+    }
+    void previewFromTheTerminal()
+    {
+        QFETCH(QString, file);
+        QVERIFY(makePng(path("logo.png"), 64, 64));
+        QProcess make;
+        make.start(QStringLiteral("convert-im6.q16"), {path("logo.png"), path("logo.ico")});
+        QVERIFY(make.waitForFinished(20000));
+        startApp(false, {"--preview", path(file)}, QStringLiteral("^%1 – Icon Preview$").arg(file));
+        key("Escape");
+        QVERIFY(m_app.waitForFinished(10000));
+        QCOMPARE(m_app.exitCode(), 0);
     }
 
     void windowShowsItsIcon()

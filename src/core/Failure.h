@@ -47,6 +47,7 @@ struct Failure
         IconNameTooLong,
         TooWideToConvert, // size; limit: the most pixels a side
         TooManyPixels,    // size; limit: the most pixels
+        KitFolderTaken,   // detail: the kit folder's name, held by something else
     };
 
     Failure(Reason why = Reason::None, QString detail = {}, QStringList pictures = {})

@@ -63,6 +63,8 @@ QString reasonText(const Failure &failure)
         return tr("the icon is a link to %1, which you may not change").arg(failure.detail);
     case Reason::IconNameTooLong:
         return tr("the icon's name is too long for the file system");
+    case Reason::KitFolderTaken:
+        return tr("%1 is not a folder, so the kit cannot be put there").arg(failure.detail);
     case Reason::TooWideToConvert:
         return tr("too large to convert: %1 × %2 pixels (at most %3 a side)")
             .arg(failure.size.width())

@@ -80,24 +80,25 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<QStringList>("holds"); // "path side picture"
         QTest::newRow("mac") << "mac" << false << 1 << QStringList{"logo.icns 0 0"};
-        QTest::newRow("linux, raster")
-            << "linux" << false << 8
-            << QStringList{"hicolor/16x16/apps/logo.png 16 16",
-                           "hicolor/512x512/apps/logo.png 512 512"};
+        QTest::newRow("linux, raster") << "linux" << false << 8
+                                       << QStringList{"hicolor/16x16/apps/logo.png 16 16",
+                                                      "hicolor/512x512/apps/logo.png 512 512"};
         QTest::newRow("linux, SVG")
             << "Linux" << true << 9 << QStringList{"hicolor/scalable/apps/logo.svg 0 0"};
-        QTest::newRow("web, SVG")
-            << "web" << true << 9
-            << QStringList{"favicon.ico 0 0", "favicon.svg 0 0", "apple-touch-icon.png 180 180",
-                           "icon-maskable-512.png 512 410", "site.webmanifest 0 0",
-                           "favicon.html 0 0"};
-        QTest::newRow("android")
-            << "android" << false << 13
-            << QStringList{"android/mipmap-mdpi/ic_launcher_foreground.png 108 66",
-                           "android/mipmap-xxxhdpi/ic_launcher_foreground.png 432 264",
-                           "android/mipmap-hdpi/ic_launcher.png 72 72",
-                           "android/mipmap-anydpi-v26/ic_launcher.xml 0 0",
-                           "android/play-store-512.png 512 512"};
+        QTest::newRow("web, SVG") << "web" << true << 9
+                                  << QStringList{"favicon.ico 0 0",
+                                                 "favicon.svg 0 0",
+                                                 "apple-touch-icon.png 180 180",
+                                                 "icon-maskable-512.png 512 410",
+                                                 "site.webmanifest 0 0",
+                                                 "favicon.html 0 0"};
+        QTest::newRow("android") << "android" << false << 13
+                                 << QStringList{
+                                        "android/mipmap-mdpi/ic_launcher_foreground.png 108 66",
+                                        "android/mipmap-xxxhdpi/ic_launcher_foreground.png 432 264",
+                                        "android/mipmap-hdpi/ic_launcher.png 72 72",
+                                        "android/mipmap-anydpi-v26/ic_launcher.xml 0 0",
+                                        "android/play-store-512.png 512 512"};
         QTest::newRow("ios") << " ios " << false << 2
                              << QStringList{"ios/AppIcon.appiconset/AppIcon-1024.png 1024 1024",
                                             "ios/AppIcon.appiconset/Contents.json 0 0"};
@@ -116,9 +117,8 @@ private slots:
         QCOMPARE(files.size(), count);
         for (const QString &held : holds) {
             const QStringList fields = held.split(QLatin1Char(' '));
-            const auto file = std::find_if(files.cbegin(), files.cend(), [&](const auto &f) {
-                return f.path == fields[0];
-            });
+            const auto file = std::find_if(files.cbegin(), files.cend(),
+                                           [&](const auto &f) { return f.path == fields[0]; });
             QVERIFY2(file != files.cend(), qPrintable(held));
             QCOMPARE(file->side, fields[1].toInt());
             QCOMPARE(file->picture, fields[2].toInt());

@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "convert/IconKit.h"
+#include "convert/IconKitFiles.h"
 #include "convert/SizeList.h"
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -144,10 +145,8 @@ CliOptions parseCommandLine(const QStringList &arguments)
         options.compact = g.parser.isSet(g.compact);
     if (g.parser.isSet(g.background)) {
         // A name or six hex digits; no alpha, which an opaque file cannot show.
-        const QString text = g.parser.value(g.background).trimmed();
-        const QColor colour = QColor::fromString(text);
-        const bool hex = text.startsWith(QLatin1Char('#'));
-        if (!colour.isValid() || (hex && text.size() != 7))
+        const QColor colour = kitColour(g.parser.value(g.background));
+        if (!colour.isValid())
             return usageError(tr("--background needs a colour: a name (white, navy) or #rrggbb."));
         options.background = colour;
     }

@@ -77,6 +77,14 @@ std::optional<QByteArray> ico(const QList<int> &sizes, const QMap<int, QImage> &
 }
 } // namespace
 
+QColor kitColour(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1Char('#')) && trimmed.size() != 7)
+        return {};
+    return QColor::fromString(trimmed);
+}
+
 QString colourText(const QColor &colour)
 {
     return colour.name(QColor::HexRgb);

@@ -51,5 +51,7 @@ std::optional<QList<KitFileBytes>> makeKitFiles(const KitOptions &options,
 // The text files: the web manifest, the markup, Android's and iOS's descriptions.
 QByteArray kitText(IconKit::File::Kind kind, const KitOptions &options, bool vector);
 
+// The colour a person typed: a name or "#rrggbb"; invalid for anything else.
+QColor kitColour(const QString &text);
 // A colour as "#rrggbb".
 QString colourText(const QColor &colour);

@@ -21,3 +21,4 @@ inline void print(const char *name, double value, int decimals = 3)
 // Windows' fourteen sizes in both forms from a 1024 px master with seven pictures of
 // the designer's own, against one 48 px entry from the same master.
 void benchDesignerSet(const QString &work, int files, int runs);
+void benchKit(const QString &work, int files, int runs);

@@ -760,6 +760,8 @@ int main(int argc, char *argv[])
         benchMultiSize(work.path(), files, runs);
     if (wanted("designer"))
         benchDesignerSet(work.path(), std::max(1, files / 4), runs);
+    if (wanted("kit"))
+        benchKit(work.path(), std::max(1, files / 4), runs);
     if (wanted("cli")) {
         benchCliStartup(work.path(), 5);
         benchCli(work.path(), files, runs);

@@ -156,9 +156,9 @@ QStringList converterArguments(const PictureInput &picture, const IconSize &size
               << QStringLiteral("8") << QStringLiteral("-density") << QStringLiteral("0")
               << QStringLiteral("-define") << QStringLiteral("png:color-type=6");
     if (size.kitParts() != 0) {
-        // One PNG a drawing, largest first; we read them back at once, so fast beats small.
-        return arguments << QStringLiteral("-define") << QStringLiteral("png:compression-level=1")
-                         << QStringLiteral("+adjoin") << QStringLiteral("png:") + output;
+        // One file of bare pixels a drawing, largest first: read back at once, so
+        // nothing is gained by packing them.
+        return arguments << QStringLiteral("+adjoin") << QStringLiteral("rgba:") + output;
     }
     arguments << protectFromPrintfPatterns(output);
     return arguments;

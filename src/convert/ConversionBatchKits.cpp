@@ -30,8 +30,8 @@ void ConversionBatch::kitEnded(const Job &job, const ChildEnd &end)
     KitMaterial material;
     material.sizes = m_request->size.sizes();
     for (qsizetype i = 0; failure.isNone() && i < material.sizes.size(); ++i) {
-        material.pngs << slot.sequenceOutput(int(i), LargestDrawing);
-        if (material.pngs.last().isEmpty())
+        material.drawings << slot.sequenceOutput(int(i), LargestDrawing);
+        if (material.drawings.last().isEmpty())
             failure = {Failure::Reason::NoValidIcon, {}, {}};
     }
     if (failure.isNone() && job.vector) {

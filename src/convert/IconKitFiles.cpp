@@ -7,6 +7,11 @@
 #include "core/SvgDocument.h"
 
 #include <QBuffer>
+#include <QHash>
+#include <QThreadPool>
+#include <algorithm>
+#include <functional>
+#include <numeric>
 
 namespace {
 // The drawing centred on a clear canvas, its pixels copied exactly.
@@ -42,23 +47,76 @@ QImage overBackground(const QImage &picture, const QColor &background)
     return opaque;
 }
 
-std::optional<QByteArray> icns(const QMap<int, QImage> &drawings)
+// The kit's PNG pictures, each made and packed once however many files hold it, and
+// packed on every core: zlib's tightest level is most of a kit's cost.
+class PngPictures
 {
+public:
+    int add(const QString &key, const std::function<QImage()> &make)
+    {
+        const auto it = m_keys.constFind(key);
+        if (it != m_keys.cend())
+            return *it;
+        m_pictures << make();
+        m_keys.insert(key, int(m_pictures.size()) - 1);
+        return int(m_pictures.size()) - 1;
+    }
+    void pack()
+    {
+        m_bytes.resize(m_pictures.size());
+        QThreadPool pool;
+        // Largest first, so that no core is left with the largest at the end.
+        QList<int> order(m_pictures.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(),
+                  [this](int a, int b) { return m_pictures[a].width() > m_pictures[b].width(); });
+        for (const int i : std::as_const(order))
+            pool.start([this, i] { m_bytes[i] = tightPng(m_pictures[i]); });
+        pool.waitForDone();
+    }
+    QByteArray bytes(int index) const { return m_bytes.value(index); }
+
+private:
+    QList<QImage> m_pictures;
+    QHash<QString, int> m_keys;
+    QList<QByteArray> m_bytes;
+};
+
+QString pictureKey(int side, int picture, bool opaque)
+{
+    return QStringLiteral("%1/%2/%3").arg(side).arg(picture).arg(opaque ? 1 : 0);
+}
+
+// The ICNS file, once its PNG entries are packed.
+std::function<std::optional<QByteArray>()> icns(const QMap<int, QImage> &drawings,
+                                                PngPictures &pngs)
+{
+    QList<std::pair<QByteArray, int>> packed; // type and picture
     QList<IcnsFile::Entry> entries;
     for (const IconKit::IcnsEntry &entry : IconKit::icnsEntries()) {
         const QImage picture = drawings.value(entry.side);
         if (picture.isNull())
-            return std::nullopt;
+            return [] { return std::nullopt; };
         const QByteArray type(entry.type);
         if (entry.png) {
-            entries.append({type, tightPng(picture)});
+            packed.append({type, pngs.add(pictureKey(entry.side, entry.side, false),
+                                          [picture] { return picture; })});
+            entries.append({type, {}});
         } else {
             entries.append({type, IcnsFile::packedColour(picture)});
             entries.append({type == "is32" ? QByteArray("s8mk") : QByteArray("l8mk"),
                             IcnsFile::alphaMask(picture)});
         }
     }
-    return IcnsFile::write(entries);
+    return [entries, packed, &pngs]() mutable -> std::optional<QByteArray> {
+        for (IcnsFile::Entry &entry : entries) {
+            for (const auto &[type, index] : std::as_const(packed)) {
+                if (entry.type == type)
+                    entry.data = pngs.bytes(index);
+            }
+        }
+        return IcnsFile::write(entries);
+    };
 }
 
 std::optional<QByteArray> ico(const QList<int> &sizes, const QMap<int, QImage> &drawings,
@@ -100,38 +158,52 @@ std::optional<QList<KitFileBytes>> makeKitFiles(const KitOptions &options,
         drawings.insert(it.key(), it->convertToFormat(QImage::Format_ARGB32));
     }
     const bool vector = !pictures.svg.isEmpty();
-    QList<KitFileBytes> files;
+    PngPictures pngs;
+    QList<std::pair<QString, std::function<std::optional<QByteArray>()>>> made;
     for (const IconKit::File &file : IconKit::layout(options.parts, options.base, vector)) {
         using Kind = IconKit::File::Kind;
-        std::optional<QByteArray> bytes;
+        std::function<std::optional<QByteArray>()> bytes;
         switch (file.kind) {
         case Kind::Png: {
             const QImage drawing = drawings.value(file.picture);
             if (drawing.isNull())
                 return std::nullopt;
-            const QImage canvas = placed(drawing, file.side);
-            bytes = tightPng(file.opaque ? overBackground(canvas, options.background) : canvas);
+            const int index = pngs.add(pictureKey(file.side, file.picture, file.opaque), [&] {
+                const QImage canvas = placed(drawing, file.side);
+                return file.opaque ? overBackground(canvas, options.background) : canvas;
+            });
+            bytes = [index, &pngs] { return pngs.bytes(index); };
             break;
         }
-        case Kind::Ico:
+        case Kind::Ico: {
             // The favicon stays in the form every browser reads.
-            bytes = ico(file.entries, drawings,
-                        file.path == QLatin1String("favicon.ico") ? IcoFile::Packing::Standard
-                                                                  : options.packing);
+            const IcoFile::Packing packing = file.path == QLatin1String("favicon.ico")
+                                                 ? IcoFile::Packing::Standard
+                                                 : options.packing;
+            bytes = [&drawings, packing, sizes = file.entries] {
+                return ico(sizes, drawings, packing);
+            };
             break;
+        }
         case Kind::Icns:
-            bytes = icns(drawings);
+            bytes = icns(drawings, pngs);
             break;
         case Kind::Svg:
-            bytes = pictures.svg;
+            bytes = [&pictures] { return pictures.svg; };
             break;
         default:
-            bytes = kitText(file.kind, options, vector);
+            bytes = [&options, kind = file.kind, vector] { return kitText(kind, options, vector); };
             break;
         }
-        if (!bytes || bytes->isEmpty())
+        made.append({file.path, bytes});
+    }
+    pngs.pack();
+    QList<KitFileBytes> files;
+    for (const auto &[path, bytes] : std::as_const(made)) {
+        const std::optional<QByteArray> data = bytes();
+        if (!data || data->isEmpty())
             return std::nullopt;
-        files.append({file.path, *bytes});
+        files.append({path, *data});
     }
     return files;
 }
@@ -139,11 +211,18 @@ std::optional<QList<KitFileBytes>> makeKitFiles(const KitOptions &options,
 std::optional<QList<KitFileBytes>> makeKitFiles(const KitOptions &options,
                                                 const KitMaterial &material)
 {
-    if (material.sizes.size() != material.pngs.size())
+    if (material.sizes.size() != material.drawings.size())
         return std::nullopt;
     KitPictures pictures;
-    for (qsizetype i = 0; i < material.sizes.size(); ++i)
-        pictures.drawings.insert(material.sizes[i], QImage::fromData(material.pngs[i], "PNG"));
+    for (qsizetype i = 0; i < material.sizes.size(); ++i) {
+        const int side = material.sizes[i];
+        const QByteArray &rgba = material.drawings[i];
+        if (rgba.size() != qsizetype(side) * side * 4)
+            return std::nullopt;
+        const QImage drawing(reinterpret_cast<const uchar *>(rgba.constData()), side, side,
+                             side * 4, QImage::Format_RGBA8888);
+        pictures.drawings.insert(side, drawing.convertToFormat(QImage::Format_ARGB32));
+    }
     if (!material.svgSource.isEmpty()) {
         QByteArray source = material.svgSource;
         QBuffer buffer(&source);

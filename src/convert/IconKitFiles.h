@@ -37,12 +37,12 @@ struct KitFileBytes
 std::optional<QList<KitFileBytes>> makeKitFiles(const KitOptions &options,
                                                 const KitPictures &pictures);
 
-// What the converter left for a kit: its PNGs, one a size, and for an SVG picture the
-// picture's own bytes.
+// What the converter left for a kit: its drawings, one a size as bare 8-bit RGBA, and
+// for an SVG picture the picture's own bytes.
 struct KitMaterial
 {
-    QList<int> sizes; // of the PNGs, in their order
-    QList<QByteArray> pngs;
+    QList<int> sizes; // of the drawings, in their order
+    QList<QByteArray> drawings;
     QByteArray svgSource; // empty unless the picture is an SVG
 };
 std::optional<QList<KitFileBytes>> makeKitFiles(const KitOptions &options,

@@ -54,7 +54,7 @@ QString WorkSlot::outputName(int number)
 
 QString WorkSlot::sequencePattern(int number)
 {
-    return QStringLiteral("out-%1-%d.png").arg(number);
+    return QStringLiteral("out-%1-%d.rgba").arg(number);
 }
 
 QByteArray WorkSlot::sequenceOutput(int index, qint64 limit) const

@@ -30,7 +30,8 @@ public:
     // converter makes for its own job.
     static QString jobFolderName(int number);
     QString outputName() const { return outputName(m_number); }
-    // "out-<n>-%d.png": where a kit's child writes one picture a size, numbered from 0.
+    // "out-<n>-%d.rgba": where a kit's child writes one picture a size, numbered from
+    // 0, as bare 8-bit RGBA.
     static QString sequencePattern(int number);
     // The next job writes `count` pictures by that pattern; they go when it is released.
     void expectSequence(int count) { m_sequence = count; }

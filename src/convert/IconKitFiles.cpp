@@ -100,7 +100,7 @@ std::function<std::optional<QByteArray>()> icns(const QMap<int, QImage> &drawing
         const QByteArray type(entry.type);
         if (entry.png) {
             packed.append({type, pngs.add(pictureKey(entry.side, entry.side, false),
-                                          [&picture] { return picture; })});
+                                          [&] { return drawings.value(entry.side); })});
             entries.append({type, {}});
         } else {
             entries.append({type, IcnsFile::packedColour(picture)});

@@ -209,6 +209,29 @@ private slots:
         QCOMPARE(second, first);
     }
 
+    // A folder of the kit that refuses the new file: no file of the kit changes, even
+    // those whose folders would take them, and no hidden file is left.
+    void aRefusedFolderLeavesTheEarlierKitWhole()
+    {
+        if (const int child = rerunWithoutPermissionOverride(); child >= 0) {
+            QCOMPARE(child, 0);
+            return;
+        }
+        QTemporaryDir dir;
+        const QString logo = dir.filePath(QStringLiteral("logo.png"));
+        const QString kit = dir.filePath(QStringLiteral("logo-icons"));
+        QVERIFY(crisp(128).save(logo));
+        QCOMPARE(convertBeside({logo}, QStringLiteral("web,linux")), QStringList{"Done."});
+        const QMap<QString, QByteArray> first = filesIn(kit);
+        const QString locked = kit + QStringLiteral("/hicolor/512x512/apps");
+        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(crisp(128, Qt::blue).save(logo));
+        const QStringList shown = convertBeside({logo}, QStringLiteral("web,linux"));
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY2(shown.join('\n').contains("cannot write"), qPrintable(shown.join('\n')));
+        QCOMPARE(filesIn(kit), first);
+    }
+
     void aFileInTheWayFailsTheRow()
     {
         QTemporaryDir dir;

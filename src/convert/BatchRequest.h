@@ -36,5 +36,5 @@ struct BatchRequest
     // Asked again for every file, since the window's folder may change mid-batch.
     std::function<Destination()> destination;
     int jobs = oneJobPerCore();    // conversions at once, 1 or more
-    QColor background = Qt::white; // under a kit's opaque files
+    QColor background = Qt::white; // under a kit's opaque files; invalid refuses a kit
 };

@@ -11,7 +11,8 @@ enum class BatchRefusal
 {
     NoFiles,
     NoFolder,
-    BadSize // no icon entry can have it
+    BadSize,  // no icon entry can have it
+    BadColour // a kit's background that is no colour
 };
 
 struct Failure

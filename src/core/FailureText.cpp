@@ -99,12 +99,16 @@ QString refusalText(BatchRefusal why)
         return tr("No files added.");
     case BatchRefusal::NoFolder:
         return tr("Folder does not exist. Please select another folder.");
+    case BatchRefusal::BadColour:
+        return tr("Kit background not accepted: type a colour's name (white, navy) or "
+                  "#rrggbb.");
     case BatchRefusal::BadSize:
         break;
     }
     return tr("Size not accepted. An icon's pictures are 1 to 256 pixels: type a number from 1 "
               "to 256 (48), a list of them (16,32,48,256), a set's name (windows, "
-              "windows-small, favicon), or a size ImageMagick understands that fits in 256 "
+              "windows-small, favicon), a kit's (kit, web, mac, linux, android, ios), or a size "
+              "ImageMagick understands that fits in 256 "
               "(128x64, 50%).");
 }
 

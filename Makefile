@@ -4,6 +4,8 @@ PREFIX   ?= /usr/local
 JOBS     ?= 2
 PACKAGES := cmake g++ make qt6-base-dev imagemagick xvfb xauth xdotool openbox x11-utils fonts-liberation desktop-file-utils clang-format
 PACKAGES += librsvg2-bin libqt6svg6 zlib1g-dev clang-tidy libgdk-pixbuf2.0-bin
+# Readers of the icon kit's files in its tests.
+PACKAGES += icnsutils python3-pil gtk-update-icon-cache
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -24,3 +24,4 @@ void benchDesignerSet(const QString &work, int files, int runs);
 
 // The preview of Windows' fourteen sizes after Space, for a 1024 px PNG and an SVG.
 void benchPreview(const QString &work, int runs);
+void benchKit(const QString &work, int files, int runs);

@@ -762,6 +762,8 @@ int main(int argc, char *argv[])
         benchDesignerSet(work.path(), std::max(1, files / 4), runs);
     if (wanted("preview"))
         benchPreview(work.path(), runs);
+    if (wanted("kit"))
+        benchKit(work.path(), std::max(1, files / 4), runs);
     if (wanted("cli")) {
         benchCliStartup(work.path(), 5);
         benchCli(work.path(), files, runs);

@@ -189,6 +189,13 @@ private slots:
             << "only with --convert";
         QTest::newRow("unknown option") << to + QStringList{"--sise", "16", "src/a.png"} << 2 << ""
                                         << "sise";
+        QTest::newRow("kits, counted and named")
+            << to + QStringList{"--size", "web", "--background", "navy", "src/a.png"} << 0
+            << "Wrote 1 kit; none replaced files of an earlier kit.\n  "
+            << "";
+        QTest::newRow("a colour that cannot be read")
+            << to + QStringList{"--size", "kit", "--background", "#12345", "src/a.png"} << 2 << ""
+            << "--background needs a colour";
         QTest::newRow("jobs not a number")
             << to + QStringList{"--jobs", "x", "src/a.png"} << 2 << ""
             << "--jobs";

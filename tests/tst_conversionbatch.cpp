@@ -142,10 +142,12 @@ private slots:
         QTest::addColumn<QString>("size");
         QTest::addColumn<QString>("message");
         const QString noFolder = "Folder does not exist. Please select another folder.";
-        const QString noSize = "Size not accepted. An icon's pictures are 1 to 256 pixels: type a "
-                               "number from 1 to 256 (48), a list of them (16,32,48,256), a "
-                               "set's name (windows, windows-small, favicon), or a size "
-                               "ImageMagick understands that fits in 256 (128x64, 50%).";
+        const QString noSize =
+            "Size not accepted. An icon's pictures are 1 to 256 pixels: type a "
+            "number from 1 to 256 (48), a list of them (16,32,48,256), a "
+            "set's name (windows, windows-small, favicon), a kit's (kit, web, mac, linux, "
+            "android, ios), or a size "
+            "ImageMagick understands that fits in 256 (128x64, 50%).";
         QTest::newRow("empty list, missing folder, bad size") << false << 8 << "/no/such"
                                                               << "512"
                                                               << "No files added.";

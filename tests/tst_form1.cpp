@@ -263,6 +263,15 @@ private slots:
         QCOMPARE(static_cast<Form1BatchWindow &>(w->batchWindow()).request().packing,
                  IcoFile::Packing::Compact);
 
+        // Only a colour is kept; a text that is none refuses a kit's batch.
+        QLineEdit *text3 = child<QLineEdit>(*w, "Text3");
+        text3->setText(QStringLiteral("navy"));
+        QCOMPARE(stored("KitBackground"), QStringLiteral("#000080"));
+        text3->setText(QStringLiteral("#12345"));
+        QCOMPARE(stored("KitBackground"), QStringLiteral("#000080"));
+        QVERIFY(!static_cast<Form1BatchWindow &>(w->batchWindow()).request().background.isValid());
+        text3->setText(QStringLiteral("navy"));
+
         // A fresh window restores it all.
         auto again = loadedWindow();
         QVERIFY(child<QRadioButton>(*again, "Option7")->isChecked());

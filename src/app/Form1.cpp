@@ -2,6 +2,7 @@
 
 #include "ProgressBar.h"
 #include "Skin.h"
+#include "convert/IconKitFiles.h"
 #include "core/OptionNumber.h"
 #include "core/PathHelpers.h"
 #include "filelist/AddFilesByDialog.h"
@@ -99,6 +100,12 @@ void Form1::connectHandlers()
     connect(c.Text2, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_settings.setText2(text); });
     connect(c.Check1, &QCheckBox::toggled, this, [this](bool on) { m_settings.setCompact(on); });
+    connect(c.Text3, &QLineEdit::textChanged, this, [this](const QString &text) {
+        // Only a colour is kept; while the text is none, the last one stands.
+        const QColor colour = kitColour(text);
+        if (colour.isValid())
+            m_settings.setKitBackground(colour);
+    });
     c.ListView1->setDropHandler(
         [this](const QStringList &paths) { ListView1_OLEDragDrop(paths, *m_model, m_reporter); });
     connectPreview();
@@ -166,6 +173,7 @@ void Form1::restoreOutputOptions(ErrorTrap &trap)
     else
         trap.run(190, [&] { c.Frame4->setEnabled(false); });
     trap.run(192, [&] { c.Check1->setChecked(m_settings.compact()); });
+    trap.run(192, [&] { c.Text3->setText(m_settings.kitBackground().name(QColor::HexRgb)); });
 }
 
 void Form1::setOptionState(QRadioButton *option, bool selected)

@@ -1,4 +1,5 @@
 #include "Form1BatchWindow.h"
+#include "convert/IconKitFiles.h"
 
 #include "ProgressBar.h"
 #include "WindowPointer.h"
@@ -49,6 +50,9 @@ BatchRequest Form1BatchWindow::request() const
     request.size = IconSize::forOption(chosen, m_controls.Text2->text());
     request.packing =
         m_controls.Check1->isChecked() ? IcoFile::Packing::Compact : IcoFile::Packing::Standard;
+    // Empty is the default; any other text that is no colour refuses a kit's batch.
+    const QString colour = m_controls.Text3->text();
+    request.background = colour.trimmed().isEmpty() ? QColor(Qt::white) : kitColour(colour);
     request.destination = [this] {
         const auto &option = m_controls.Option;
         Destination destination;

@@ -74,13 +74,15 @@ constexpr Placement Layout[] = {
     {Kind::Button, "PushButton9", "Frame4", 6000, 300, 600, 345},
     // Not in the design: beside the last option, where the frame was empty.
     {Kind::Check, "Check1", "Frame2", 4080, 1410, 3480, 255},
+    // Not in the design either: beside the first option, above the folder's frame.
+    {Kind::TextBox, "Text3", "Frame2", 4080, 210, 3240, 285},
 };
 
 constexpr const char *TabOrder[] = {
     "ListView1",   "ProgressBar1", "PushButton1", "PushButton4", "PushButton2", "PushButton6",
     "PushButton7", "Frame1",       "Text2",       "Option1",     "Option2",     "Option3",
     "Option4",     "Option7",      "Option5",     "Option6",     "Frame2",      "Option9",
-    "Option8",     "Frame4",       "Text1",       "PushButton9", "Check1"};
+    "Option8",     "Frame4",       "Text1",       "PushButton9", "Check1",      "Text3"};
 
 // Frames are an etched line on the window's white, as classic frames are; the
 // style's own frame shades its inside grey.
@@ -125,6 +127,7 @@ constexpr Spoken SpokenNames[] = {
     {"ProgressBar1", "Conversion progress", nullptr}, // its text, as it changes
     {"Text2", "User-defined size", nullptr},          // its tooltip describes it
     {"Text1", "Output folder", "The folder the icons are saved in"},
+    {"Text3", "Kit background", "The colour under a kit's opaque files"},
     {"PushButton9", "Choose output folder", "Opens a folder picker for the output folder"},
 };
 
@@ -257,6 +260,7 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
     c.Text1 = find<QLineEdit>(made, "Text1");
     c.Text2 = find<QLineEdit>(made, "Text2");
     c.Check1 = find<QCheckBox>(made, "Check1");
+    c.Text3 = find<QLineEdit>(made, "Text3");
     for (int n = 1; n <= 9; ++n)
         c.Option[size_t(n)] =
             find<QRadioButton>(made, qPrintable(QStringLiteral("Option%1").arg(n)));
@@ -278,6 +282,9 @@ Form1Controls buildForm1Controls(QWidget &form, FileListModel &model, WindowPoin
         tr("Stores the entries of 48 px and up as PNG: much smaller files, which Windows, "
            "browsers and most programs show; GTK's file managers show the largest entry "
            "below 48 px instead"));
+    c.Text3->setPlaceholderText(tr("Kit background: white"));
+    c.Text3->setToolTip(tr("The colour under a kit's opaque files (the Apple touch icon, the "
+                           "maskable and store icons): a name such as white or navy, or #rrggbb"));
     c.ProgressBar1->setValue(0);
     c.ProgressBar1->setAutoFillBackground(true); // opaque: repaints stay inside the bar
     c.ProgressBar1->setText(tr("Progress Bar"));

@@ -32,6 +32,7 @@ struct Form1Controls
     QLineEdit *Text1 = nullptr;
     QLineEdit *Text2 = nullptr;
     QCheckBox *Check1 = nullptr;             // the compact form
+    QLineEdit *Text3 = nullptr;              // a kit's background colour
     std::array<QRadioButton *, 10> Option{}; // 1..9
 
     // The option buttons that make one choice together.

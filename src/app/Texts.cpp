@@ -30,10 +30,13 @@ FolderOffer WindowTexts::written(const BatchSummary &summary)
 {
     QStringList folders;
     int icons = 0;
+    QString kit; // the first kit's own folder
     for (const FileResult &result : summary.results) {
         if (result.outcome != FileResult::Outcome::Converted || result.icon.isEmpty())
             continue;
         ++icons;
+        if (result.kit && kit.isEmpty())
+            kit = result.icon;
         QString folder = FolderOf(result.icon);
         if (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
             folder.chop(1);
@@ -44,6 +47,14 @@ FolderOffer WindowTexts::written(const BatchSummary &summary)
         return {};
     // Beside pictures in several folders, the first of them is the one shown.
     QString note;
+    if (!kit.isEmpty()) {
+        // One kit opens on its own folder; several on where they were put.
+        if (icons == 1)
+            return {tr("1 kit written in %1.").arg(kit), kit};
+        note = folders.size() > 1 ? tr("%1 kits written beside their pictures.").arg(icons)
+                                  : tr("%1 kits written in %2.").arg(icons).arg(folders.first());
+        return {note, folders.first()};
+    }
     if (folders.size() > 1)
         note = tr("%1 icons written beside their pictures.").arg(icons);
     else if (icons == 1)

@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "convert/IconKit.h"
+#include "convert/IconKitFiles.h"
 #include "convert/SizeList.h"
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -12,11 +14,11 @@ QString tr(const char *text)
 } // namespace
 
 namespace {
-const QStringList LongNames = {QStringLiteral("convert"), QStringLiteral("size"),
-                               QStringLiteral("compact"), QStringLiteral("no-compact"),
-                               QStringLiteral("to"),      QStringLiteral("beside"),
-                               QStringLiteral("ext"),     QStringLiteral("jobs"),
-                               QStringLiteral("help"),    QStringLiteral("version")};
+const QStringList LongNames = {
+    QStringLiteral("convert"),    QStringLiteral("size"),       QStringLiteral("compact"),
+    QStringLiteral("no-compact"), QStringLiteral("background"), QStringLiteral("to"),
+    QStringLiteral("beside"),     QStringLiteral("ext"),        QStringLiteral("jobs"),
+    QStringLiteral("help"),       QStringLiteral("version")};
 
 struct Grammar
 {
@@ -36,6 +38,10 @@ struct Grammar
     QCommandLineOption noCompact{QStringLiteral("no-compact"),
                                  tr("Store every entry below 256 px as a bitmap, which "
                                     "every reader shows.")};
+    QCommandLineOption background{QStringLiteral("background"),
+                                  tr("Colour under a kit's opaque files: a name (white, navy) "
+                                     "or #rrggbb (default white)."),
+                                  QStringLiteral("COLOUR")};
     QCommandLineOption to{QStringLiteral("to"), tr("Save the icons in DIR."),
                           QStringLiteral("DIR")};
     QCommandLineOption beside{QStringLiteral("beside"), tr("Save each icon beside its picture.")};
@@ -67,8 +73,8 @@ struct Grammar
                "window's saved choices; a terminal run never changes them. So without --to or\n"
                "--beside the icons go where the window saves them (its saved folder, at first\n"
                "the desktop), replacing icons of the same name; the run says where first."));
-        parser.addOptions(
-            {convert, size, compact, noCompact, to, beside, ext, jobs, preview, help, version});
+        parser.addOptions({convert, size, compact, noCompact, background, to, beside, ext, jobs,
+                           preview, help, version});
         parser.addPositionalArgument(QStringLiteral("PATH"),
                                      tr("A picture, or a folder of pictures."),
                                      QStringLiteral("PATH..."));
@@ -125,8 +131,8 @@ CliOptions parseCommandLine(const QStringList &arguments)
         return options;
     }
     if (!g.parser.isSet(g.convert)) {
-        for (const QCommandLineOption *option :
-             {&g.size, &g.compact, &g.noCompact, &g.to, &g.beside, &g.ext, &g.jobs}) {
+        for (const QCommandLineOption *option : {&g.size, &g.compact, &g.noCompact, &g.background,
+                                                 &g.to, &g.beside, &g.ext, &g.jobs}) {
             if (g.parser.isSet(*option))
                 return usageError(
                     tr("--%1 works only with --convert.").arg(option->names().constFirst()));
@@ -148,6 +154,13 @@ CliOptions parseCommandLine(const QStringList &arguments)
         return usageError(tr("--compact and --no-compact exclude each other."));
     if (g.parser.isSet(g.compact) || g.parser.isSet(g.noCompact))
         options.compact = g.parser.isSet(g.compact);
+    if (g.parser.isSet(g.background)) {
+        // A name or six hex digits; no alpha, which an opaque file cannot show.
+        const QColor colour = kitColour(g.parser.value(g.background));
+        if (!colour.isValid())
+            return usageError(tr("--background needs a colour: a name (white, navy) or #rrggbb."));
+        options.background = colour;
+    }
     if (g.parser.isSet(g.to)) {
         options.toFolder = g.parser.value(g.to);
         if (options.toFolder->isEmpty())
@@ -179,6 +192,10 @@ QString helpText()
     for (const SizeSet &set : namedSizeSets())
         text +=
             QStringLiteral("  %1 %2\n").arg(QLatin1String(set.name), -14).arg(sizesText(set.sizes));
+    text += tr("\nKits (a folder NAME-icons of every icon file a program or site ships; see "
+               "README):\n");
+    for (const IconKit::Name &kit : IconKit::names())
+        text += QStringLiteral("  %1\n").arg(QLatin1String(kit.name));
     return text + tr("\nExit status: 0 every file converted, 1 some failed, 2 a usage error "
                      "or nothing to convert.\n");
 }

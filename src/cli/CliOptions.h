@@ -2,6 +2,7 @@
 // paths that the window starts with.
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -22,6 +23,7 @@ struct CliOptions
     QStringList paths;
     std::optional<QString> size;
     std::optional<bool> compact; // --compact or --no-compact
+    std::optional<QColor> background;
     std::optional<QString> toFolder;
     bool beside = false;
     QString extension = QStringLiteral("png");

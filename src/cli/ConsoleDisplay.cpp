@@ -106,14 +106,18 @@ void ConsoleDisplay::batchEnded(const BatchSummary &summary)
     // A script's reader learns what changed on disk, an icon replaced above all.
     int written = 0;
     int replaced = 0;
+    QStringList kits;
     for (const FileResult &result : summary.results) {
         if (result.outcome == FileResult::Outcome::Converted &&
             !m_partsOfIcons.contains(result.row)) {
             ++written;
             replaced += result.replaced ? 1 : 0;
+            if (result.kit)
+                kits << result.icon;
         }
     }
-    Console::write(Console::Stream::Out, TerminalTexts::written(written, replaced));
+    Console::write(Console::Stream::Out, m_kits ? TerminalTexts::kitsWritten(kits, replaced)
+                                                : TerminalTexts::written(written, replaced));
 }
 
 void ConsoleDisplay::letEventsRun()

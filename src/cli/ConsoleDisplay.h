@@ -31,6 +31,8 @@ public:
 
     // The batch's summary, once it ended.
     const std::optional<BatchSummary> &summary() const { return m_summary; }
+    // The run makes kits, so its last lines count kits and name their folders.
+    void setMakesKits(bool kits) { m_kits = kits; }
 
 private:
     void draw(bool now);
@@ -41,6 +43,7 @@ private:
     int m_started = 0;
     int m_percent = 0;
     QString m_destination;
+    bool m_kits = false;
     QSet<int> m_partsOfIcons; // rows converted into another row's icon
     QString m_name;           // of the file started last
     QString m_waiting;        // ", Please wait.. N" while the longest takes long

@@ -63,6 +63,9 @@ QString choicesFor(const CliOptions &options, const Settings &settings, BatchReq
                              ? *options.compact
                              : savedOr([&] { return settings.compact(); }, false, "Compact");
     request.packing = compact ? IcoFile::Packing::Compact : IcoFile::Packing::Standard;
+    request.background = options.background ? *options.background
+                                            : savedOr([&] { return settings.kitBackground(); },
+                                                      QColor(Qt::white), "KitBackground");
 
     Destination destination;
     if (options.toFolder) {
@@ -168,6 +171,7 @@ int convert(const CliOptions &options, SettingsStore &store)
     ConsoleDisplay display(columns,
                            destinationLine(destination, !options.toFolder && !options.beside));
     // The terminal names no handler in its error lines.
+    display.setMakesKits(request.size.kitParts() != 0);
     ConversionBatch batch(display, reporter, QString());
     running = &batch;
     batch.run(request);

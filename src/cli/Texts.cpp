@@ -43,3 +43,16 @@ QString TerminalTexts::written(int written, int replaced)
         .arg(written == 1 ? tr("icon") : tr("icons"))
         .arg(replaced == 0 ? tr("none") : QString::number(replaced));
 }
+
+QString TerminalTexts::kitsWritten(const QStringList &folders, int replaced)
+{
+    if (folders.isEmpty())
+        return tr("Wrote no kit.\n");
+    QString text = tr("Wrote %1 %2; %3 replaced files of an earlier kit.\n")
+                       .arg(folders.size())
+                       .arg(folders.size() == 1 ? tr("kit") : tr("kits"))
+                       .arg(replaced == 0 ? tr("none") : QString::number(replaced));
+    for (const QString &folder : folders)
+        text += QStringLiteral("  ") + printable(folder) + QLatin1Char('\n');
+    return text;
+}

@@ -21,4 +21,6 @@ public:
     static QString summary(const BatchSummary &summary);
     // How many icons were written and how many of them replaced one, ending in a line feed.
     static QString written(int written, int replaced);
+    // The same for kits, then the folder of each kit on a line of its own.
+    static QString kitsWritten(const QStringList &folders, int replaced);
 };

@@ -41,6 +41,7 @@ struct FileResult
     Failure failure;       // why it failed
     bool replaced = false; // an icon was there and has been replaced
     QString icon;          // the icon this file's conversion wrote, when it did
+    bool kit = false;      // `icon` is a kit's folder
 };
 
 struct BatchSummary

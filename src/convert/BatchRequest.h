@@ -5,6 +5,7 @@
 #include "IconSize.h"
 #include "core/IcoFile.h"
 
+#include <QColor>
 #include <QString>
 #include <functional>
 
@@ -34,5 +35,6 @@ struct BatchRequest
     IcoFile::Packing packing = IcoFile::Packing::Standard;
     // Asked again for every file, since the window's folder may change mid-batch.
     std::function<Destination()> destination;
-    int jobs = oneJobPerCore(); // conversions at once, 1 or more
+    int jobs = oneJobPerCore();    // conversions at once, 1 or more
+    QColor background = Qt::white; // under a kit's opaque files; invalid refuses a kit
 };

@@ -155,6 +155,11 @@ QStringList converterArguments(const PictureInput &picture, const IconSize &size
     arguments << withoutColourChunks() << QStringLiteral("+compress") << QStringLiteral("-depth")
               << QStringLiteral("8") << QStringLiteral("-density") << QStringLiteral("0")
               << QStringLiteral("-define") << QStringLiteral("png:color-type=6");
+    if (size.kitParts() != 0) {
+        // One file of bare pixels a drawing, largest first: read back at once, so
+        // nothing is gained by packing them.
+        return arguments << QStringLiteral("+adjoin") << QStringLiteral("rgba:") + output;
+    }
     arguments << protectFromPrintfPatterns(output);
     return arguments;
 }

@@ -19,7 +19,8 @@ QString protectFromPrintfPatterns(const QString &path);
 // from the designer's own picture for that size in `perSize`. Shrinking averages
 // areas, enlarging is smooth, a picture already at the size is copied as it is, and
 // vector pictures are drawn at each entry's size. Every raster picture is read
-// as 8-bit sRGB (see PictureColour.h).
+// as 8-bit sRGB (see PictureColour.h). For a kit, `output` is a name pattern of ours
+// ("out-1-%d.rgba") that gets one file of bare RGBA pixels a size, largest first.
 QStringList converterArguments(const PictureInput &picture, const IconSize &size,
                                const QString &output, const QMap<int, PictureInput> &perSize = {});
 

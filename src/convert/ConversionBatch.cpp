@@ -56,6 +56,12 @@ void ConversionBatch::convertAll(ErrorTrap &trap)
         trap.run(190, [&] { m_observer.batchRefused(BatchObserver::Refusal::BadSize); });
         return;
     }
+    if (trap.holdsOrErred(116, [&] {
+            return m_request->size.kitParts() != 0 && !m_request->background.isValid();
+        })) {
+        trap.run(190, [&] { m_observer.batchRefused(BatchObserver::Refusal::BadColour); });
+        return;
+    }
 
     m_trap = &trap;
     ++m_batchNumber;

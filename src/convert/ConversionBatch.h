@@ -68,6 +68,8 @@ private:
         QStringList reads;  // identities of its source
         QStringList arguments;
         QMap<int, PictureInput> perSize; // a designer's own pictures, by size
+        QString base;                    // the picture's name without its extension
+        bool vector = false;
         std::chrono::milliseconds limit{};
         QElapsedTimer running; // since its child started
     };
@@ -81,6 +83,10 @@ private:
     void startJob(Job job);
     void jobEnded(int id, const ChildEnd &end);
     void compacted(int id, const std::optional<QByteArray> &icon);
+    // A kit's child ended: its drawings go to a worker that makes the kit's files.
+    void kitEnded(const Job &job, const ChildEnd &end);
+    void kitMade(int id, const std::optional<QList<KitFileBytes>> &files);
+    bool makesKits() const { return m_request->size.kitParts() != 0; }
     void poll();
     void timeOut(int id);
     void finish(const Job &job, const Failure &failure, bool ran);

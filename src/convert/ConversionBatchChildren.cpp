@@ -39,6 +39,8 @@ void ConversionBatch::startJob(Job job)
         freeSlot(job.slot);
         return;
     }
+    if (makesKits())
+        slot->expectSequence(int(m_request->size.sizes().size()));
     job.starts = 1;
     job.running.start();
     m_running.append(job);
@@ -69,6 +71,10 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
     dispatch();
     if (m_aborted)
         return;
+    if (makesKits()) {
+        kitEnded(job, end);
+        return;
+    }
     SafeFile::WorkSlot &slot = *m_slots[size_t(job.slot)];
     const CheckedIcon icon = checkIcon(end, slot, m_request->size, m_staging.folder());
     if (icon.failure.isNone() && m_request->packing == IcoFile::Packing::Compact) {

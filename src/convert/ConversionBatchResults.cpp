@@ -1,6 +1,7 @@
 // Each file's result, as recorded and reported.
 #include "ConversionBatch.h"
 
+#include "IconKit.h"
 #include "core/PathHelpers.h"
 #include "core/RowSource.h"
 
@@ -21,7 +22,7 @@ void ConversionBatch::finish(const Job &job, const Failure &failure, bool ran)
     }
     record({job.row, job.source,
             done ? FileResult::Outcome::Converted : FileResult::Outcome::Failed, failure,
-            done && job.replacing, done ? job.icon : QString()},
+            done && job.replacing, done ? job.icon : QString(), done && makesKits()},
            ran);
 }
 
@@ -91,7 +92,9 @@ void ConversionBatch::accountForEveryRow()
         const QString &base = bases.first();
         const Failure why = ofBase.value(base, {Failure::Reason::BatchStopped, {}, {}});
         result.outcome = FileResult::Outcome::Failed;
-        result.failure = why.partOfIcon(StripExtension(FileNameOf(base)) + QStringLiteral(".ico"),
-                                        FileNameOf(base));
+        const QString name = StripExtension(FileNameOf(base));
+        result.failure =
+            why.partOfIcon(makesKits() ? IconKit::folderName(name) : name + QStringLiteral(".ico"),
+                           FileNameOf(base));
     }
 }

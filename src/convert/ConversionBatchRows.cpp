@@ -6,6 +6,7 @@
 #include "ConverterConfiguration.h"
 #include "FailureReason.h"
 #include "JobCheck.h"
+#include "core/PathHelpers.h"
 #include "core/RowSource.h"
 #include "platform/SafeFile.h"
 #include "platform/WorkSlot.h"
@@ -33,8 +34,9 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
         }
         return std::nullopt;
     }
+    const QString place = size.kitParts() != 0 ? kitFolderFor(m_output) : m_output;
     const JobCheck check = m_stagingFailure.isNone()
-                               ? JobCheck::forRow(source, m_output, size)
+                               ? JobCheck::forRow(source, place, size)
                                : JobCheck{m_stagingFailure, {}, false, {}, {}};
     if (!check.failure.isNone()) {
         fail(row, source, check.failure);
@@ -54,11 +56,14 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
         PerSizeFinder::Found own = m_perSize.picturesFor(source, job.slot + 1);
         fault = picture.fault.isNone() ? own.fault : picture.fault;
         job.perSize = std::move(own.pictures);
-        job.arguments =
-            converterJobFolder(SafeFile::WorkSlot::jobFolderName(job.slot + 1)) +
-            converterSizeLimits() +
-            converterArguments(picture, size, SafeFile::WorkSlot::outputName(job.slot + 1),
-                               job.perSize);
+        job.arguments = converterJobFolder(SafeFile::WorkSlot::jobFolderName(job.slot + 1)) +
+                        converterSizeLimits() +
+                        converterArguments(picture, size,
+                                           size.kitParts() != 0
+                                               ? SafeFile::WorkSlot::sequencePattern(job.slot + 1)
+                                               : SafeFile::WorkSlot::outputName(job.slot + 1),
+                                           job.perSize);
+        job.vector = picture.vector;
         work = conversionWork(picture, size, job.perSize);
     });
     if (!fault.isNone()) {
@@ -67,7 +72,8 @@ std::optional<ConversionBatch::Job> ConversionBatch::prepareRow(int row)
         return std::nullopt;
     }
     job.limit = m_limit(work);
-    job.icon = m_output;
+    job.icon = place;
+    job.base = StripExtension(FileNameOf(m_output));
     job.target = check.target;
     job.replacing = check.replacing;
     job.writes = check.writes;

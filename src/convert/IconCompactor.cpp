@@ -17,3 +17,12 @@ void IconCompactor::compact(const QByteArray &icon, const QList<int> &sizes, Don
             Qt::QueuedConnection);
     });
 }
+
+void IconCompactor::makeKit(const KitOptions &options, const KitMaterial &material, KitDone done)
+{
+    m_pool.start([this, options, material, done = std::move(done)] {
+        std::optional<QList<KitFileBytes>> files = makeKitFiles(options, material);
+        QMetaObject::invokeMethod(
+            &m_receiver, [done, files = std::move(files)] { done(files); }, Qt::QueuedConnection);
+    });
+}

@@ -1,7 +1,9 @@
-// Makes checked icons compact on worker threads: zlib's tightest level takes a large
-// picture tens of milliseconds and more, which the window must not wait out. Each
-// result comes back through the event loop of the thread that asked.
+// Makes checked icons compact, and kits' files, on worker threads: zlib's tightest level takes a
+// large picture tens of milliseconds and more, which the window must not wait out. Each result
+// comes back through the event loop of the thread that asked.
 #pragma once
+
+#include "IconKitFiles.h"
 
 #include <QByteArray>
 #include <QList>
@@ -23,6 +25,10 @@ public:
 
     // `done` gets the compact icon, or nothing when it cannot be made (compactChecked).
     void compact(const QByteArray &icon, const QList<int> &sizes, Done done);
+
+    using KitDone = std::function<void(const std::optional<QList<KitFileBytes>> &files)>;
+    // `done` gets the kit's files (makeKitFiles), or nothing when they cannot be made.
+    void makeKit(const KitOptions &options, const KitMaterial &material, KitDone done);
 
 private:
     QObject m_receiver; // lives on the asking thread

@@ -15,19 +15,26 @@ CheckedIcon failed(Failure::Reason reason)
 }
 } // namespace
 
-CheckedIcon checkIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const IconSize &size,
-                      const QString &stagingFolder)
+Failure converterEndFailure(const ChildEnd &end, const QString &stagingFolder)
 {
     switch (end.how) {
     case ChildProcess::End::FailedToStart:
-        return failed(Failure::Reason::ConverterNotStarted);
+        return {Failure::Reason::ConverterNotStarted, {}, {}};
     case ChildProcess::End::Crashed:
-        return failed(Failure::Reason::ConverterStopped);
+        return {Failure::Reason::ConverterStopped, {}, {}};
     case ChildProcess::End::Exited:
         break;
     }
     if (end.exitCode != 0)
-        return {FailureReason::fromConverterOutput(end.errorOutput, stagingFolder), {}, {}};
+        return FailureReason::fromConverterOutput(end.errorOutput, stagingFolder);
+    return {};
+}
+
+CheckedIcon checkIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const IconSize &size,
+                      const QString &stagingFolder)
+{
+    if (Failure failure = converterEndFailure(end, stagingFolder); !failure.isNone())
+        return {failure, {}, {}};
     // Only a well-formed icon holding the sizes asked for may replace what is there.
     const QByteArray icon = slot.output(LargestIconFile);
     if (!isWellFormedIcon(icon, size.sizes()))

@@ -22,6 +22,8 @@ struct CheckedIcon
     QByteArray bytes;
     QString readyFile; // the slot's output when it holds `bytes` already, to be moved in
 };
+// Why a child's end gave nothing to use; none when it exited well.
+Failure converterEndFailure(const ChildEnd &end, const QString &stagingFolder);
 CheckedIcon checkIcon(const ChildEnd &end, const SafeFile::WorkSlot &slot, const IconSize &size,
                       const QString &stagingFolder);
 

@@ -221,6 +221,24 @@ std::optional<QByteArray> repackIcon(const QByteArray &bytes)
     return IcoFile::write(packed);
 }
 
+QByteArray packIcon(const QList<QImage> &pictures, IcoFile::Packing packing)
+{
+    int smallest = LargestIconSide;
+    for (const QImage &picture : pictures)
+        smallest = std::min(smallest, sideOf(picture.width(), picture.height()));
+    QList<IcoFile::Image> packed;
+    for (const QImage &picture : pictures) {
+        const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+        const bool png = IcoFile::storageFor(sideOf(image.width(), image.height()), smallest,
+                                             pictures.size(), packing) == IcoFile::Storage::Png;
+        IcoFile::Entry entry;
+        entry.width = image.width();
+        entry.height = image.height();
+        packed.append({entry, png ? tightPng(image) : encodeDib(image)});
+    }
+    return IcoFile::write(packed);
+}
+
 std::optional<QByteArray> compactIcon(const QByteArray &bytes)
 {
     const IcoFile icon(bytes);

@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <optional>
 
 // Whether a well-formed icon already has the shape above.
@@ -17,6 +18,10 @@ bool isCanonicalIcon(const QByteArray &icon, IcoFile::Packing packing = IcoFile:
 
 // The same pictures in the shape above; nothing when an entry cannot be read.
 std::optional<QByteArray> repackIcon(const QByteArray &icon);
+
+// The icon of the shape above, in `packing`, of these square pictures (largest first),
+// pixel for pixel; its PNG entries packed as tightly as zlib can.
+QByteArray packIcon(const QList<QImage> &pictures, IcoFile::Packing packing);
 
 // An icon of the standard shape made compact, its pictures pixel for pixel; nothing
 // when it is not of that shape.

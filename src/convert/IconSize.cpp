@@ -14,6 +14,12 @@ IconSize IconSize::fromText(const QString &text)
 {
     IconSize size;
     size.m_text = text;
+    if (const auto kit = IconKit::partsOf(text)) {
+        size.m_kind = Kind::List;
+        size.m_kit = *kit;
+        size.m_sizes = IconKit::drawingSizes(*kit);
+        return size;
+    }
     if (isSizeList(text) || sizesOfSet(text)) {
         size.m_kind = Kind::List;
         const auto sizes = parseSizeList(text);

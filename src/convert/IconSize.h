@@ -3,6 +3,8 @@
 // list of square entries (typed, or a set's name).
 #pragma once
 
+#include "IconKit.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -35,6 +37,9 @@ public:
     int side() const { return m_side; }
     // The listed sizes, each once; empty unless a list.
     const QList<int> &sizes() const { return m_sizes; }
+    // The parts of a kit (IconKit.h) when the text names kits; the sizes are then
+    // every size the kit's files are drawn at. 0 for an icon.
+    IconKit::Parts kitParts() const { return m_kit; }
 
 private:
     Kind m_kind = Kind::Unchanged;
@@ -42,4 +47,5 @@ private:
     QString m_text;
     int m_side = 0;
     QList<int> m_sizes;
+    IconKit::Parts m_kit = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "FailureReason.h"
 #include "core/PathHelpers.h"
+#include "platform/KitFolder.h"
 #include "platform/KnownFolders.h"
 #include "platform/SafeFile.h"
 
@@ -31,6 +32,18 @@ JobCheck JobCheck::forRow(const QString &source, const QString &output, const Ic
     check.failure = FailureReason::forSource(SafeFile::checkReadableFile(source));
     if (!check.failure.isNone())
         return check;
+    if (size.kitParts() != 0) {
+        const SafeFile::KitPlacing kit = SafeFile::checkKitFolder(output);
+        if (kit.folderTaken)
+            check.failure = {Failure::Reason::KitFolderTaken, FileNameOf(output), {}};
+        else
+            check.failure = FailureReason::forReplacing(kit.outcome, FileNameOf(output), {});
+        check.target = output;
+        check.replacing = SafeFile::exists(output);
+        check.writes = identities({output});
+        check.reads = identities({SafeFile::identityOf(source).valueOr({})});
+        return check;
+    }
     const SafeFile::Target target = SafeFile::resolveTarget(output);
     if (target.outcome != SafeFile::Outcome::Done) {
         check.failure = FailureReason::forReplacing(
@@ -71,4 +84,10 @@ QString outputPathFor(const QString &source, const Destination &destination,
 QString inputNameFor(int job)
 {
     return QStringLiteral("in-%1").arg(job);
+}
+
+QString kitFolderFor(const QString &iconPath)
+{
+    return CollapseBackslashes(FolderOf(iconPath) + FileSystem::nativeSeparator() +
+                               IconKit::folderName(StripExtension(FileNameOf(iconPath))));
 }

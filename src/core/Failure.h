@@ -11,7 +11,8 @@ enum class BatchRefusal
 {
     NoFiles,
     NoFolder,
-    BadSize // no icon entry can have it
+    BadSize,  // no icon entry can have it
+    BadColour // a kit's background that is no colour
 };
 
 struct Failure
@@ -47,6 +48,7 @@ struct Failure
         IconNameTooLong,
         TooWideToConvert, // size; limit: the most pixels a side
         TooManyPixels,    // size; limit: the most pixels
+        KitFolderTaken,   // detail: the kit folder's name, held by something else
     };
 
     Failure(Reason why = Reason::None, QString detail = {}, QStringList pictures = {})

@@ -63,6 +63,8 @@ QString reasonText(const Failure &failure)
         return tr("the icon is a link to %1, which you may not change").arg(failure.detail);
     case Reason::IconNameTooLong:
         return tr("the icon's name is too long for the file system");
+    case Reason::KitFolderTaken:
+        return tr("%1 is not a folder, so the kit cannot be put there").arg(failure.detail);
     case Reason::TooWideToConvert:
         return tr("too large to convert: %1 × %2 pixels (at most %3 a side)")
             .arg(failure.size.width())
@@ -97,12 +99,16 @@ QString refusalText(BatchRefusal why)
         return tr("No files added.");
     case BatchRefusal::NoFolder:
         return tr("Folder does not exist. Please select another folder.");
+    case BatchRefusal::BadColour:
+        return tr("Kit background not accepted: type a colour's name (white, navy) or "
+                  "#rrggbb.");
     case BatchRefusal::BadSize:
         break;
     }
     return tr("Size not accepted. An icon's pictures are 1 to 256 pixels: type a number from 1 "
               "to 256 (48), a list of them (16,32,48,256), a set's name (windows, "
-              "windows-small, favicon), or a size ImageMagick understands that fits in 256 "
+              "windows-small, favicon), a kit's (kit, web, mac, linux, android, ios), or a size "
+              "ImageMagick understands that fits in 256 "
               "(128x64, 50%).");
 }
 

@@ -34,4 +34,8 @@ struct Reading
 
 Reading read(QIODevice &file, const Limits &limits, bool selfContained = false);
 
+// A self-contained document as a page may show it: without scripts, event attributes
+// or anything else that would run or fetch; empty when it is not well formed.
+QByteArray forWeb(const QByteArray &selfContained);
+
 } // namespace SvgDocument

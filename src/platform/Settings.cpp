@@ -13,6 +13,7 @@ const QString Option9 = QStringLiteral("Option9");
 const QString Text1 = QStringLiteral("Text1");
 const QString Text2 = QStringLiteral("Text2");
 const QString Compact = QStringLiteral("Compact");
+const QString KitBackground = QStringLiteral("KitBackground");
 const QString LastFolderDot = QStringLiteral("LastFolderDot");
 const QString LastFolder = QStringLiteral("LastFolder");
 const QString Extension = QStringLiteral("Extension");
@@ -116,6 +117,16 @@ bool Settings::compact() const
 void Settings::setCompact(bool compact)
 {
     m_store.write(Compact, truthText(compact));
+}
+QColor Settings::kitBackground() const
+{
+    const QColor colour =
+        QColor::fromString(m_store.read(KitBackground, QStringLiteral("#ffffff")));
+    return colour.isValid() ? colour : QColor(Qt::white);
+}
+void Settings::setKitBackground(const QColor &colour)
+{
+    m_store.write(KitBackground, colour.name(QColor::HexRgb));
 }
 QString Settings::lastFolderDot() const
 {

@@ -4,6 +4,7 @@
 
 #include "SettingsStore.h"
 
+#include <QColor>
 #include <QString>
 
 class Settings
@@ -27,6 +28,10 @@ public:
     void setText2(const QString &text);
     bool compact() const; // "Compact": PNG entries from 48 px; default false
     void setCompact(bool compact);
+    // "KitBackground": under a kit's opaque files, "#rrggbb"; white by default or when
+    // the saved text is no colour.
+    QColor kitBackground() const;
+    void setKitBackground(const QColor &colour);
     QString lastFolderDot() const;
     void setLastFolderDot(const QString &folder);
     QString lastFolder() const;

@@ -3,6 +3,7 @@
 #include "PosixIo.h"
 
 #include <QFileInfo>
+#include <utility>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -44,6 +45,20 @@ WorkSlot::~WorkSlot() = default;
 QString WorkSlot::outputName(int number)
 {
     return QStringLiteral("out-%1.ico").arg(number);
+}
+
+QString WorkSlot::sequencePattern(int number)
+{
+    return QStringLiteral("out-%1-%d.rgba").arg(number);
+}
+
+QByteArray WorkSlot::sequenceOutput(int index, qint64 limit) const
+{
+    return readFile(
+               m_folder.path() + QLatin1Char('/') +
+                   sequencePattern(m_number).replace(QStringLiteral("%d"), QString::number(index)),
+               limit)
+        .valueOr({});
 }
 
 QString WorkSlot::jobFolderName(int number)
@@ -139,6 +154,10 @@ QList<int> WorkSlot::inherited() const
 void WorkSlot::release()
 {
     m_folder.removeEntry(outputName());
+    const int written = std::exchange(m_sequence, 0);
+    for (int i = 0; i < written; ++i)
+        m_folder.removeEntry(
+            sequencePattern(m_number).replace(QStringLiteral("%d"), QString::number(i)));
     for (const QString &name : std::as_const(m_extraNames))
         m_folder.removeEntry(name);
     m_extraNames.clear();

@@ -33,6 +33,13 @@ public:
     // converter makes for its own job.
     static QString jobFolderName(int number);
     QString outputName() const { return outputName(m_number); }
+    // "out-<n>-%d.rgba": where a kit's child writes one picture a size, numbered from
+    // 0, as bare 8-bit RGBA.
+    static QString sequencePattern(int number);
+    // The next job writes `count` pictures by that pattern; they go when it is released.
+    void expectSequence(int count) { m_sequence = count; }
+    // Picture `index` of that sequence; empty when missing or more than `limit` bytes.
+    QByteArray sequenceOutput(int index, qint64 limit) const;
     // Makes `source` readable as `inputName` in the folder, for a slot released
     // since its last job. A source that is not a regular file after links is refused.
     Outcome attach(const QString &source, const QString &inputName);
@@ -60,6 +67,7 @@ private:
     QString m_input; // this job's name, when made per job
     std::vector<UniqueFd> m_extraFds;
     QStringList m_extraNames;
+    int m_sequence = 0;
 };
 
 } // namespace SafeFile

@@ -30,7 +30,6 @@
 #include <QUrl>
 #include <QtTest>
 
-
 class EventCounter final : public QObject
 {
 public:

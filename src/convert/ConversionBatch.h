@@ -82,6 +82,9 @@ private:
 
     void startJob(Job job);
     void jobEnded(int id, const ChildEnd &end);
+    // The job whose icon or kit was being made off the window's thread; none when the
+    // window closed meanwhile.
+    std::optional<Job> takeInstalling(int id);
     void compacted(int id, const std::optional<QByteArray> &icon);
     // A kit's child ended: its drawings go to a worker that makes the kit's files.
     void kitEnded(const Job &job, const ChildEnd &end);

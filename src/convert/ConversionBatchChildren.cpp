@@ -99,15 +99,23 @@ void ConversionBatch::jobEnded(int id, const ChildEnd &end)
     dispatch();
 }
 
-void ConversionBatch::compacted(int id, const std::optional<QByteArray> &icon)
+std::optional<ConversionBatch::Job> ConversionBatch::takeInstalling(int id)
 {
     const auto it = std::find_if(m_installing.begin(), m_installing.end(),
                                  [id](const Job &job) { return job.id == id; });
-    // Gone when the window closed meanwhile.
     if (m_aborted || it == m_installing.end())
-        return;
-    const Job job = *it;
+        return std::nullopt;
+    Job job = *it;
     m_installing.erase(it);
+    return job;
+}
+
+void ConversionBatch::compacted(int id, const std::optional<QByteArray> &icon)
+{
+    const std::optional<Job> installing = takeInstalling(id);
+    if (!installing)
+        return;
+    const Job &job = *installing;
     finish(job,
            icon ? placeIcon(job.icon, *icon, QString())
                 : Failure{Failure::Reason::NoValidIcon, {}, {}},

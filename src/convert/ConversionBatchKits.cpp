@@ -65,12 +65,10 @@ void ConversionBatch::kitEnded(const Job &job, const ChildEnd &end)
 
 void ConversionBatch::kitMade(int id, const std::optional<QList<KitFileBytes>> &files)
 {
-    const auto it = std::find_if(m_installing.begin(), m_installing.end(),
-                                 [id](const Job &job) { return job.id == id; });
-    if (m_aborted || it == m_installing.end())
+    const std::optional<Job> installing = takeInstalling(id);
+    if (!installing)
         return;
-    const Job job = *it;
-    m_installing.erase(it);
+    const Job &job = *installing;
     Failure failure = {Failure::Reason::NoValidIcon, {}, {}};
     if (files) {
         QList<SafeFile::KitFile> kit;
